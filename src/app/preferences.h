@@ -1,0 +1,44 @@
+#pragma once
+// The per-user preference store: key "Software\Nimbrel", section "Window". Values are
+// decimal text; booleans are "1" and "0".
+#include <QSettings>
+#include <QString>
+
+namespace nimbrel {
+
+/// The store of this user (the registry on Windows, ~/.config/Nimbrel.conf on Linux).
+QSettings PreferenceStore();
+
+/// The value as an integer, or `def` when it is missing or not an integer.
+int ReadInteger(QSettings& store, const QString& section, const QString& name, int def);
+void WriteInteger(QSettings& store, const QString& section, const QString& name, int value);
+/// Any non-zero integer reads as true.
+bool ReadBool(QSettings& store, const QString& section, const QString& name, bool def);
+void WriteBool(QSettings& store, const QString& section, const QString& name, bool value);
+QString ReadString(QSettings& store, const QString& section, const QString& name, const QString& def);
+void WriteString(QSettings& store, const QString& section, const QString& name, const QString& value);
+
+/// Window placement as stored: defaults 480 wide, 640 high at (1, 1), maximized.
+struct WindowPlacement {
+    int Height = 640;
+    int Width = 480;
+    int Left = 1;
+    int Top = 1;
+    bool Maximized = true;
+};
+WindowPlacement ReadPlacement(QSettings& store);
+/// Stores the placement; a negative Left or Top is stored as 0.
+void WritePlacement(QSettings& store, const WindowPlacement& placement);
+
+/// The "Warning sounds" menu item: caption and tag.
+struct SoundItem {
+    QString Caption = QStringLiteral("Warning sounds");
+    int Tag = 0;
+};
+/// Reads "WarningSounds" (default 1): 0 and 1 set caption and tag; any other value
+/// leaves `item` as it is.
+void UpdateSoundItem(QSettings& store, SoundItem& item);
+/// The menu command: stores 0 when the tag is 1, else 1, then updates the item.
+void ToggleWarningSounds(QSettings& store, SoundItem& item);
+
+} // namespace nimbrel

@@ -1,0 +1,34 @@
+#pragma once
+// The state of the loaded case, held by the main window for the whole run. Each
+// subsystem defines its part in its own header; this struct only gathers them.
+#include <array>
+#include <cstdint>
+
+#include "app/folders.h"
+#include "base/random.h"
+#include "map/polygon.h"
+#include "map/projection.h"
+#include "sim/chasers.h"
+#include "sim/clock.h"
+#include "viewer/frames.h"
+#include "viewer/stations.h"
+
+namespace nimbrel {
+
+struct Session {
+    DataFolders Folders;
+    SimClock Clock;
+    ChartKind Kind = ChartKind::VisibleSatellite;
+    PlayerState Player;
+    ProjectionDescriptor TheViewport;
+    ForecastPolygon Polygon;
+    ChaserTable Chasers{};
+    std::int32_t LastProductKind = 0; ///< a ProductKind value; 0 none
+    std::int32_t ProductThisHour = 0; ///< non-zero when a product was issued since the last advance
+    /// Enabled state of the five product items of the Forecast menu, slight risk first.
+    std::array<bool, 5> ProductItemsEnabled{true, true, true, true, true};
+    StationTable Stations;
+    RandomGenerator Rng;
+};
+
+} // namespace nimbrel

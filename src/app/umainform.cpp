@@ -1,0 +1,466 @@
+#include "app/umainform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSlider>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/folders.h"
+#include "app/preferences.h"
+#include "map/chaser_icons.h"
+#include "sim/clock.h"
+#include "ui/guard.h"
+#include "ui/imageview.h"
+#include "ui/messageprompts.h"
+#include "ui/stationmarker.h"
+#include "ui/uabout.h"
+
+namespace nimbrel {
+
+TfMainForm::TfMainForm(QWidget* parent)
+    : QMainWindow(parent), prompts_(std::make_unique<MessagePrompts>(this)) {
+    setWindowTitle(QStringLiteral("Nimbrel V1.0"));
+    resize(1227, 775);
+    pickFile_ = [this]() { return QFileDialog::getOpenFileName(this); };
+    SatelliteTimer.setInterval(1000);
+    ReportsTimer.setInterval(500);
+    connect(&SatelliteTimer, &QTimer::timeout, this, [this] { SatelliteTimerTimer(); });
+    connect(&ReportsTimer, &QTimer::timeout, this, [this] { ReportsTimerTimer(); });
+    BuildMenus();
+    BuildView();
+    BuildLeftPanel();
+    FormCreate();
+}
+
+TfMainForm::~TfMainForm() = default;
+
+void TfMainForm::Guard(const std::function<void()>& body) { Guarded(this, body); }
+
+namespace {
+
+QAction* AddItem(QMenu* menu, const QString& name, const QString& caption,
+                 const QKeySequence& shortcut = {}) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+    return a;
+}
+
+} // namespace
+
+void TfMainForm::BuildMenus() {
+    // Every handler runs through the one error guard.
+    auto on = [this](QAction* a, void (TfMainForm::*slot)()) {
+        connect(a, &QAction::triggered, this, [this, slot] { Guard([this, slot] { (this->*slot)(); }); });
+    };
+
+    FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    Loadcase1 = AddItem(FileMenu, "Loadcase1", QStringLiteral("&Load case..."));
+    Loadrandomcase1 = AddItem(FileMenu, "Loadrandomcase1", QStringLiteral("Load &random case..."));
+    Showsummaryanddiscussion1 =
+        AddItem(FileMenu, "Showsummaryanddiscussion1", QStringLiteral("&Show summary and discussion"));
+    FileMenu->addSeparator();
+    Copygraphictoclipboard1 =
+        AddItem(FileMenu, "Copygraphictoclipboard1", QStringLiteral("&Copy graphic to clipboard"));
+    FileMenu->addSeparator();
+    Print1 = AddItem(FileMenu, "Print1", QStringLiteral("&Print graphic"));
+    Printersetup1 = AddItem(FileMenu, "Printersetup1", QStringLiteral("&Printer setup..."));
+    FileMenu->addSeparator();
+    ChangeCDlocation1 = AddItem(FileMenu, "ChangeCDlocation1", QStringLiteral("&Change CD location..."));
+    Folders1 = AddItem(FileMenu, "Folders1", QStringLiteral("&Folders"));
+    FileMenu->addSeparator();
+    Exit1 = AddItem(FileMenu, "Exit1", QStringLiteral("&Exit"));
+    on(Loadcase1, &TfMainForm::Loadcase1Click);
+    on(Loadrandomcase1, &TfMainForm::Loadrandomcase1Click);
+    on(Showsummaryanddiscussion1, &TfMainForm::Showsummaryanddiscussion1Click);
+    on(Copygraphictoclipboard1, &TfMainForm::Copygraphictoclipboard1Click);
+    on(Print1, &TfMainForm::Print1Click);
+    on(Printersetup1, &TfMainForm::Printersetup1Click);
+    on(ChangeCDlocation1, &TfMainForm::ChangeCDlocation1Click);
+    on(Folders1, &TfMainForm::Folders1Click);
+    on(Exit1, &TfMainForm::Exit1Click);
+
+    ViewMenu = menuBar()->addMenu(QStringLiteral("&View"));
+    Targeting1 = AddItem(ViewMenu, "Targeting1", QStringLiteral("&Targeting"), Qt::Key_F12);
+    ViewMenu->addSeparator();
+    Visiblesatellite1 = AddItem(ViewMenu, "Visiblesatellite1", QStringLiteral("&Visible satellite"), Qt::Key_F5);
+    SurfaceAnalysis1 = AddItem(ViewMenu, "SurfaceAnalysis1", QStringLiteral("&Surface analysis"), Qt::Key_F6);
+    N850mb1 = AddItem(ViewMenu, "N850mb1", QStringLiteral("&850 mb"), Qt::Key_F7);
+    N700mb1 = AddItem(ViewMenu, "N700mb1", QStringLiteral("&700 mb"), Qt::Key_F8);
+    N500mb1 = AddItem(ViewMenu, "N500mb1", QStringLiteral("&500 mb"), Qt::Key_F9);
+    N250mb1 = AddItem(ViewMenu, "N250mb1", QStringLiteral("&250 mb"), Qt::Key_F10);
+    Sounding1 = AddItem(ViewMenu, "Sounding1", QStringLiteral("Sou&nding"), Qt::Key_F11);
+    for (QAction* a : {Targeting1, Visiblesatellite1, SurfaceAnalysis1, N850mb1, N700mb1, N500mb1,
+                       N250mb1, Sounding1})
+        a->setCheckable(true);
+    Visiblesatellite1->setChecked(true);
+    on(Targeting1, &TfMainForm::Targeting1Click);
+    on(Visiblesatellite1, &TfMainForm::Visiblesatellite1Click);
+    on(SurfaceAnalysis1, &TfMainForm::SurfaceAnalysis1Click);
+    on(N850mb1, &TfMainForm::N850mb1Click);
+    on(N700mb1, &TfMainForm::N700mb1Click);
+    on(N500mb1, &TfMainForm::N500mb1Click);
+    on(N250mb1, &TfMainForm::N250mb1Click);
+    on(Sounding1, &TfMainForm::Sounding1Click);
+
+    ForecastMenu = menuBar()->addMenu(QStringLiteral("&Forecast"));
+    Advancetonexthour1 =
+        AddItem(ForecastMenu, "Advancetonexthour1", QStringLiteral("&Advance to next hour"), Qt::Key_F4);
+    WarningSounds = AddItem(ForecastMenu, "WarningSounds", QStringLiteral("Warning sounds"));
+    ForecastMenu->addSeparator();
+    SlightRisk1 = AddItem(ForecastMenu, "SlightRisk1", QStringLiteral("&Slight risk"));
+    ModerateRisk1 = AddItem(ForecastMenu, "ModerateRisk1", QStringLiteral("&Moderate risk"));
+    HighRisk1 = AddItem(ForecastMenu, "HighRisk1", QStringLiteral("&High risk"));
+    ForecastMenu->addSeparator();
+    SevereWatch1 = AddItem(ForecastMenu, "SevereWatch1", QStringLiteral("Se&vere watch"));
+    TornadoWatch1 = AddItem(ForecastMenu, "TornadoWatch1", QStringLiteral("&Tornado watch"));
+    on(Advancetonexthour1, &TfMainForm::Advancetonexthour1Click);
+    on(WarningSounds, &TfMainForm::WarningSoundsClick);
+    for (QAction* a : {SlightRisk1, ModerateRisk1, HighRisk1, SevereWatch1, TornadoWatch1})
+        connect(a, &QAction::triggered, this, [this, a] { Guard([this, a] { IssueProduct(a); }); });
+
+    MapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
+    North1 = AddItem(MapMenu, "North1", QStringLiteral("&North"), Qt::Key_N);
+    South1 = AddItem(MapMenu, "South1", QStringLiteral("South"), Qt::Key_S);
+    East1 = AddItem(MapMenu, "East1", QStringLiteral("East"), Qt::Key_E);
+    West1 = AddItem(MapMenu, "West1", QStringLiteral("West"), Qt::Key_W);
+    Zoomin1 = AddItem(MapMenu, "Zoomin1", QStringLiteral("Zoom in"), Qt::Key_Z);
+    Zoomout1 = AddItem(MapMenu, "Zoomout1", QStringLiteral("Zoom out"), Qt::Key_A);
+    on(North1, &TfMainForm::North1Click);
+    on(South1, &TfMainForm::South1Click);
+    on(East1, &TfMainForm::East1Click);
+    on(West1, &TfMainForm::West1Click);
+    on(Zoomin1, &TfMainForm::Zoomin1Click);
+    on(Zoomout1, &TfMainForm::Zoomout1Click);
+
+    HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    About1 = AddItem(HelpMenu, "About1", QStringLiteral("&About..."));
+    on(About1, &TfMainForm::About1Click);
+}
+
+namespace {
+
+QLabel* CentredLabel(QWidget* parent, const QString& name, int width, int pixelSize = 0) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setAlignment(Qt::AlignCenter);
+    l->setFixedWidth(width);
+    if (pixelSize > 0) {
+        QFont f = l->font();
+        f.setPixelSize(pixelSize);
+        l->setFont(f);
+    }
+    return l;
+}
+
+} // namespace
+
+void TfMainForm::BuildLeftPanel() {
+    auto click = [this](QAbstractButton* b, void (TfMainForm::*slot)()) {
+        connect(b, &QAbstractButton::clicked, this, [this, slot] { Guard([this, slot] { (this->*slot)(); }); });
+    };
+
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFixedWidth(157);
+    auto* col = new QVBoxLayout(panel);
+    col->setContentsMargins(4, 4, 4, 4);
+    col->setSpacing(4);
+
+    auto* timeBox = new QGroupBox(QStringLiteral("Current simulation time"), panel);
+    auto* tl = new QVBoxLayout(timeBox);
+    tl->setContentsMargins(2, 2, 2, 2);
+    CurDateLabel = CentredLabel(timeBox, QStringLiteral("CurDateLabel"), 125);
+    CurTimeLabel = CentredLabel(timeBox, QStringLiteral("CurTimeLabel"), 125, 21);
+    AdvanceHour = new QPushButton(QStringLiteral("Advance to next hour"), timeBox);
+    AdvanceHour->setObjectName(QStringLiteral("AdvanceHour"));
+    tl->addWidget(CurDateLabel, 0, Qt::AlignHCenter);
+    tl->addWidget(CurTimeLabel, 0, Qt::AlignHCenter);
+    tl->addWidget(AdvanceHour);
+    click(AdvanceHour, &TfMainForm::AdvanceHourClick);
+    col->addWidget(timeBox);
+
+    auto* prodBox = new QGroupBox(QStringLiteral("Product time"), panel);
+    auto* pl = new QVBoxLayout(prodBox);
+    pl->setContentsMargins(2, 2, 2, 2);
+    ProdDateLabel = CentredLabel(prodBox, QStringLiteral("ProdDateLabel"), 125);
+    ProdTimeLabel = CentredLabel(prodBox, QStringLiteral("ProdTimeLabel"), 125);
+    pl->addWidget(ProdDateLabel, 0, Qt::AlignHCenter);
+    pl->addWidget(ProdTimeLabel, 0, Qt::AlignHCenter);
+    auto* loopCaption = new QLabel(QStringLiteral("Product loop control"), prodBox);
+    loopCaption->setAlignment(Qt::AlignCenter);
+    pl->addWidget(loopCaption);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(1);
+    auto tool = [&](QToolButton*& b, const char* name, const QString& hint, QStyle::StandardPixmap icon,
+                    void (TfMainForm::*slot)()) {
+        b = new QToolButton(prodBox);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(hint);
+        b->setIcon(style()->standardIcon(icon));
+        b->setFixedSize(27, 24);
+        buttons->addWidget(b);
+        click(b, slot);
+    };
+    tool(PlayRevButton, "PlayRevButton", QStringLiteral("Play in reverse"), QStyle::SP_MediaSeekBackward,
+         &TfMainForm::PlayRevButtonClick);
+    tool(StepRevButton, "StepRevButton", QStringLiteral("Step backward"), QStyle::SP_MediaSkipBackward,
+         &TfMainForm::StepRevButtonClick);
+    tool(PauseButton, "PauseButton", QStringLiteral("Stop"), QStyle::SP_MediaStop,
+         &TfMainForm::PauseButtonClick);
+    tool(StepFwdButton, "StepFwdButton", QStringLiteral("Step forward"), QStyle::SP_MediaSkipForward,
+         &TfMainForm::StepFwdButtonClick);
+    tool(PlayFwdButton, "PlayFwdButton", QStringLiteral("Play forward"), QStyle::SP_MediaPlay,
+         &TfMainForm::PlayFwdButtonClick);
+    pl->addLayout(buttons);
+    FramesLoaded = CentredLabel(prodBox, QStringLiteral("FramesLoaded"), 130);
+    pl->addWidget(FramesLoaded, 0, Qt::AlignHCenter);
+    col->addWidget(prodBox);
+
+    auto slider = [&](QSlider*& s, QLabel*& text, const char* name, const char* textName,
+                      const QString& caption, int lo, int hi, int value, int tick,
+                      void (TfMainForm::*slot)()) {
+        text = new QLabel(caption, panel);
+        text->setObjectName(QString::fromLatin1(textName));
+        s = new QSlider(Qt::Horizontal, panel);
+        s->setObjectName(QString::fromLatin1(name));
+        s->setRange(lo, hi);
+        s->setValue(value);
+        s->setTickInterval(tick);
+        s->setTickPosition(QSlider::TicksBelow);
+        s->setSingleStep(tick);
+        s->setPageStep(tick);
+        connect(s, &QSlider::valueChanged, this, [this, slot] { Guard([this, slot] { (this->*slot)(); }); });
+        col->addWidget(s);
+        col->addWidget(text);
+    };
+    slider(LoopSpeed, LoopSpeedText, "LoopSpeed", "LoopSpeedText", QStringLiteral("Loop speed"), 100,
+           2000, 250, 100, &TfMainForm::LoopSpeedChange);
+    slider(DwellSpeed, DwellSpeedText, "DwellSpeed", "DwellSpeedText", QStringLiteral("Dwell speed"),
+           100, 5000, 1000, 250, &TfMainForm::DwellSpeedChange);
+
+    Panel2 = new QGroupBox(QStringLiteral("Chaser statistics"), panel);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setAutoFillBackground(true);
+    QPalette pal = Panel2->palette();
+    pal.setColor(QPalette::Window, QColor(238, 238, 238));
+    Panel2->setPalette(pal);
+    auto* sl = new QGridLayout(Panel2);
+    sl->setContentsMargins(4, 2, 4, 2);
+    sl->setVerticalSpacing(1);
+    struct Row { QLabel** Label; const char* Name; ChaserOutcome Outcome; const char* Caption; };
+    const Row rows[] = {
+        {&StatHome, "StatHome", ChaserOutcome::NotChasing, "Not chasing"},
+        {&StatAwait, "StatAwait", ChaserOutcome::Awaiting, "Awaiting storms"},
+        {&StatEmpty, "StatEmpty", ChaserOutcome::EmptyHanded, "Empty handed"},
+        {&StatSvr, "StatSvr", ChaserOutcome::CaughtStorm, "Caught a storm"},
+        {&StatTor, "StatTor", ChaserOutcome::CaughtTornado, "Caught tornado"},
+        {&StatBust, "StatBust", ChaserOutcome::Busted, "Busted"},
+        {&StatRange, "StatRange", ChaserOutcome::OutOfRange, "Out of range"},
+    };
+    int r = 0;
+    for (const Row& row : rows) {
+        auto* count = new QLabel(QStringLiteral("0"), Panel2);
+        count->setObjectName(QString::fromLatin1(row.Name));
+        QFont bold(QStringLiteral("Sans Serif"));
+        bold.setPointSize(10);
+        bold.setBold(true);
+        count->setFont(bold);
+        count->setFixedWidth(26);
+        count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        auto* icon = new QLabel(Panel2);
+        icon->setPixmap(QPixmap::fromImage(ChaserIcon(row.Outcome)));
+        icon->setFixedSize(ChaserIconSize, ChaserIconSize);
+        auto* caption = new QLabel(QString::fromLatin1(row.Caption), Panel2);
+        sl->addWidget(count, r, 0);
+        sl->addWidget(icon, r, 1);
+        sl->addWidget(caption, r, 2);
+        *row.Label = count;
+        ++r;
+    }
+    col->addWidget(Panel2);
+
+    RevealDateButton = new QPushButton(QStringLiteral("Reveal the case date"), panel);
+    RevealDateButton->setObjectName(QStringLiteral("RevealDateButton"));
+    click(RevealDateButton, &TfMainForm::RevealDateButtonClick);
+    col->addWidget(RevealDateButton);
+
+    auto hidden = [&](QPushButton*& b, const char* name, void (TfMainForm::*slot)()) {
+        b = new QPushButton(QString::fromLatin1(name), panel);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setVisible(false);
+        click(b, slot);
+        col->addWidget(b);
+    };
+    hidden(ShowBuffer, "ShowBuffer", &TfMainForm::ShowBufferClick);
+    hidden(BuildDataFilesButton, "BuildDataFilesButton", &TfMainForm::BuildDataFilesButtonClick);
+    hidden(BuildManifest, "BuildManifest", &TfMainForm::BuildManifestClick);
+    hidden(DeleteAreaFiles, "DeleteAreaFiles", &TfMainForm::DeleteAreaFilesClick);
+    col->addStretch(1);
+
+    auto* central = new QWidget(this);
+    auto* row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(panel);
+    row->addWidget(ScrollBox1, 1);
+    setCentralWidget(central);
+}
+
+void TfMainForm::BuildView() {
+    ScrollBox1 = new QScrollArea(this);
+    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+    ScrollBox1->setWidgetResizable(false);
+    ScrollBox1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ScrollContent = new QWidget;
+    ScrollContent->setObjectName(QStringLiteral("ScrollContent"));
+    Image1 = new ImageView(ScrollContent);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->move(0, 0);
+    Image1->ResizePicture(1, 1);
+    BufImg = new ImageView(ScrollContent);
+    BufImg->setObjectName(QStringLiteral("BufImg"));
+    BufImg->move(0, 0);
+    BufImg->ResizePicture(1, 1);
+    BufImg->hide();
+    ScrollBox1->setWidget(ScrollContent);
+    // The scrolled content follows the picture's size, so scroll bars appear exactly
+    // when the picture is larger than the visible area.
+    auto follow = [this] {
+        ScrollContent->resize(std::max(Image1->width(), BufImg->isVisible() ? BufImg->width() : 0),
+                              std::max(Image1->height(), BufImg->isVisible() ? BufImg->height() : 0));
+    };
+    connect(Image1, &ImageView::MouseDown, this,
+            [this](Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) {
+                Guard([&] { Image1MouseDown(b, s, x, y); });
+            });
+    connect(Image1, &ImageView::MouseMove, this, [this](Qt::KeyboardModifiers s, int x, int y) {
+        Guard([&] { Image1MouseMove(s, x, y); });
+    });
+    connect(Image1, &ImageView::MouseUp, this,
+            [this](Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) {
+                Guard([&] { Image1MouseUp(b, s, x, y); });
+            });
+    connect(Image1, &ImageView::Resized, this, follow);
+    connect(BufImg, &ImageView::Resized, this, follow);
+
+    StatusPanel1 = new QLabel(this);
+    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    StatusPanel1->setFixedWidth(100);
+    StatusPanel1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    StatusPanel2 = new QLabel(this);
+    StatusPanel2->setObjectName(QStringLiteral("StatusPanel2"));
+    StatusPanel2->setMinimumWidth(50);
+    statusBar()->addWidget(StatusPanel1);
+    statusBar()->addWidget(StatusPanel2, 1);
+}
+
+void TfMainForm::FormCreate() {
+    SettleFolders(session_.Folders, SystemFolderEnvironment(), *prompts_,
+                  [this](DataFolders&) { LocateDataDisc(); });
+    // What an installer does: fill the per-user folder with the shipped files it lacks.
+    if (!session_.Folders.DevelopmentMode) {
+        const QString installed = InstalledDataFolder(QCoreApplication::applicationDirPath());
+        if (!installed.isEmpty())
+            SeedFolder(installed + QStringLiteral("appdata/"), session_.Folders.AppDataDirectory);
+    }
+    ResetSession();
+}
+
+void TfMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    Guard([this] { FormShow(); });
+}
+
+void TfMainForm::FormShow() {
+    QSettings store = PreferenceStore();
+    const WindowPlacement p = ReadPlacement(store);
+    resize(p.Width, p.Height);
+    move(p.Left, p.Top);
+    if (p.Maximized) setWindowState(windowState() | Qt::WindowMaximized);
+    else setWindowState(windowState() & ~Qt::WindowMaximized);
+    UpdateSoundMenuItem();
+
+    SetInitialClock(session_.Clock);
+    UpdateTimeDisplay();
+    if (session_.Folders.DevelopmentMode) {
+        BuildDataFilesButton->setVisible(true);
+        BuildManifest->setVisible(true);
+        DeleteAreaFiles->setVisible(true);
+        ShowBuffer->setVisible(true);
+    }
+    session_.Rng.SeedFromClock();
+    Image1->move(0, 0);
+    session_.Polygon.MarkAbsent();
+    session_.Kind = ChartKind::VisibleSatellite;
+    RefreshWorkingReports();
+    RefreshView(false);
+}
+
+void TfMainForm::closeEvent(QCloseEvent* event) {
+    QSettings store = PreferenceStore();
+    WindowPlacement p;
+    const QRect normal = isMaximized() ? normalGeometry() : frameGeometry();
+    p.Height = normal.height();
+    p.Width = normal.width();
+    p.Left = normal.left();
+    p.Top = normal.top();
+    p.Maximized = isMaximized();
+    WritePlacement(store, p);
+    SatelliteTimer.stop();
+    ReportsTimer.stop();
+    event->accept();
+}
+
+void TfMainForm::LocateDataDisc() {
+    prompts_->Information(
+        QStringLiteral("In the next screen you must navigate to your CD drive containing Nimbrel "
+                       "(inserted) and select the nimbrel-installer.exe file on that drive."));
+    const QString picked = pickFile_ ? pickFile_() : QString();
+    if (picked.isEmpty()) return;
+    ApplyPickedDiscFile(session_.Folders, picked);
+    QSettings store = PreferenceStore();
+    WriteString(store, QStringLiteral("Window"), QStringLiteral("CaseRoot"), session_.Folders.CaseRootDirectory);
+}
+
+void TfMainForm::ShowFolders() { prompts_->Information(FoldersText(session_.Folders)); }
+
+void TfMainForm::UpdateSoundMenuItem() {
+    QSettings store = PreferenceStore();
+    SoundItem item{WarningSounds->text(), WarningSoundsTag};
+    UpdateSoundItem(store, item);
+    WarningSounds->setText(item.Caption);
+    WarningSoundsTag = item.Tag;
+}
+
+void TfMainForm::WarningSoundsClick() {
+    QSettings store = PreferenceStore();
+    SoundItem item{WarningSounds->text(), WarningSoundsTag};
+    ToggleWarningSounds(store, item);
+    WarningSounds->setText(item.Caption);
+    WarningSoundsTag = item.Tag;
+}
+
+void TfMainForm::ChangeCDlocation1Click() { LocateDataDisc(); }
+void TfMainForm::Folders1Click() { ShowFolders(); }
+void TfMainForm::Exit1Click() { close(); }
+
+void TfMainForm::About1Click() {
+    if (windows_.About) windows_.About->exec();
+}
+
+} // namespace nimbrel

@@ -1,0 +1,259 @@
+#pragma once
+// The main window: owns the Session and the widgets, and forwards every user action
+// to a core operation. Its methods are implemented by subsystem in
+//   app/umainform.cpp        construction, start-up, folders, preferences, About, Exit
+//   cases/mainform_cases.cpp case loading, reset, debrief, catalogue builder button
+//   sim/mainform_sim.cpp     time display, hourly advance
+//   viewer/mainform_viewer.cpp  refresh, frames, player, views, printing, cleanup button
+//   map/mainform_map.cpp     basemap, pan/zoom, polygon editing, chaser layer
+//   reports/mainform_reports.cpp  report layer, report timer, extraction button
+//   products/mainform_products.cpp  issuing products
+#include <array>
+#include <functional>
+#include <memory>
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include "app/session.h"
+#include "base/prompts.h"
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QScrollArea;
+class QSlider;
+class QStatusBar;
+class QToolButton;
+
+namespace nimbrel {
+
+class ImageView;
+class StationMarker;
+class TfProduct;
+class TfLoadCase;
+class TfRandomCase;
+class TfAbout;
+class TfInformation;
+class SoundPlayer;
+
+enum class FrameCommandKind { StepBack, StepForward, PlayForward, Stop, GoLast, PlayReverse };
+
+/// The other five windows, created once at start-up right after the main window.
+struct Windows {
+    TfProduct* Product = nullptr;
+    TfLoadCase* LoadCase = nullptr;
+    TfRandomCase* RandomCase = nullptr;
+    TfAbout* About = nullptr;
+    TfInformation* Information = nullptr;
+};
+
+class TfMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    /// Runs the creation step: development switch, folders, session reset.
+    explicit TfMainForm(QWidget* parent = nullptr);
+    ~TfMainForm() override;
+
+    /// Hands over the other windows (created after this one, in start-up order).
+    void SetWindows(const Windows& windows) { windows_ = windows; }
+    const Windows& OtherWindows() const { return windows_; }
+
+    Session& State() { return session_; }
+    const Session& State() const { return session_; }
+
+    /// Replaces the message boxes (tests use a recorder). Takes ownership.
+    void SetPrompts(std::unique_ptr<Prompts> prompts) { prompts_ = std::move(prompts); }
+    Prompts& Ask() { return *prompts_; }
+    /// Replaces the file-open dialog of the locate step; returns the picked path or "".
+    void SetFilePicker(std::function<QString()> picker) { pickFile_ = std::move(picker); }
+
+    // ---- operations shared between subsystems -------------------------------------
+    void RefreshView(bool fromReportTimer);
+    int LoadFrames(const QString& mask);
+    void FrameCommand(FrameCommandKind command);
+    void ShowFrame(const QString& fileName);
+    void ShowStationMap();
+    void RemoveStationMarkers();
+    void EnableLoopButtons(bool enabled);
+    void DrawBasemap();
+    void DrawChasers();
+    void DrawReports(int flash);
+    void ReprojectPolygon();
+    void HourlyAdvance();
+    void LoadCase(const QString& line, bool hideDate, bool startInMorning);
+    void ResetSession();
+    void UpdateTimeDisplay();
+    void UpdateProductMenu();
+    void LocateDataDisc();
+    void ShowFolders();
+    void UpdateSoundMenuItem();
+    /// Brings the working copy of "rpt.dat" in line with the case's own file.
+    void RefreshWorkingReports();
+    QString CatalogPath() const;
+
+    // ---- widgets (public so the subsystem files and the GUI tests reach them) -------
+    QMenu* FileMenu = nullptr;
+    QMenu* ViewMenu = nullptr;
+    QMenu* ForecastMenu = nullptr;
+    QMenu* MapMenu = nullptr;
+    QMenu* HelpMenu = nullptr;
+    QAction* Loadcase1 = nullptr;
+    QAction* Loadrandomcase1 = nullptr;
+    QAction* Showsummaryanddiscussion1 = nullptr;
+    QAction* Copygraphictoclipboard1 = nullptr;
+    QAction* Print1 = nullptr;
+    QAction* Printersetup1 = nullptr;
+    QAction* ChangeCDlocation1 = nullptr;
+    QAction* Folders1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* Targeting1 = nullptr;
+    QAction* Visiblesatellite1 = nullptr;
+    QAction* SurfaceAnalysis1 = nullptr;
+    QAction* N850mb1 = nullptr;
+    QAction* N700mb1 = nullptr;
+    QAction* N500mb1 = nullptr;
+    QAction* N250mb1 = nullptr;
+    QAction* Sounding1 = nullptr;
+    QAction* Advancetonexthour1 = nullptr;
+    QAction* WarningSounds = nullptr;
+    int WarningSoundsTag = 0;
+    QAction* SlightRisk1 = nullptr;
+    QAction* ModerateRisk1 = nullptr;
+    QAction* HighRisk1 = nullptr;
+    QAction* SevereWatch1 = nullptr;
+    QAction* TornadoWatch1 = nullptr;
+    QAction* North1 = nullptr;
+    QAction* South1 = nullptr;
+    QAction* East1 = nullptr;
+    QAction* West1 = nullptr;
+    QAction* Zoomin1 = nullptr;
+    QAction* Zoomout1 = nullptr;
+    QAction* About1 = nullptr;
+
+    QLabel* CurDateLabel = nullptr;
+    QLabel* CurTimeLabel = nullptr;
+    QPushButton* AdvanceHour = nullptr;
+    QLabel* ProdDateLabel = nullptr;
+    QLabel* ProdTimeLabel = nullptr;
+    QToolButton* PlayRevButton = nullptr;
+    QToolButton* StepRevButton = nullptr;
+    QToolButton* PauseButton = nullptr;
+    QToolButton* StepFwdButton = nullptr;
+    QToolButton* PlayFwdButton = nullptr;
+    QLabel* FramesLoaded = nullptr;
+    QSlider* LoopSpeed = nullptr;
+    QLabel* LoopSpeedText = nullptr;
+    QSlider* DwellSpeed = nullptr;
+    QLabel* DwellSpeedText = nullptr;
+    QGroupBox* Panel2 = nullptr;
+    QLabel* StatHome = nullptr;
+    QLabel* StatAwait = nullptr;
+    QLabel* StatEmpty = nullptr;
+    QLabel* StatSvr = nullptr;
+    QLabel* StatTor = nullptr;
+    QLabel* StatBust = nullptr;
+    QLabel* StatRange = nullptr;
+    QPushButton* RevealDateButton = nullptr;
+    QPushButton* ShowBuffer = nullptr;
+    QPushButton* BuildDataFilesButton = nullptr;
+    QPushButton* BuildManifest = nullptr;
+    QPushButton* DeleteAreaFiles = nullptr;
+    QScrollArea* ScrollBox1 = nullptr;
+    QWidget* ScrollContent = nullptr;
+    ImageView* Image1 = nullptr;
+    ImageView* BufImg = nullptr; ///< hidden; its picture is BasemapBitmap
+    QLabel* StatusPanel1 = nullptr;
+    QLabel* StatusPanel2 = nullptr;
+
+    QTimer SatelliteTimer;
+    QTimer ReportsTimer;
+
+    std::array<StationMarker*, 20> StationMarkers{};
+    bool StationMarkersExist = false;
+    /// Shown for the trainee: the seven statistics counters as last written.
+    ChaserCounts LastCounts;
+
+public slots:
+    // File
+    void Loadcase1Click();
+    void Loadrandomcase1Click();
+    void Showsummaryanddiscussion1Click();
+    void Copygraphictoclipboard1Click();
+    void Print1Click();
+    void Printersetup1Click();
+    void ChangeCDlocation1Click();
+    void Folders1Click();
+    void Exit1Click();
+    // View
+    void Targeting1Click();
+    void Visiblesatellite1Click();
+    void SurfaceAnalysis1Click();
+    void N850mb1Click();
+    void N700mb1Click();
+    void N500mb1Click();
+    void N250mb1Click();
+    void Sounding1Click();
+    // Forecast
+    void Advancetonexthour1Click();
+    void WarningSoundsClick();
+    void IssueProduct(QAction* sender);
+    // Map
+    void North1Click();
+    void South1Click();
+    void East1Click();
+    void West1Click();
+    void Zoomin1Click();
+    void Zoomout1Click();
+    // Help
+    void About1Click();
+    // Left panel
+    void AdvanceHourClick();
+    void PlayRevButtonClick();
+    void StepRevButtonClick();
+    void PauseButtonClick();
+    void StepFwdButtonClick();
+    void PlayFwdButtonClick();
+    void LoopSpeedChange();
+    void DwellSpeedChange();
+    void RevealDateButtonClick();
+    void ShowBufferClick();
+    void BuildDataFilesButtonClick();
+    void BuildManifestClick();
+    void DeleteAreaFilesClick();
+    // Timers and mouse
+    void SatelliteTimerTimer();
+    void ReportsTimerTimer();
+    void Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void Image1MouseMove(Qt::KeyboardModifiers shift, int x, int y);
+    void Image1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void SkewMouseDown(nimbrel::StationMarker* sender);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildLeftPanel();
+    void BuildView();
+    void FormCreate();
+    void FormShow();
+    /// Runs a handler body through the general error guard.
+    void Guard(const std::function<void()>& body);
+    /// Shared by the View menu's chart items.
+    void SelectChartItem(QAction* item, ChartKind kind, bool stopLoop);
+    /// Shared by the player buttons: the 1200 UTC message, then the command.
+    void PlayerButton(FrameCommandKind command);
+    void PanOrZoom(const std::function<void(ProjectionDescriptor&)>& change);
+
+    Session session_;
+    Windows windows_;
+    std::unique_ptr<Prompts> prompts_;
+    std::function<QString()> pickFile_;
+    bool shown_ = false;
+};
+
+} // namespace nimbrel

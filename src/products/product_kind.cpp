@@ -1,0 +1,1 @@
+#include "products/product_kind.h"

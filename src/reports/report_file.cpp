@@ -1,0 +1,63 @@
+#include "reports/report_file.h"
+
+#include "base/records.h"
+
+namespace nimbrel {
+
+QByteArray EncodeReport(const StormReport& r) {
+    RecordBuilder b(StormReport::RecordSize);
+    b.Double(0, r.Time);
+    b.Int32(8, r.Kind);
+    b.Double(16, r.Start.Latitude);
+    b.Double(24, r.Start.Longitude);
+    b.Double(32, r.End.Latitude);
+    b.Double(40, r.End.Longitude);
+    b.ShortString(48, 2, r.State);
+    b.Int32(52, r.SourceColumn11);
+    b.Int32(56, r.SourceColumn12);
+    b.Int32(60, r.SourceColumn13);
+    return b.Bytes();
+}
+
+StormReport DecodeReport(const RecordView& v) {
+    StormReport r;
+    r.Time = v.Double(0);
+    r.Kind = v.Int32(8);
+    r.Start = {v.Double(16), v.Double(24)};
+    r.End = {v.Double(32), v.Double(40)};
+    r.State = v.ShortString(48, 2);
+    r.SourceColumn11 = v.Int32(52);
+    r.SourceColumn12 = v.Int32(56);
+    r.SourceColumn13 = v.Int32(60);
+    return r;
+}
+
+void ForEachReport(const QString& path, const std::function<void(const StormReport&)>& onRecord) {
+    RecordFileReader reader(path, StormReport::RecordSize);
+    while (reader.Next()) onRecord(DecodeReport(reader.Current()));
+}
+
+std::vector<StormReport> ReadReports(const QString& path) {
+    std::vector<StormReport> out;
+    ForEachReport(path, [&](const StormReport& r) { out.push_back(r); });
+    return out;
+}
+
+void WriteReports(const QString& path, const std::vector<StormReport>& reports) {
+    RecordFileWriter writer(path, StormReport::RecordSize);
+    for (const auto& r : reports) writer.Append(EncodeReport(r));
+    writer.Close();
+}
+
+ReportAge AgeOf(const StormReport& report, DateTime simulationTime) {
+    // Times are sums of a day number and fractions, so a report stamped exactly one
+    // hour before the clock may differ from 1/24 by a rounding unit; a tolerance far
+    // below one second keeps both ends of "recent" inclusive as intended.
+    constexpr double Tolerance = 1e-9;
+    const double d = simulationTime - report.Time;
+    if (d < -Tolerance) return ReportAge::NotYet;
+    if (d <= 1.0 / 24.0 + Tolerance) return ReportAge::Recent;
+    return ReportAge::Old;
+}
+
+} // namespace nimbrel

@@ -1,0 +1,39 @@
+#pragma once
+// A picture shown at one screen pixel per image pixel, sized to its image, reporting
+// mouse presses, moves and releases in image pixels.
+#include <QImage>
+#include <QWidget>
+
+namespace nimbrel {
+
+class ImageView : public QWidget {
+    Q_OBJECT
+public:
+    explicit ImageView(QWidget* parent = nullptr);
+
+    /// The picture; callers draw into it and then call update().
+    QImage& Picture() { return picture_; }
+    const QImage& Picture() const { return picture_; }
+    /// Replaces the picture and sizes the control to it.
+    void SetPicture(const QImage& image);
+    /// Resizes picture and control; new area is white, old content kept at the top-left.
+    void ResizePicture(int width, int height);
+
+signals:
+    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void MouseMove(Qt::KeyboardModifiers shift, int x, int y);
+    void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    /// The picture (and so the control) changed size.
+    void Resized();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QImage picture_;
+};
+
+} // namespace nimbrel
