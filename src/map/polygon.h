@@ -30,4 +30,7 @@ struct ForecastPolygon {
     }
 };
 
+/// Vertices := ProjectToScreen of GeoVertices, all six.
+void ReprojectPolygon(ForecastPolygon& polygon, const ProjectionDescriptor& viewport);
+
 } // namespace nimbrel

@@ -35,6 +35,11 @@ struct Chaser {
 
 using ChaserTable = std::array<Chaser, ChaserCount>;
 
+/// The session reset of the chaser table: homes from the fixed table, every chaser back
+/// home undecided and awaiting, no target, no distances; LastProductKind := 0.
+/// Heading and the target's longitude keep their values.
+void ResetChasers(ChaserTable& chasers, std::int32_t& lastProductKind);
+
 /// The seven statistics counters, in the order of the panel's rows.
 struct ChaserCounts {
     int NotChasing = 0, Awaiting = 0, EmptyHanded = 0, CaughtStorm = 0, CaughtTornado = 0,
