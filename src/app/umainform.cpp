@@ -29,11 +29,13 @@
 
 namespace nimbrel {
 
-TfMainForm::TfMainForm(QWidget* parent)
-    : QMainWindow(parent), prompts_(std::make_unique<MessagePrompts>(this)) {
+TfMainForm::TfMainForm(QWidget* parent, std::unique_ptr<Prompts> prompts,
+                       std::function<QString()> filePicker)
+    : QMainWindow(parent), prompts_(std::move(prompts)), pickFile_(std::move(filePicker)) {
+    if (!prompts_) prompts_ = std::make_unique<MessagePrompts>(this);
+    if (!pickFile_) pickFile_ = [this]() { return QFileDialog::getOpenFileName(this); };
     setWindowTitle(QStringLiteral("Nimbrel V1.0"));
     resize(1227, 775);
-    pickFile_ = [this]() { return QFileDialog::getOpenFileName(this); };
     SatelliteTimer.setInterval(1000);
     ReportsTimer.setInterval(500);
     connect(&SatelliteTimer, &QTimer::timeout, this, [this] { SatelliteTimerTimer(); });

@@ -53,8 +53,12 @@ struct Windows {
 class TfMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    /// Runs the creation step: development switch, folders, session reset.
-    explicit TfMainForm(QWidget* parent = nullptr);
+    /// Runs the creation step: development switch, folders, session reset. Message
+    /// boxes go through `prompts` (message boxes when null) and the locate step's
+    /// file dialog through `filePicker` (the file-open dialog when empty), so that
+    /// tests can stage start-up.
+    explicit TfMainForm(QWidget* parent = nullptr, std::unique_ptr<Prompts> prompts = nullptr,
+                        std::function<QString()> filePicker = {});
     ~TfMainForm() override;
 
     /// Hands over the other windows (created after this one, in start-up order).

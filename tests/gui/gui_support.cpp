@@ -13,11 +13,9 @@ namespace nimbrel::test {
 
 GuiFixture::GuiFixture() {
     SetErrorSink([this](QWidget*, const QString& text) { Errors << text; });
-    Form = new TfMainForm;
     auto prompts = std::make_unique<RecordingPrompts>();
     Prompts = prompts.get();
-    Form->SetPrompts(std::move(prompts));
-    Form->SetFilePicker([] { return QString(); });
+    Form = new TfMainForm(nullptr, std::move(prompts), [] { return QString(); });
     Windows w;
     w.Product = new TfProduct(Form);
     w.LoadCase = new TfLoadCase(Form);
