@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Nimbrel needs when any is missing (sudo when not root).
+# Usage: scripts/deps.sh run|test
+set -euo pipefail
+kind=${1:-run}
+pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libqt6svg6 libgif-dev libjpeg-dev
+      fonts-dejavu-core)
+if [ "$kind" = test ]; then
+  pkgs+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+else
+  pkgs+=(xvfb xauth)
+fi
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
