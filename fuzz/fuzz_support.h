@@ -1,0 +1,33 @@
+#pragma once
+// Shared by the fuzz targets: write the input to a private temporary file so that the
+// readers under test see it exactly as they would see a file on a data disc.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QCoreApplication>
+#include <QString>
+
+namespace nimbrel::fuzz {
+
+inline QString TempPath(const char* name) {
+    static const QString dir = [] {
+        const QString d = QDir::tempPath() + QStringLiteral("/nimbrel-fuzz-%1").arg(QCoreApplication::applicationPid());
+        QDir().mkpath(d);
+        return d;
+    }();
+    return dir + QLatin1Char('/') + QString::fromLatin1(name);
+}
+
+inline QString WriteInput(const char* name, const std::uint8_t* data, std::size_t size) {
+    const QString path = TempPath(name);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
+    return path;
+}
+
+} // namespace nimbrel::fuzz
