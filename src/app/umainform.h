@@ -27,6 +27,7 @@ class QScrollArea;
 class QSlider;
 class QStatusBar;
 class QToolButton;
+class QPrinter;
 
 namespace nimbrel {
 
@@ -38,8 +39,6 @@ class TfRandomCase;
 class TfAbout;
 class TfInformation;
 class SoundPlayer;
-
-enum class FrameCommandKind { StepBack, StepForward, PlayForward, Stop, GoLast, PlayReverse };
 
 /// The other five windows, created once at start-up right after the main window.
 struct Windows {
@@ -177,6 +176,9 @@ public:
 
     std::array<StationMarker*, 20> StationMarkers{};
     bool StationMarkersExist = false;
+    /// The printer of the run: settings chosen in printer setup apply to later prints.
+    /// Created at first use (shared_ptr, so this header needs no printing include).
+    std::shared_ptr<QPrinter> ThePrinter;
     /// Shown for the trainee: the seven statistics counters as last written.
     ChaserCounts LastCounts;
 
