@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include <QImage>
 #include <QString>
 
 #include "map/geodesy.h"
@@ -32,5 +33,40 @@ struct ForecastPolygon {
 
 /// Vertices := ProjectToScreen of GeoVertices, all six.
 void ReprojectPolygon(ForecastPolygon& polygon, const ProjectionDescriptor& viewport);
+
+/// Shown for a press on any view but the target map.
+inline const QString PolygonOnlyOnTargetMapText = QStringLiteral(
+    "You can only draw polygons on the Target map.  Sorry, the graphical weather products are "
+    "not georeferenced.  Please go to View > Targeting to draw your polygons.");
+
+inline const QString NorthAndSouth = QStringLiteral("NORTH AND SOUTH");
+inline const QString EastAndWest = QStringLiteral("EAST AND WEST");
+inline const QString EitherSide = QStringLiteral("EITHER SIDE");
+
+/// A left-button press on the target map at pixel (x, y): starts the axis when nothing
+/// is being drawn, fixes the shape (GeoVertices from Vertices) while the width is being
+/// set, and changes nothing while the axis is being drawn.
+void PolygonPress(ForecastPolygon& polygon, const ProjectionDescriptor& viewport, int x, int y);
+/// A button release: the axis is finished and the width comes next.
+void PolygonRelease(ForecastPolygon& polygon);
+
+/// What a mouse move asks of the window.
+struct PolygonMoveResult {
+    bool Redraw = false;    ///< the rubber band must be drawn again
+    bool HasStatus = false; ///< StatusText goes to the status bar's second panel
+    QString StatusText;
+};
+/// A mouse move to (x, y): moves the axis end, or lays off the width from the axis,
+/// snapped to the compass or to the axis normal, and sets SideWords.
+PolygonMoveResult PolygonMove(ForecastPolygon& polygon, int x, int y);
+
+/// Toggles the last band off and the current Vertices on, on the visible picture, in
+/// not-xor mode so that drawing the same band twice restores the picture.
+void DrawRubberBand(QImage& view, ForecastPolygon& polygon);
+/// The view's picture was replaced: the last band is no longer on it and must not be
+/// toggled again (doing so would leave a ghost outline on the new picture).
+void ForgetRubberBand(ForecastPolygon& polygon);
+/// The fixed polygon as a hollow black outline, width 2, at its current Vertices.
+void DrawFixedPolygon(QImage& bitmap, const ForecastPolygon& polygon);
 
 } // namespace nimbrel

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include <QByteArray>
+#include <QString>
 
 #include "map/geodesy.h"
 
@@ -40,7 +41,20 @@ struct ProjectionDescriptor {
 /// Fields the reset does not name keep their values.
 void ResetViewport(ProjectionDescriptor& viewport);
 
+/// Pixel of a point: x right, y down from the top-left corner, halves rounded to even.
+/// (-9999, -9999) for a point outside the latitude/longitude ranges or on the far
+/// hemisphere; a coordinate beyond +-9999 pixels becomes -9999 on its own.
 PixelPoint ProjectToScreen(const ProjectionDescriptor& d, const GeoPoint& point);
+/// Position of a pixel (doubles, so sub-pixel positions convert too). A pixel off the
+/// globe's disc is clamped to its rim; (-9999, -9999) when the view has no radius.
 GeoPoint ScreenToGeo(const ProjectionDescriptor& d, double x, double y);
+
+/// The Map menu's pans (one degree) and zooms (by 1.5). No limits apply.
+enum class ViewMove { North, South, East, West, ZoomIn, ZoomOut };
+void MoveView(ProjectionDescriptor& viewport, ViewMove move);
+
+/// Shown for a pan or zoom on any view but the target map.
+inline const QString PanZoomOnlyOnTargetMapText =
+    QStringLiteral("You can only zoom and pan on the Target map, not on graphical products.");
 
 } // namespace nimbrel

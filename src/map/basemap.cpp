@@ -1,0 +1,325 @@
+#include "map/basemap.h"
+
+#include <bit>
+#include <cstdlib>
+#include <vector>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QSaveFile>
+
+#include "base/errors.h"
+#include "base/records.h"
+
+namespace nimbrel {
+namespace {
+
+constexpr std::size_t LineRecordSize = 4;
+constexpr std::size_t OutlineRecordSize = 6;
+constexpr int OutlineStoreStep = 1000;
+constexpr int OutlineJumpPixels = 1000;
+constexpr std::int16_t OutlineStartCode = 1000;
+
+std::int16_t Int16At(const std::uint8_t* p) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+}
+
+// Calls `onRecord` for every whole record of the file, reading it in blocks so that a
+// large vector file never has to fit in memory at once. A file that ends in a fragment
+// shorter than a record throws after all whole records were handled, so that what they
+// drew stays.
+template <typename OnRecord>
+void ForEachRecord(const QString& path, std::size_t recordSize, OnRecord onRecord) {
+    if (!QFileInfo::exists(path)) throw FileNotFound();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+    const qint64 blockSize = static_cast<qint64>(recordSize) * 16384;
+    std::vector<std::uint8_t> block(static_cast<std::size_t>(blockSize));
+    qint64 carried = 0; // bytes of an incomplete record kept at the start of the block
+    for (;;) {
+        const qint64 got =
+            file.read(reinterpret_cast<char*>(block.data()) + carried, blockSize - carried);
+        if (got < 0) throw FileError(QStringLiteral("Read error on \"%1\"").arg(path));
+        if (got == 0) break;
+        const qint64 available = carried + got;
+        const qint64 whole = available / static_cast<qint64>(recordSize);
+        for (qint64 i = 0; i < whole; ++i) onRecord(block.data() + i * recordSize);
+        carried = available - whole * static_cast<qint64>(recordSize);
+        if (carried > 0)
+            std::memmove(block.data(), block.data() + whole * recordSize,
+                         static_cast<std::size_t>(carried));
+    }
+    if (carried != 0)
+        throw DataError(QStringLiteral("Read beyond end of file: \"%1\" ends with a record cut short")
+                            .arg(path));
+}
+
+bool IsPenUp(std::int16_t first) {
+    return first == -9999 || first == 9999 || first == -1 || first == -100 || first == 0;
+}
+
+// Runs the end-of-busy hook once, whether the drawing completes or throws.
+class BusyScope {
+public:
+    explicit BusyScope(const BasemapHooks& hooks) : hooks_(hooks) {
+        if (hooks_.BeginBusy) hooks_.BeginBusy();
+    }
+    ~BusyScope() { End(); }
+    void End() {
+        if (active_ && hooks_.EndBusy) hooks_.EndBusy();
+        active_ = false;
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    const BasemapHooks& hooks_;
+    bool active_ = true;
+};
+
+void StoreLE32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void StoreLE16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+std::uint32_t LoadLE32(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
+           (std::uint32_t(p[3]) << 24);
+}
+std::uint16_t LoadLE16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+constexpr int BmpHeaderSize = 54;      // file header 14 + info header 40
+constexpr int MaxBitmapSide = 32767;   // far beyond any map area
+constexpr qint64 MaxBitmapPixels = qint64(64) * 1024 * 1024;
+
+} // namespace
+
+void DrawLineLayer(QPainter& painter, const QString& path, const ProjectionDescriptor& viewport,
+                   PixelPoint& previous) {
+    // Consecutive joined segments are gathered and drawn as one polyline: the same
+    // pixels as segment by segment, at a fraction of the cost.
+    std::vector<QPoint> run;
+    auto flush = [&] {
+        if (run.size() >= 2) painter.drawPolyline(run.data(), static_cast<int>(run.size()));
+        run.clear();
+    };
+    bool lineBreak = true;
+    const int height = viewport.Height, width = viewport.Width;
+    try {
+        ForEachRecord(path, LineRecordSize, [&](const std::uint8_t* rec) {
+            const std::int16_t first = Int16At(rec);
+            if (IsPenUp(first)) {
+                lineBreak = true;
+                return;
+            }
+            const std::int16_t second = Int16At(rec + 2);
+            const PixelPoint cur =
+                ProjectToScreen(viewport, GeoPoint{first / 100.0, -second / 100.0});
+            // A line leaving one edge and coming back in at the opposite edge has wrapped
+            // round the globe (or met the off-map marker) and must not cross the map.
+            if ((previous.Y <= 0 && cur.Y > height) || (previous.Y > height && cur.Y <= 0))
+                lineBreak = true;
+            if ((previous.X <= 0 && cur.X > width) || (previous.X > width && cur.X <= 0))
+                lineBreak = true;
+            if (lineBreak) {
+                flush();
+                previous = cur;
+                lineBreak = false;
+            }
+            if (run.empty()) run.emplace_back(previous.X, previous.Y);
+            // A segment of length zero draws nothing; the run simply goes on from here.
+            if (!(cur == previous)) run.emplace_back(cur.X, cur.Y);
+            previous = cur;
+        });
+    } catch (...) {
+        flush();
+        throw;
+    }
+    flush();
+}
+
+void DrawOutlineLayer(QPainter& painter, const QString& path, const ProjectionDescriptor& viewport,
+                      const std::function<void()>& processEvents) {
+    // One outline at a time; the store is reused and grows in steps.
+    std::vector<QPoint> store;
+    store.reserve(OutlineStoreStep);
+    int count = 0;
+    bool firstOutline = true;
+    std::int32_t previousX = MissingPixel;
+    auto drawGathered = [&] {
+        // Fewer than two points make no outline.
+        if (count >= 2) painter.drawPolygon(store.data(), count);
+    };
+    ForEachRecord(path, OutlineRecordSize, [&](const std::uint8_t* rec) {
+        const std::int16_t code = Int16At(rec);
+        if (code >= OutlineStartCode) {
+            if (firstOutline) {
+                firstOutline = false;
+            } else {
+                drawGathered();
+                if (processEvents) processEvents();
+            }
+            count = 0;
+        }
+        PixelPoint cur =
+            ProjectToScreen(viewport, GeoPoint{Int16At(rec + 2) / 60.0, Int16At(rec + 4) / 60.0});
+        // A jump across most of the map means the outline went round the globe's rim;
+        // once that happened the rest of the outline is dropped (its X stays far from
+        // the marker kept as the previous X).
+        if (count > 1 && std::abs(cur.X - previousX) > OutlineJumpPixels)
+            cur = PixelPoint{MissingPixel, MissingPixel};
+        if (cur.X != MissingPixel && cur.X != 9999) {
+            if (count == static_cast<int>(store.size())) {
+                if (store.size() == store.capacity()) store.reserve(store.capacity() + OutlineStoreStep);
+                store.emplace_back();
+            }
+            store[static_cast<std::size_t>(count)] = QPoint(cur.X, cur.Y);
+            ++count;
+        }
+        previousX = cur.X;
+    });
+    drawGathered();
+}
+
+bool BasemapCacheMatches(const QString& appData, const ProjectionDescriptor& viewport) {
+    const QString bitmapPath = appData + CachedBitmapFile;
+    const QString viewPath = appData + CachedViewFile;
+    if (!QFileInfo::exists(bitmapPath) || !QFileInfo::exists(viewPath)) return false;
+    ProjectionDescriptor stored;
+    try {
+        stored = ProjectionDescriptor::FromBytes(ReadWholeFile(viewPath));
+    } catch (const FileError&) {
+        return false;
+    }
+    // Exact comparison on purpose: a view reached by the same pans and zooms gives the
+    // same doubles, and anything else must be drawn.
+    return stored.CentreLatitude == viewport.CentreLatitude &&
+           stored.CentreLongitude == viewport.CentreLongitude && stored.Scale == viewport.Scale &&
+           stored.Height == viewport.Height && stored.Width == viewport.Width;
+}
+
+bool DrawBasemap(const QString& appData, ProjectionDescriptor& viewport, QSize clientSize,
+                 QImage& bitmap, const BasemapHooks& hooks) {
+    if (BasemapCacheMatches(appData, viewport)) {
+        QImage cached = LoadBitmap32(appData + CachedBitmapFile);
+        if (!cached.isNull() && cached.width() == viewport.Width &&
+            cached.height() == viewport.Height) {
+            bitmap = cached;
+            return true;
+        }
+    }
+
+    BusyScope busy(hooks);
+    viewport.Height = std::max(1, clientSize.height());
+    viewport.Width = std::max(1, clientSize.width());
+    // The drawing works on its own copy of the view: the cache must describe the view
+    // the bitmap was drawn with, even if the session's view changes while events are
+    // processed between outlines.
+    const ProjectionDescriptor view = viewport;
+    QImage canvas(view.Width, view.Height, QImage::Format_RGB32);
+    try {
+        QPainter p(&canvas);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.fillRect(canvas.rect(), Qt::white);
+        PixelPoint previous{MissingPixel, MissingPixel};
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(204, 204, 204), 1, Qt::SolidLine));
+        DrawLineLayer(p, appData + FineLinesFile, view, previous);
+        p.setPen(QPen(QColor(221, 204, 170), 2, Qt::SolidLine));
+        DrawLineLayer(p, appData + BoldLinesFile, view, previous);
+        p.setPen(QPen(QColor(119, 119, 119), 2, Qt::SolidLine));
+        DrawOutlineLayer(p, appData + OutlinesFile, view, hooks.ProcessEvents);
+    } catch (...) {
+        bitmap = canvas; // what was drawn so far stays on show
+        throw;
+    }
+    bitmap = canvas;
+    busy.End();
+
+    // The old descriptor goes first: if writing the bitmap fails half-way, no descriptor
+    // can vouch for it and the next refresh draws afresh.
+    QFile::remove(appData + CachedViewFile);
+    SaveBitmap32(appData + CachedBitmapFile, canvas);
+    WriteWholeFile(appData + CachedViewFile, view.ToBytes());
+    return false;
+}
+
+void SaveBitmap32(const QString& path, const QImage& image) {
+    const QImage img = image.format() == QImage::Format_RGB32
+                           ? image
+                           : image.convertToFormat(QImage::Format_RGB32);
+    const int w = img.width(), h = img.height();
+    const std::uint32_t rowBytes = static_cast<std::uint32_t>(w) * 4;
+    const std::uint32_t pixelBytes = rowBytes * static_cast<std::uint32_t>(h);
+    std::uint8_t header[BmpHeaderSize] = {};
+    header[0] = 'B';
+    header[1] = 'M';
+    StoreLE32(header + 2, BmpHeaderSize + pixelBytes);
+    StoreLE32(header + 10, BmpHeaderSize);
+    StoreLE32(header + 14, 40);
+    StoreLE32(header + 18, static_cast<std::uint32_t>(w));
+    StoreLE32(header + 22, static_cast<std::uint32_t>(h)); // positive: rows bottom-up
+    StoreLE16(header + 26, 1);
+    StoreLE16(header + 28, 32);
+    StoreLE32(header + 30, 0); // uncompressed
+    StoreLE32(header + 34, pixelBytes);
+    StoreLE32(header + 38, 2835); // 72 dpi
+    StoreLE32(header + 42, 2835);
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+    bool ok = file.write(reinterpret_cast<const char*>(header), BmpHeaderSize) == BmpHeaderSize;
+    std::vector<std::uint8_t> row(rowBytes);
+    for (int y = h - 1; ok && y >= 0; --y) {
+        // RGB32 pixels are 0xAARRGGBB words; the file wants them as little-endian words.
+        const auto* src = reinterpret_cast<const std::uint32_t*>(img.constScanLine(y));
+        if constexpr (std::endian::native == std::endian::little) {
+            ok = file.write(reinterpret_cast<const char*>(src), rowBytes) == qint64(rowBytes);
+        } else {
+            for (int x = 0; x < w; ++x) StoreLE32(row.data() + 4 * x, src[x]);
+            ok = file.write(reinterpret_cast<const char*>(row.data()), rowBytes) == qint64(rowBytes);
+        }
+    }
+    if (!ok || !file.commit())
+        throw FileError(QStringLiteral("Write error on \"%1\"").arg(path));
+}
+
+QImage LoadBitmap32(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    std::uint8_t header[BmpHeaderSize];
+    if (file.read(reinterpret_cast<char*>(header), BmpHeaderSize) != BmpHeaderSize) return {};
+    const std::int32_t w = static_cast<std::int32_t>(LoadLE32(header + 18));
+    const std::int32_t h = static_cast<std::int32_t>(LoadLE32(header + 22));
+    if (header[0] != 'B' || header[1] != 'M' || LoadLE32(header + 10) != BmpHeaderSize ||
+        LoadLE32(header + 14) != 40 || LoadLE16(header + 26) != 1 || LoadLE16(header + 28) != 32 ||
+        LoadLE32(header + 30) != 0)
+        return {};
+    if (w < 1 || h < 1 || w > MaxBitmapSide || h > MaxBitmapSide ||
+        qint64(w) * h > MaxBitmapPixels)
+        return {};
+    const qint64 rowBytes = qint64(w) * 4;
+    if (file.size() != BmpHeaderSize + rowBytes * h) return {};
+    QImage img(w, h, QImage::Format_RGB32);
+    if (img.isNull()) return {};
+    for (int y = h - 1; y >= 0; --y) {
+        auto* dst = reinterpret_cast<std::uint32_t*>(img.scanLine(y));
+        if (file.read(reinterpret_cast<char*>(dst), rowBytes) != rowBytes) return {};
+        for (int x = 0; x < w; ++x) {
+            if constexpr (std::endian::native == std::endian::big)
+                dst[x] = LoadLE32(reinterpret_cast<const std::uint8_t*>(dst + x));
+            dst[x] |= 0xFF000000u; // the fourth byte is unused in the file; RGB32 wants it opaque
+        }
+    }
+    return img;
+}
+
+} // namespace nimbrel
