@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "app/session.h"
+#include "base/datetime.h"
+#include "base/errors.h"
+#include "reports/extraction.h"
+#include "reports/report_file.h"
+#include "sim/hourly_advance.h"
+#include "support/test_support.h"
+
+using namespace nimbrel;
+using nimbrel::test::RecordingPrompts;
+
+namespace {
+
+const DateTime CaseDay = EncodeDate(1979, 4, 10);
+
+DateTime At(int dayOffset, int hour, int minute, int second = 0) {
+    return CaseDay + dayOffset + EncodeTime(hour, minute, second);
+}
+
+StormReport Report(ReportKind kind, DateTime time, GeoPoint start) {
+    StormReport r;
+    r.Time = time;
+    r.Kind = static_cast<std::int32_t>(kind);
+    r.Start = start;
+    return r;
+}
+
+/// A session on a temporary per-user folder and case folder, clock at 1200 UTC of
+/// 10 April 1979, chasers reset, no forecast area.
+struct AdvanceFixture : ::testing::Test {
+    void SetUp() override {
+        ASSERT_TRUE(temp.isValid());
+        QDir(temp.path()).mkpath(QStringLiteral("app"));
+        QDir(temp.path()).mkpath(QStringLiteral("disc/1979-04-10"));
+        s.Folders.AppDataDirectory = temp.path() + QStringLiteral("/app/");
+        s.Folders.CaseRootDirectory = temp.path() + QStringLiteral("/disc/");
+        s.Folders.CaseDirectory = s.Folders.CaseRootDirectory + QStringLiteral("1979-04-10/");
+        SetInitialClock(s.Clock);
+        ResetChasers(s.Chasers, s.LastProductKind);
+        s.Polygon.MarkAbsent();
+        s.Rng.Seed(2024);
+    }
+    QString CaseReports() const { return s.Folders.CaseDirectory + QStringLiteral("rpt.dat"); }
+    QString WorkingReports() const { return s.Folders.AppDataDirectory + QStringLiteral("rpt.dat"); }
+    /// Everybody stays home: no draws, no moves, so distances are known in advance.
+    void EverybodyStaysHome() {
+        for (Chaser& c : s.Chasers) c.Mode = ChaserMode::StayingHome;
+    }
+
+    QTemporaryDir temp;
+    Session s;
+    RecordingPrompts prompts;
+};
+
+} // namespace
+
+TEST_F(AdvanceFixture, RefusesAtTheEndOfTheDayAndWarnsInTheDark) {
+    s.Clock.ElapsedHours = 23;
+    s.Clock.SimulationTime = s.Clock.CaseStart + 23.0 / 24.0;
+    test::WriteFile(WorkingReports(), "stale");
+    bool stepped = false;
+    EXPECT_FALSE(HourlyAdvance(s, prompts, [&] { stepped = true; }).has_value());
+    EXPECT_FALSE(stepped);
+    EXPECT_EQ(s.Clock.ElapsedHours, 23);
+    EXPECT_EQ(prompts.Shown, QStringList{QStringLiteral(
+                                 "I:No further weather data or chase moves are available.  "
+                                 "Use \"Reveal Case Date\" button to view information.")});
+    EXPECT_EQ(test::ReadFile(WorkingReports()), QByteArray("stale"));
+    EXPECT_EQ(s.Chasers[0].Mode, ChaserMode::Undecided);
+
+    prompts.Shown.clear();
+    s.Clock.ElapsedHours = 15;
+    EXPECT_TRUE(HourlyAdvance(s, prompts, [&] { stepped = true; }).has_value());
+    EXPECT_TRUE(stepped);
+    EXPECT_EQ(prompts.Shown, QStringList{QStringLiteral(
+                                 "I:No further weather data is available and it is dark.  Any "
+                                 "chasers on the road are returning home.")});
+    EXPECT_EQ(s.Clock.ElapsedHours, 16);
+    EXPECT_EQ(CurrentTimeText(s.Clock), QStringLiteral("04:00 UTC"));
+
+    prompts.Shown.clear();
+    s.Clock.ElapsedHours = 14;
+    EXPECT_TRUE(HourlyAdvance(s, prompts).has_value());
+    EXPECT_TRUE(prompts.Shown.isEmpty());
+}
+
+TEST_F(AdvanceFixture, TakesInReportsOfTheLastHourBothEndsIncluded) {
+    EverybodyStaysHome();
+    const GeoPoint far{25.0, -80.0};
+    // After the first advance the clock reads 1300 UTC.
+    WriteReports(CaseReports(), {
+                                    Report(ReportKind::Hail, At(0, 13, 0), far),     // now
+                                    Report(ReportKind::Hail, At(0, 12, 0), far),     // 1 h ago
+                                    Report(ReportKind::Hail, At(0, 11, 59), far),    // 61 min
+                                    Report(ReportKind::Hail, At(0, 13, 0, 1), far),  // future
+                                    Report(ReportKind::Wind, At(0, 12, 30), far),
+                                });
+    auto first = HourlyAdvance(s, prompts);
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first->ReportsTakenIn, 3);
+    // The report on the hour between the two advances is taken in by both.
+    auto second = HourlyAdvance(s, prompts);
+    ASSERT_TRUE(second.has_value());
+    EXPECT_EQ(second->ReportsTakenIn, 2); // 13:00 again and 13:00:01
+    EXPECT_EQ(test::ReadFile(WorkingReports()), test::ReadFile(CaseReports()));
+}
+
+TEST_F(AdvanceFixture, FoldsReportsIntoEveryChaserAndClassifies) {
+    EverybodyStaysHome();
+    // 90 nm due north of chaser 49's home (45.0 N, 93.3 W); every other home is
+    // more than 290 nm away.
+    const GeoPoint north{46.5, -93.3};
+    WriteReports(CaseReports(), {Report(ReportKind::Tornado, At(0, 12, 40), north)});
+    s.ProductThisHour = 1;
+    auto r = HourlyAdvance(s, prompts);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(r->ReportsTakenIn, 1);
+    const Chaser& c = s.Chasers[48];
+    EXPECT_NEAR(c.NearestTornado, 90.0, 1e-6);
+    EXPECT_NEAR(c.NearestReport, 90.0, 1e-6);
+    EXPECT_EQ(c.Target.Latitude, 46.5); // within 120 nm: it would head there
+    EXPECT_EQ(c.Outcome, ChaserOutcome::Busted);
+    for (const Chaser& x : s.Chasers) EXPECT_EQ(x.HourNearestTornado, 999999.0);
+    ChaserCounts expected;
+    expected.Busted = 1;
+    expected.NotChasing = 48;
+    EXPECT_EQ(r->Counts, expected);
+    EXPECT_EQ(s.ProductThisHour, 0);
+}
+
+TEST_F(AdvanceFixture, ACaseWithoutReportsEmptiesTheWorkingCopyAndStillCounts) {
+    test::WriteFile(WorkingReports(), QByteArray(128, 'x')); // another day's reports
+    auto r = HourlyAdvance(s, prompts);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_TRUE(QFileInfo::exists(WorkingReports()));
+    EXPECT_EQ(QFileInfo(WorkingReports()).size(), 0);
+    EXPECT_EQ(r->ReportsTakenIn, 0);
+    int chasing = 0, waiting = 0;
+    for (const Chaser& c : s.Chasers) {
+        EXPECT_NE(c.Mode, ChaserMode::Undecided);
+        chasing += c.Mode == ChaserMode::Chasing;
+        waiting += c.Mode == ChaserMode::Waiting;
+        EXPECT_EQ(c.Outcome, ChaserOutcome::Awaiting);
+    }
+    EXPECT_EQ(chasing + waiting, 49);
+    ChaserCounts expected;
+    expected.Awaiting = chasing; // the waiting ones are in no counter
+    EXPECT_EQ(r->Counts, expected);
+}
+
+TEST_F(AdvanceFixture, ARecordCutShortStopsTheAdvanceAfterTheClockAndTheMoves) {
+    QByteArray bytes = EncodeReport(Report(ReportKind::Hail, At(0, 12, 30), {46.5, -93.3}));
+    bytes += QByteArray(10, '\0');
+    test::WriteFile(CaseReports(), bytes);
+    s.ProductThisHour = 1;
+    bool stepped = false;
+    EXPECT_THROW(HourlyAdvance(s, prompts, [&] { stepped = true; }), DataError);
+    EXPECT_TRUE(stepped);
+    EXPECT_EQ(s.Clock.ElapsedHours, 1);
+    for (const Chaser& c : s.Chasers) EXPECT_NE(c.Mode, ChaserMode::Undecided);
+    EXPECT_NEAR(s.Chasers[48].NearestReport, 90.0, 1e-6); // folded before the bad record
+    EXPECT_EQ(s.ProductThisHour, 1);
+}
+
+TEST_F(AdvanceFixture, RefreshWorkingReportsCopiesOrEmpties) {
+    test::WriteFile(WorkingReports(), "old day");
+    RefreshWorkingReports(s.Folders);
+    EXPECT_EQ(QFileInfo(WorkingReports()).size(), 0);
+    const QByteArray bytes = EncodeReport(Report(ReportKind::Wind, At(0, 15, 0), {35, -97}));
+    test::WriteFile(CaseReports(), bytes + bytes);
+    RefreshWorkingReports(s.Folders);
+    EXPECT_EQ(test::ReadFile(WorkingReports()), bytes + bytes);
+}
+
+// The shipped case day, built from the national tables by the extraction tool and
+// advanced through the whole day. Expected intake is counted straight from the CSV
+// text: times are local standard time, six hours behind UTC.
+TEST_F(AdvanceFixture, RealDayTakesInTheReportsOfEachHour) {
+    const QString shared = test::SharedDataDir();
+    if (shared.isEmpty()) GTEST_SKIP() << "shared data absent";
+    const QString ref = temp.path() + QStringLiteral("/ref/");
+    QDir().mkpath(ref);
+    for (const char* name : {"70-79_torn.csv", "70-79_hail.csv"})
+        ASSERT_TRUE(QFile::copy(shared + QStringLiteral("reports/") + QLatin1String(name),
+                                ref + QLatin1String(name)));
+    test::WriteFile(ref + QStringLiteral("70-79_wind.csv"), {});
+    ExtractReports(s.Folders.CaseRootDirectory, ref, {});
+
+    std::vector<int> utcMinutes; // minutes after 0000 UTC of the case day
+    for (const char* name : {"70-79_torn.csv", "70-79_hail.csv"}) {
+        for (const QByteArray& line : test::ReadFile(ref + QLatin1String(name)).split('\n')) {
+            const QList<QByteArray> f = line.split(',');
+            if (f.size() < 6 || f[1] != "1979" || f[2] != "4" || f[3] != "10") continue;
+            const QList<QByteArray> hm = f[5].split(':');
+            utcMinutes.push_back(hm[0].toInt() * 60 + hm[1].toInt() + 360);
+        }
+    }
+    ASSERT_EQ(utcMinutes.size(), 31u + 18u);
+
+    int total = 0;
+    for (int hour = 1; hour <= 23; ++hour) {
+        auto r = HourlyAdvance(s, prompts);
+        ASSERT_TRUE(r.has_value()) << hour;
+        const int now = 12 * 60 + hour * 60;
+        int expected = 0;
+        for (int m : utcMinutes) expected += now - m >= 0 && now - m <= 60;
+        EXPECT_EQ(r->ReportsTakenIn, expected) << "hour " << hour;
+        total += expected;
+    }
+    EXPECT_GT(total, 0);
+    EXPECT_EQ(s.Clock.ElapsedHours, 23);
+    EXPECT_FALSE(HourlyAdvance(s, prompts).has_value());
+    EXPECT_EQ(prompts.Shown.count(QStringLiteral("I:") + DarknessText), 8);
+    // By 1100 UTC every chaser has been sent home.
+    for (const Chaser& c : s.Chasers) EXPECT_EQ(c.Mode, ChaserMode::ReturningHome);
+}
