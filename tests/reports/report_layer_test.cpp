@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include "base/datetime.h"
+#include "base/errors.h"
+#include "reports/report_file.h"
+#include "reports/report_layer.h"
+#include "support/test_support.h"
+
+using namespace nimbrel;
+
+namespace {
+
+// The tests place reports straight in pixels: latitude is the row, longitude the column.
+PixelPoint Identity(const GeoPoint& p) {
+    return {static_cast<std::int32_t>(p.Longitude), static_cast<std::int32_t>(p.Latitude)};
+}
+
+const DateTime Day = EncodeDate(1979, 4, 10);
+const DateTime Six = Day + 18.0 / 24.0; // 1800 UTC
+
+const QRgb White = qRgb(255, 255, 255);
+const QRgb TornadoLine = qRgb(255, 68, 68);
+const QRgb TornadoFill = qRgb(255, 34, 34);
+const QRgb HailGreen = qRgb(0, 170, 0);
+const QRgb WindBlue = qRgb(0, 0, 170);
+
+StormReport At(ReportKind kind, DateTime time, int x, int y) {
+    StormReport r;
+    r.Time = time;
+    r.Kind = static_cast<std::int32_t>(kind);
+    r.Start = {static_cast<double>(y), static_cast<double>(x)};
+    return r;
+}
+
+QImage Blank() {
+    QImage img(120, 60, QImage::Format_RGB32);
+    img.fill(White);
+    return img;
+}
+
+struct LayerFixture : ::testing::Test {
+    QString Path() const { return temp.path() + QStringLiteral("/rpt.dat"); }
+    void Draw(QImage& img, bool flash) { DrawReports(img, Identity, Path(), Six, flash); }
+    QTemporaryDir temp;
+};
+
+} // namespace
+
+TEST_F(LayerFixture, SymbolsByKindInTheirColours) {
+    StormReport track = At(ReportKind::Tornado, Day + 0.5, 20, 20);
+    track.End = {20.0, 60.0}; // a track running 40 pixels to the right
+    StormReport noTrack = At(ReportKind::Tornado, Day + 0.5, 20, 45);
+    StormReport odd = At(ReportKind::Tornado, Day + 0.5, 100, 45);
+    odd.Kind = 4;
+    WriteReports(Path(), {track, noTrack, At(ReportKind::Hail, Day + 0.5, 80, 20),
+                          At(ReportKind::Wind, Day + 0.5, 100, 20), odd});
+    QImage img = Blank();
+    Draw(img, false);
+
+    EXPECT_EQ(img.pixel(20, 18), TornadoFill);   // inside the downward triangle
+    EXPECT_EQ(img.pixel(20, 25), TornadoLine);   // its tip at (x, y + 5)
+    EXPECT_EQ(img.pixel(45, 20), TornadoLine);   // the track, well away from the triangle
+    EXPECT_EQ(img.pixel(20, 43), TornadoFill);
+    for (int x = 27; x < 60; ++x) EXPECT_EQ(img.pixel(x, 45), White) << x; // no track
+
+    EXPECT_EQ(img.pixel(80, 23), HailGreen);     // base of the upward triangle
+    EXPECT_EQ(img.pixel(80, 15), HailGreen);     // its apex
+    EXPECT_EQ(img.pixel(80, 20), White);         // outline only
+    EXPECT_EQ(img.pixel(100, 20), WindBlue);     // centre of the X
+    EXPECT_EQ(img.pixel(97, 17), WindBlue);
+    EXPECT_EQ(img.pixel(100, 17), White);
+
+    for (int y = 35; y < 56; ++y)
+        for (int x = 90; x < 111; ++x) ASSERT_EQ(img.pixel(x, y), White) << "kind 4 drawn";
+}
+
+TEST_F(LayerFixture, AgesAtTheHourBoundariesAndTheFlash) {
+    WriteReports(Path(), {
+                             At(ReportKind::Wind, Day + EncodeTime(17, 0, 0), 15, 15), // recent
+                             At(ReportKind::Wind, Day + EncodeTime(16, 59, 0), 40, 15), // old
+                             At(ReportKind::Wind, Day + EncodeTime(18, 0, 1), 65, 15), // future
+                             At(ReportKind::Wind, Day + EncodeTime(18, 0, 0), 90, 15), // recent
+                         });
+    QImage full = Blank();
+    Draw(full, false);
+    EXPECT_EQ(full.pixel(15, 15), WindBlue);
+    EXPECT_EQ(full.pixel(40, 15), WindBlue);
+    EXPECT_EQ(full.pixel(65, 15), White);
+    EXPECT_EQ(full.pixel(90, 15), WindBlue);
+
+    QImage ticked = full;
+    Draw(ticked, true);
+    // Arms of the X away from its centre (where the two strokes cross twice).
+    EXPECT_EQ(full.pixel(12, 12), WindBlue);
+    EXPECT_EQ(ticked.pixel(12, 12), White); // exactly one hour old still flashes
+    EXPECT_EQ(ticked.pixel(87, 12), White);
+    EXPECT_EQ(ticked.pixel(37, 12), WindBlue);
+    EXPECT_EQ(ticked.pixel(40, 15), WindBlue); // older ones stay steady
+    EXPECT_EQ(ticked.pixel(65, 15), White);
+
+    Draw(ticked, true);
+    EXPECT_EQ(ticked, full);
+}
+
+TEST_F(LayerFixture, FlashTogglesEveryKindBackAfterTwoTicksOnAnyBackground) {
+    StormReport tornado = At(ReportKind::Tornado, Day + EncodeTime(17, 30, 0), 20, 20);
+    tornado.End = {40.0, 50.0};
+    WriteReports(Path(), {tornado, At(ReportKind::Hail, Day + EncodeTime(17, 30, 0), 70, 20),
+                          At(ReportKind::Wind, Day + EncodeTime(17, 30, 0), 95, 20)});
+    QImage full(120, 60, QImage::Format_RGB32);
+    for (int y = 0; y < full.height(); ++y)
+        for (int x = 0; x < full.width(); ++x) full.setPixel(x, y, qRgb(x * 2, y * 4, 90));
+    Draw(full, false);
+    QImage once = full;
+    Draw(once, true);
+    EXPECT_NE(once, full);
+    EXPECT_NE(once.pixel(20, 18), full.pixel(20, 18));
+    QImage twice = once;
+    Draw(twice, true);
+    EXPECT_EQ(twice, full);
+}
+
+TEST_F(LayerFixture, MissingEmptyAndCutShortFiles) {
+    QImage img = Blank();
+    EXPECT_NO_THROW(Draw(img, false)); // no working copy: nothing, silently
+    EXPECT_EQ(img, Blank());
+    test::WriteFile(Path(), {});
+    EXPECT_NO_THROW(Draw(img, true));
+    EXPECT_EQ(img, Blank());
+
+    QByteArray bytes = EncodeReport(At(ReportKind::Wind, Day + 0.5, 20, 20));
+    bytes += EncodeReport(At(ReportKind::Wind, Day + 0.5, 50, 20)).left(40);
+    test::WriteFile(Path(), bytes);
+    EXPECT_THROW(Draw(img, false), DataError);
+    EXPECT_EQ(img.pixel(20, 20), WindBlue); // drawn before the partial record
+    EXPECT_EQ(img.pixel(50, 20), White);
+}
+
+TEST_F(LayerFixture, LeavesThePainterInCopyMode) {
+    WriteReports(Path(), {At(ReportKind::Hail, Day + EncodeTime(17, 30, 0), 20, 20)});
+    QImage img = Blank();
+    QPainter p(&img);
+    DrawReports(p, Identity, Path(), Six, true);
+    EXPECT_EQ(p.compositionMode(), QPainter::CompositionMode_SourceOver);
+    test::WriteFile(Path(), QByteArray(30, '\0'));
+    EXPECT_THROW(DrawReports(p, Identity, Path(), Six, true), DataError);
+    EXPECT_EQ(p.compositionMode(), QPainter::CompositionMode_SourceOver);
+}
