@@ -1,0 +1,80 @@
+#include "products/issue.h"
+
+#include <QFile>
+
+#include "base/errors.h"
+#include "base/records.h"
+#include "products/places.h"
+#include "products/product_stamps.h"
+#include "products/product_text.h"
+
+namespace nimbrel {
+namespace {
+
+// The sound plays asynchronously and a player would fail quietly; check the file here
+// so that a missing sound stops the product like any missing file.
+void RequireReadable(const QString& path) {
+    QFile f(path);
+    if (!f.exists()) throw FileNotFound();
+    if (!f.open(QIODevice::ReadOnly))
+        throw FileError(QStringLiteral("Cannot read %1: %2").arg(path, f.errorString()));
+}
+
+GeoPoint Geo(const ScreenToGeoFn& toGeo, const PixelPoint& p) { return toGeo(p.X, p.Y); }
+
+} // namespace
+
+bool ProductSoundWanted(ProductKind kind, bool warningSoundsOn) {
+    return IsOutlook(kind) || (IsWatch(kind) && warningSoundsOn);
+}
+
+std::optional<BuiltProduct> BuildProduct(const ProductRequest& request, RandomGenerator& rng,
+                                         Prompts& prompts) {
+    const ForecastPolygon& polygon = request.Polygon;
+    if (polygon.Vertices[0].X == MissingPixel) {
+        prompts.Information(NoPolygonMessage);
+        return std::nullopt;
+    }
+    const ProductKind kind = request.Kind;
+    if (!IsOutlook(kind) && !IsWatch(kind)) return std::nullopt;
+
+    BuiltProduct product;
+    product.Kind = kind;
+    const ProductStamps stamps = ComputeProductStamps(request.SimulationTime);
+    const AreaDescription area = DescribeArea(polygon.Vertices, request.ToGeo);
+
+    if (ProductSoundWanted(kind, request.WarningSoundsOn)) {
+        product.SoundPath = request.AppDataDirectory + ProductSoundFileName(kind);
+        RequireReadable(product.SoundPath);
+    }
+
+    if (IsOutlook(kind)) {
+        // Read the file before drawing, so that a missing file leaves the generator alone.
+        const QByteArray discussion = ReadWholeFile(request.AppDataDirectory + QStringLiteral("nimbrel.gnr"));
+        rng.SeedFromClock();
+        const int n = rng.Random(DiscussionParagraphChoices);
+        OutlookInputs in;
+        in.Kind = kind;
+        in.Stamps = stamps;
+        in.AreaPhrase = area.AreaPhrase;
+        in.FirstRegionName = area.RegionNames.value(0);
+        in.Discussion = DiscussionParagraph(discussion, n);
+        product.Lines = WriteOutlookText(in);
+    } else {
+        const std::vector<City> cities = ReadCityFile(request.AppDataDirectory + QStringLiteral("nimbrel.cit"));
+        WatchInputs in;
+        in.Kind = kind;
+        in.Stamps = stamps;
+        in.RegionNames = area.RegionNames;
+        // Vertex 2 is the axis start, vertex 5 its end, vertex 1 lies a half-width from 2.
+        in.AxisStartPlace = DescribePlace(Geo(request.ToGeo, polygon.Vertices[1]), cities);
+        in.AxisEndPlace = DescribePlace(Geo(request.ToGeo, polygon.Vertices[4]), cities);
+        in.HalfWidthMiles =
+            DescribeHalfWidth(Geo(request.ToGeo, polygon.Vertices[0]), Geo(request.ToGeo, polygon.Vertices[1]));
+        in.SideWords = polygon.SideWords;
+        product.Lines = WriteWatchText(in);
+    }
+    return product;
+}
+
+} // namespace nimbrel

@@ -1,0 +1,17 @@
+#pragma once
+// Rounding shared by the product texts. Halves go to the even neighbour, so that a
+// value exactly between two steps is not always pushed the same way.
+#include <cmath>
+
+namespace nimbrel {
+
+/// Nearest whole number; x.5 goes to the even one (2.5 -> 2, 3.5 -> 4).
+inline double RoundHalfEven(double x) {
+    const double lower = std::floor(x);
+    const double diff = x - lower;
+    if (diff > 0.5) return lower + 1.0;
+    if (diff < 0.5) return lower;
+    return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1.0;
+}
+
+} // namespace nimbrel
