@@ -1,9 +1,47 @@
-// PLACEHOLDER: empty handlers until this subsystem is wired to the window.
+// Issuing forecast products from the Forecast menu.
+#include <QAction>
+
 #include "app/umainform.h"
+#include "map/projection.h"
+#include "products/issue.h"
+#include "products/uproduct.h"
 
 namespace nimbrel {
 
-void TfMainForm::IssueProduct(QAction*) {}
-void TfMainForm::UpdateProductMenu() {}
+void TfMainForm::IssueProduct(QAction* sender) {
+    ProductRequest request;
+    if (sender == SlightRisk1) request.Kind = ProductKind::SlightRiskOutlook;
+    else if (sender == ModerateRisk1) request.Kind = ProductKind::ModerateRiskOutlook;
+    else if (sender == HighRisk1) request.Kind = ProductKind::HighRiskOutlook;
+    else if (sender == SevereWatch1) request.Kind = ProductKind::SevereWatch;
+    else if (sender == TornadoWatch1) request.Kind = ProductKind::TornadoWatch;
+    request.SimulationTime = session_.Clock.SimulationTime;
+    request.Polygon = session_.Polygon;
+    request.ToGeo = [this](double x, double y) { return ScreenToGeo(session_.TheViewport, x, y); };
+    request.AppDataDirectory = session_.Folders.AppDataDirectory;
+    request.WarningSoundsOn = WarningSoundsTag == 1;
+
+    // Built in full first: a product that fails (the guard shows why) changes nothing.
+    const std::optional<BuiltProduct> product = BuildProduct(request, session_.Rng, Ask());
+    if (!product) return;
+
+    RecordIssuedProduct(product->Kind, session_.ProductItemsEnabled, session_.LastProductKind,
+                        session_.ProductThisHour);
+    UpdateProductMenu();
+
+    TfProduct* window = windows_.Product;
+    if (!window) return;
+    window->SetProductText({});
+    if (!product->SoundPath.isEmpty()) window->PlayProductSound(product->SoundPath);
+    window->SetProductText(product->Lines);
+    window->SetProductStatus(QStringLiteral("Issuing weather product..."));
+    window->ShowModal();
+}
+
+void TfMainForm::UpdateProductMenu() {
+    QAction* const items[] = {SlightRisk1, ModerateRisk1, HighRisk1, SevereWatch1, TornadoWatch1};
+    for (std::size_t i = 0; i < session_.ProductItemsEnabled.size(); ++i)
+        if (items[i]) items[i]->setEnabled(session_.ProductItemsEnabled[i]);
+}
 
 } // namespace nimbrel

@@ -1,7 +1,87 @@
 #include "products/uproduct.h"
 
+#include <QFont>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "ui/sound.h"
+
 namespace nimbrel {
 
-TfProduct::TfProduct(QWidget* parent) : QDialog(parent) { setWindowTitle(QStringLiteral("Product window")); }
+TfProduct::TfProduct(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("fProduct"));
+    setWindowTitle(QStringLiteral("Product window"));
+    resize(640, 560);
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Products are teletype text: one line of the product per line of the box.
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter); // a fixed-pitch stand-in where Courier New is missing
+    font.setPixelSize(13);
+    Memo1->setFont(font);
+
+    StatusLabel = new QLabel(this);
+    StatusLabel->setObjectName(QStringLiteral("StatusLabel"));
+    ExitButton = new QPushButton(QStringLiteral("&Exit"), this);
+    ExitButton->setObjectName(QStringLiteral("ExitButton"));
+    MediaPlayer1 = new SoundPlayer(this);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(StatusLabel, 1);
+    bottom->addWidget(ExitButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Memo1, 1);
+    layout->addLayout(bottom);
+
+    connect(ExitButton, &QPushButton::clicked, this, [this] { ExitButtonClick(); });
+    Timer1.setInterval(4000);
+    connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    Timer1.start();
+}
+
+void TfProduct::PlayProductSound(const QString& path) { MediaPlayer1->Play(path); }
+
+void TfProduct::SetProductStatus(const QString& text) { StatusLabel->setText(text); }
+
+void TfProduct::SetProductText(const QStringList& lines) {
+    Memo1->clear();
+    Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+QStringList TfProduct::ProductText() const {
+    const QString text = Memo1->toPlainText();
+    if (text.isEmpty() && Memo1->document()->blockCount() <= 1) return {};
+    return text.split(QLatin1Char('\n'));
+}
+
+void TfProduct::ShowModal() {
+    CentreOnScreen();
+    exec();
+}
+
+void TfProduct::Timer1Timer() {
+    if (StatusLabel->text().toUpper().contains(QLatin1String("ISSUING")))
+        StatusLabel->setText(QStringLiteral("Completed."));
+}
+
+void TfProduct::ExitButtonClick() {
+    MediaPlayer1->Stop();
+    close();
+}
+
+void TfProduct::CentreOnScreen() {
+    const QScreen* s = screen();
+    if (!s) return;
+    const QRect area = s->availableGeometry();
+    move(area.center() - rect().center());
+}
 
 } // namespace nimbrel
