@@ -1,15 +1,97 @@
-// PLACEHOLDER: empty handlers until this subsystem is wired to the window.
+// The main window's case commands: choosing and opening a case, the session reset,
+// the debrief and the catalogue builder button. The work is done in core.
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+
+#include "app/folders.h"
 #include "app/umainform.h"
+#include "cases/case_load.h"
+#include "cases/catalogue_builder.h"
+#include "cases/debrief.h"
+#include "cases/session_reset.h"
+#include "cases/uinformation.h"
+#include "cases/uloadcase.h"
+#include "cases/urandomcase.h"
 
 namespace nimbrel {
 
-void TfMainForm::Loadcase1Click() {}
-void TfMainForm::Loadrandomcase1Click() {}
-void TfMainForm::LoadCase(const QString&, bool, bool) {}
-void TfMainForm::ResetSession() {}
-void TfMainForm::Showsummaryanddiscussion1Click() {}
-void TfMainForm::RevealDateButtonClick() {}
-void TfMainForm::BuildManifestClick() {}
-QString TfMainForm::CatalogPath() const { return session_.Folders.AppDataDirectory + QStringLiteral("nimbrel.cas"); }
+namespace {
+
+// The folder standing for the sample case disc shipped with the program: the root the
+// folders start from before a disc is found, and where the maintainers keep the case
+// list the catalogue is built from.
+QString SampleDiscFolder() {
+    const QString data = InstalledDataFolder(QCoreApplication::applicationDirPath());
+    return data.isEmpty() ? QString() : data + QStringLiteral("disc/");
+}
+
+} // namespace
+
+QString TfMainForm::CatalogPath() const {
+    return session_.Folders.AppDataDirectory + QStringLiteral("nimbrel.cas");
+}
+
+void TfMainForm::Loadcase1Click() {
+    TfLoadCase* dialog = windows_.LoadCase;
+    if (!dialog) return;
+    dialog->SetCatalogPath(CatalogPath());
+    dialog->exec();
+    const QString line = dialog->DialogResult();
+    if (line.isEmpty()) return;
+    LoadCase(line, dialog->HideDate->isChecked(), dialog->StartCaseInMorning->isChecked());
+}
+
+void TfMainForm::Loadrandomcase1Click() {
+    TfRandomCase* dialog = windows_.RandomCase;
+    if (!dialog) return;
+    dialog->SetCatalogPath(CatalogPath());
+    dialog->SetRandomGenerator(&session_.Rng);
+    dialog->exec();
+    const QString line = dialog->DialogResult();
+    if (line.isEmpty()) return;
+    LoadCase(line, dialog->HideDate->isChecked(), dialog->StartCaseInMorning->isChecked());
+}
+
+void TfMainForm::LoadCase(const QString& line, bool hideDate, bool startInMorning) {
+    // Converting the day comes first, so a day that does not convert changes nothing.
+    const CaseLoad load =
+        PrepareCaseLoad(line, hideDate, startInMorning, session_.Folders.CaseRootDirectory);
+    ApplyCaseLoad(load, session_.Clock, session_.Folders);
+    ResetSession();
+    RefreshWorkingReports();
+    UpdateTimeDisplay();
+    session_.Kind = ChartKind::VisibleSatellite;
+    // The View menu's tick and the loop buttons follow the chart kind the case opens
+    // on, even when the trainee was on the target map, where the buttons are off.
+    for (QAction* item : {Targeting1, Visiblesatellite1, SurfaceAnalysis1, N850mb1, N700mb1, N500mb1,
+                          N250mb1, Sounding1})
+        if (item) item->setChecked(item == Visiblesatellite1);
+    EnableLoopButtons(true);
+    RefreshView(false);
+}
+
+void TfMainForm::ResetSession() {
+    ResetSessionState(session_);
+    UpdateProductMenu();
+}
+
+void TfMainForm::RevealDateButtonClick() {
+    RevealCaseDate(session_.Clock, Ask(), [this] { UpdateTimeDisplay(); });
+}
+
+void TfMainForm::Showsummaryanddiscussion1Click() {
+    TfInformation* window = windows_.Information;
+    if (!window) return;
+    // Read everything first: a file that fails leaves the window unshown.
+    const QStringList lines = SummaryLines(session_.Folders.CaseDirectory, session_.Clock.CaseStart);
+    window->SetLines(lines);
+    window->exec();
+}
+
+void TfMainForm::BuildManifestClick() {
+    BuildCaseCatalogue(SampleDiscFolder() + QStringLiteral("chase-list.csv"),
+                       session_.Folders.AppDataDirectory, session_.Folders.CaseRootDirectory);
+}
 
 } // namespace nimbrel

@@ -1,0 +1,102 @@
+#include "cases/catalogue_builder.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "base/errors.h"
+#include "base/records.h"
+#include "cases/catalogue.h"
+
+namespace nimbrel {
+namespace {
+
+bool IsTrimmed(QChar c) { return c.unicode() <= 0x20; }
+
+// One text line of the input without its ending (LF or CR LF); false at end of file.
+bool ReadTextLine(QFile& file, QString& line) {
+    if (file.atEnd()) return false;
+    QByteArray bytes = file.readLine();
+    if (bytes.isEmpty() && file.error() != QFileDevice::NoError)
+        throw FileError(QStringLiteral("Read error on \"%1\"").arg(file.fileName()));
+    if (bytes.endsWith('\n')) bytes.chop(1);
+    if (bytes.endsWith('\r')) bytes.chop(1);
+    line = QString::fromLatin1(bytes);
+    return true;
+}
+
+// The day column names a folder directly under the case root; anything that would
+// lead elsewhere (a separator, "..", nothing at all) stops the run instead.
+void CheckFolderName(const QString& name) {
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
+        name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        throw DataError(QStringLiteral("The case list names no usable case folder in \"%1\"").arg(name));
+}
+
+void WriteNarrative(const QString& path, const QString& text) {
+    WriteWholeFile(path, text.toLatin1() + QByteArrayLiteral("\r\n"));
+}
+
+} // namespace
+
+CaseListRow SplitCaseListLine(const QString& line) {
+    CaseListRow columns;
+    int current = 0;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        const bool quoteFollows = i + 1 < line.size() && line[i + 1] == QLatin1Char('"');
+        if (c == QLatin1Char(',')) {
+            if (quoted) columns[current] += c;
+            else if (current < CaseListColumns - 1) ++current;
+        } else if (c == QLatin1Char('"') && quoteFollows) {
+            columns[current] += c;
+        } else if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+        } else {
+            columns[current] += c;
+        }
+    }
+    return columns;
+}
+
+bool IsIncludedRow(const CaseListRow& row) {
+    const QString& mark = row[2];
+    qsizetype from = 0, to = mark.size();
+    while (from < to && IsTrimmed(mark[from])) ++from;
+    while (to > from && IsTrimmed(mark[to - 1])) --to;
+    return mark.mid(from, to - from) == QLatin1String("1");
+}
+
+int BuildCaseCatalogue(const QString& inputPath, const QString& appDataDirectory,
+                       const QString& caseRoot) {
+    if (!QFileInfo::exists(inputPath)) throw FileNotFound();
+    QFile input(inputPath);
+    if (!input.open(QIODevice::ReadOnly))
+        throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(inputPath, input.errorString()));
+    QString line;
+    ReadTextLine(input, line); // the header
+
+    RecordFileWriter catalogue(appDataDirectory + QStringLiteral("nimbrel.cas"), CaseEntry::RecordSize);
+    int written = 0;
+    while (ReadTextLine(input, line)) {
+        const CaseListRow row = SplitCaseListLine(line);
+        if (!IsIncludedRow(row)) continue;
+        CaseEntry entry;
+        entry.CaseDate = row[0].left(static_cast<qsizetype>(CaseEntry::CaseDateCapacity));
+        entry.Codes = row[4].left(static_cast<qsizetype>(CaseEntry::CodesCapacity));
+        entry.Ranking = LeadingNumber(row[5]);
+        entry.Note = row[6].left(static_cast<qsizetype>(CaseEntry::NoteCapacity));
+        entry.Description = row[8].left(static_cast<qsizetype>(CaseEntry::DescriptionCapacity));
+        catalogue.Append(entry.ToBytes());
+        ++written;
+
+        CheckFolderName(row[0]);
+        const QString folder = caseRoot + row[0] + QLatin1Char('/');
+        WriteNarrative(folder + QStringLiteral("narr.txt"), row[9]);
+        WriteNarrative(folder + QStringLiteral("fcst.txt"), row[10]);
+    }
+    catalogue.Close();
+    return written;
+}
+
+} // namespace nimbrel

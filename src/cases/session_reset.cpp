@@ -1,0 +1,12 @@
+#include "cases/session_reset.h"
+
+namespace nimbrel {
+
+void ResetSessionState(Session& session) {
+    FillStationTable(session.Stations);
+    ResetChasers(session.Chasers, session.LastProductKind);
+    session.ProductItemsEnabled.fill(true);
+    ResetViewport(session.TheViewport);
+}
+
+} // namespace nimbrel
