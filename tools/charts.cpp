@@ -1,0 +1,201 @@
+#include "charts.h"
+
+#include <cmath>
+
+#include <QDir>
+#include <QPainter>
+
+#include "base/errors.h"
+#include "projection.h"
+#include "raster.h"
+#include "station_map.h"
+#include "viewer/stations.h"
+
+namespace nimbrel::tools {
+namespace {
+
+struct KindStyle {
+    const char* Prefix;
+    const char* Title;
+    const char* Extension;
+    QColor Background, Outline, Grid, Text;
+};
+
+// Satellite pictures are photographic, so they go out as JPEG; the analyses are line
+// drawings and go out as GIF, except 700 and 250 mb which are JPEG so that the viewer's
+// two decoders are both exercised on ordinary charts.
+const KindStyle Styles[] = {
+    {"satv", "VISIBLE SATELLITE", "jpg", QColor(28, 30, 38), QColor(150, 150, 150), QColor(60, 62, 72), QColor(235, 235, 235)},
+    {"hsfc", "SURFACE ANALYSIS", "gif", QColor(255, 255, 255), QColor(120, 120, 120), QColor(215, 225, 240), QColor(0, 0, 0)},
+    {"h850", "850 MB ANALYSIS", "gif", QColor(255, 255, 255), QColor(120, 120, 120), QColor(215, 225, 240), QColor(0, 0, 0)},
+    {"h700", "700 MB ANALYSIS", "jpg", QColor(255, 255, 255), QColor(120, 120, 120), QColor(215, 225, 240), QColor(0, 0, 0)},
+    {"h500", "500 MB ANALYSIS", "gif", QColor(255, 255, 255), QColor(120, 120, 120), QColor(215, 225, 240), QColor(0, 0, 0)},
+    {"h250", "250 MB ANALYSIS", "jpg", QColor(255, 255, 255), QColor(120, 120, 120), QColor(215, 225, 240), QColor(0, 0, 0)},
+};
+
+const KindStyle& StyleOf(const QString& prefix) {
+    for (const KindStyle& s : Styles)
+        if (prefix == QLatin1String(s.Prefix)) return s;
+    throw DataError(QStringLiteral("Unknown chart kind ") + prefix);
+}
+
+QString ValidText(DateTime valid) {
+    return QStringLiteral("VALID ") + FormatDateTime(QStringLiteral("hhnn"), valid) + QStringLiteral(" UTC");
+}
+
+void DrawSampleMark(QImage& image, QColor colour) {
+    const QString mark = QStringLiteral("SAMPLE");
+    DrawText(image, image.width() - TextWidth(mark, 3) - 10, image.height() - 7 * 3 - 10, mark, colour, 3);
+}
+
+// The chart area: a conic projection of the central United States scaled to the image.
+struct ChartProjection {
+    LambertConic Conic{33.0, 45.0, 38.0, -97.0};
+    double Scale = 0.0;
+    QPointF Centre;
+    ChartProjection() {
+        // 24 degrees of latitude fill the height below the title band.
+        const QPointF south = Conic.Project({26.0, -97.0}), north = Conic.Project({50.0, -97.0});
+        Scale = (ChartHeight - 60) / (north.y() - south.y());
+        Centre = QPointF(ChartWidth / 2.0, 40 + (ChartHeight - 60) / 2.0);
+    }
+    QPointF Project(const LatLon& p) const {
+        const QPointF c = Conic.Project(p), o = Conic.Project({38.0, -97.0});
+        return {Centre.x() + (c.x() - o.x()) * Scale, Centre.y() - (c.y() - o.y()) * Scale};
+    }
+};
+
+QImage DrawChart(const FrameSpec& frame, const std::vector<Polyline>& outlines) {
+    const KindStyle& style = StyleOf(frame.Prefix);
+    const ChartProjection projection;
+    auto project = [&](const LatLon& p) { return projection.Project(p); };
+
+    QImage image(ChartWidth, ChartHeight, QImage::Format_RGB32);
+    image.fill(style.Background);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(style.Grid, 1));
+        std::vector<Polyline> graticule;
+        for (int lat = 20; lat <= 55; lat += 5) {
+            Polyline line;
+            for (int lon = -130; lon <= -60; ++lon) line.push_back({double(lat), double(lon)});
+            graticule.push_back(line);
+        }
+        for (int lon = -130; lon <= -60; lon += 5) {
+            Polyline line;
+            for (int lat = 20; lat <= 55; ++lat) line.push_back({double(lat), double(lon)});
+            graticule.push_back(line);
+        }
+        DrawPolylines(painter, graticule, project);
+        painter.setPen(QPen(style.Outline, 1));
+        DrawPolylines(painter, outlines, project);
+        painter.fillRect(0, 0, ChartWidth, 32, style.Background);
+        painter.setPen(QPen(style.Text, 1));
+        painter.drawLine(0, 32, ChartWidth, 32);
+    }
+    DrawText(image, 10, 9, QString::fromLatin1(style.Title), style.Text, 2);
+    const QString valid = ValidText(frame.Valid);
+    DrawText(image, ChartWidth - TextWidth(valid, 2) - 10, 9, valid, style.Text, 2);
+    DrawText(image, 10, ChartHeight - 17, QStringLiteral("SAMPLE CHART FOR TRAINING - NOT AN ANALYSIS OF THE DAY"), style.Text);
+    DrawSampleMark(image, style.Text);
+    return image;
+}
+
+// A skew-T log-p diagram without a sounding on it: isobars, skewed isotherms and the
+// station's name and time.
+QImage DrawSounding(const FrameSpec& frame) {
+    QImage image(SoundingWidth, SoundingHeight, QImage::Format_RGB32);
+    image.fill(QColor(255, 255, 255));
+    const int left = 50, right = SoundingWidth - 20, top = 50, bottom = SoundingHeight - 50;
+    auto yOf = [&](double pressure) {
+        return bottom - (std::log(1050.0 / pressure) / std::log(1050.0 / 100.0)) * (bottom - top);
+    };
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setClipRect(left, top, right - left + 1, bottom - top + 1);
+        painter.setPen(QPen(QColor(150, 200, 150), 1));
+        // Isotherms every 10 C, leaning 45 degrees to the right with height.
+        for (int t = -100; t <= 50; t += 10) {
+            const double x0 = left + (t + 40) * (right - left) / 90.0;
+            painter.drawLine(QPointF(x0, bottom), QPointF(x0 + (bottom - top), top));
+        }
+        painter.setPen(QPen(QColor(120, 120, 120), 1));
+        for (int p = 1000; p >= 100; p -= 100) painter.drawLine(QPointF(left, yOf(p)), QPointF(right, yOf(p)));
+        painter.setClipping(false);
+        painter.setPen(QPen(QColor(0, 0, 0), 1));
+        painter.drawRect(left, top, right - left, bottom - top);
+    }
+    for (int p = 1000; p >= 100; p -= 100) {
+        const QString label = QString::number(p);
+        DrawText(image, left - TextWidth(label) - 4, int(yOf(p)) - 3, label, QColor(0, 0, 0));
+    }
+    for (int t = -40; t <= 40; t += 20) {
+        const QString label = QString::number(t);
+        const int x = left + (t + 40) * (right - left) / 90;
+        DrawText(image, x - TextWidth(label) / 2, bottom + 6, label, QColor(0, 100, 0));
+    }
+    DrawText(image, left, 14, frame.Station.toUpper() + QStringLiteral(" SOUNDING"), QColor(0, 0, 0), 2);
+    const QString valid = ValidText(frame.Valid);
+    DrawText(image, right - TextWidth(valid, 2), 14, valid, QColor(0, 0, 0), 2);
+    DrawText(image, left, SoundingHeight - 26, QStringLiteral("TEMPERATURE (C)   PRESSURE (MB)"), QColor(0, 0, 0));
+    DrawSampleMark(image, QColor(200, 0, 0));
+    return image;
+}
+
+} // namespace
+
+QString FrameSpec::FileName() const {
+    QString name = Prefix + QLatin1Char('-') + FormatDateTime(QStringLiteral("yymmdd\"-\"hhnn"), Valid);
+    if (!Station.isEmpty()) name += QLatin1Char('-') + Station;
+    return name + QLatin1Char('.') + Extension;
+}
+
+std::vector<FrameSpec> FramesOfDay(int year, int month, int day) {
+    const DateTime start = EncodeDate(year, month, day) + 12 * OneHour;
+    std::vector<FrameSpec> frames;
+    for (int half = 0; half <= 46; ++half)
+        frames.push_back({QStringLiteral("satv"), start + half * OneHour / 2, {}, QStringLiteral("jpg")});
+    for (int hour = 0; hour <= 23; ++hour)
+        frames.push_back({QStringLiteral("hsfc"), start + hour * OneHour, {}, QStringLiteral("gif")});
+    StationTable table;
+    FillStationTable(table);
+    for (int hour : {0, 12}) {
+        const DateTime valid = start + hour * OneHour;
+        for (const char* prefix : {"h850", "h700", "h500", "h250"})
+            frames.push_back({QString::fromLatin1(prefix), valid, {}, QString::fromLatin1(StyleOf(QString::fromLatin1(prefix)).Extension)});
+        for (std::size_t row = 0; row < table.size(); ++row) {
+            const QStringList ids = table[row].Identifiers.toLower().split(QLatin1Char('/'));
+            const bool second = (row == 9 || row == 15) && ids.size() > 1;
+            frames.push_back({QStringLiteral("skew"), valid, second ? ids[1] : ids[0], QStringLiteral("gif")});
+        }
+    }
+    return frames;
+}
+
+QImage DrawFrame(const FrameSpec& frame, const std::vector<Polyline>& outlines) {
+    return frame.Prefix == QLatin1String("skew") ? DrawSounding(frame) : DrawChart(frame, outlines);
+}
+
+int WriteSampleFrames(const QString& appData, const QString& discRoot, const QStringList& days) {
+    const std::vector<Polyline> outlines = ReadOutlineFile(appData + QStringLiteral("nimbrel.gis"));
+    int written = 0;
+    for (const QString& day : days) {
+        const QString folder = discRoot + day + QLatin1Char('/');
+        if (!QDir().mkpath(folder)) throw FileError(QStringLiteral("Cannot create ") + folder);
+        bool okY = false, okM = false, okD = false;
+        const int y = day.left(4).toInt(&okY), m = day.mid(5, 2).toInt(&okM), d = day.mid(8, 2).toInt(&okD);
+        if (!okY || !okM || !okD || !IsValidDate(y, m, d)) throw DataError(QStringLiteral("Not a case day: ") + day);
+        for (const FrameSpec& frame : FramesOfDay(y, m, d)) {
+            const QImage image = DrawFrame(frame, outlines);
+            const QString path = folder + frame.FileName();
+            if (frame.Extension == QLatin1String("jpg")) WriteJpeg(image, path);
+            else WriteGif(image, path);
+            ++written;
+        }
+    }
+    return written;
+}
+
+} // namespace nimbrel::tools

@@ -1,0 +1,48 @@
+#pragma once
+// The sample chart frames of the shipped case disc. No archive of the real charts can
+// be shipped, so each frame is a plain chart drawn from the program's own geography:
+// the chart kind, its valid time and a "SAMPLE" mark, named exactly as the chart
+// viewer lists frames ("kind-yymmdd-hhnn.ext", soundings "skew-yymmdd-hhnn-id.gif").
+// They never show the day's storm reports, and they never print the date, so a frame
+// cannot give away a case whose date the trainee has hidden.
+#include <vector>
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include "base/datetime.h"
+#include "geography.h"
+
+namespace nimbrel::tools {
+
+inline constexpr int ChartWidth = 800;
+inline constexpr int ChartHeight = 600;
+inline constexpr int SoundingWidth = 480;
+inline constexpr int SoundingHeight = 600;
+
+/// One frame to draw: its kind prefix ("satv", "hsfc", "h850", "h700", "h500", "h250",
+/// "skew"), valid time (UTC), station id for soundings (lower case) and file extension.
+struct FrameSpec {
+    QString Prefix;
+    DateTime Valid = 0.0;
+    QString Station;
+    QString Extension;
+    QString FileName() const;
+};
+
+/// The frames of one case day: satellite every 30 minutes and surface every hour from
+/// 1200 UTC of the day to 1100 UTC of the next, the four upper-air charts and the
+/// soundings at 1200 and 0000 UTC. Soundings are filed under each station row's first
+/// identifier, except rows 10 (OKC/OUN) and 16 (OVN/OAX), filed under the second, so
+/// that the viewer's fallback to the second identifier is used.
+std::vector<FrameSpec> FramesOfDay(int year, int month, int day);
+
+/// The picture of a frame. `outlines` are state outlines (from "nimbrel.gis").
+QImage DrawFrame(const FrameSpec& frame, const std::vector<Polyline>& outlines);
+
+/// Draws and writes every frame of every day folder listed in `days` ("yyyy-mm-dd")
+/// under `discRoot` (ending in '/'), creating the folders; returns the count written.
+int WriteSampleFrames(const QString& appData, const QString& discRoot, const QStringList& days);
+
+} // namespace nimbrel::tools
