@@ -1,0 +1,25 @@
+#pragma once
+// The maintenance tool that clears raw files off the case folders of a disc tree.
+#include <functional>
+
+#include <QString>
+
+#include "base/prompts.h"
+
+namespace nimbrel {
+
+/// Case folders taken per run, and entries taken per folder and pattern.
+inline constexpr int CleanupLimit = 300;
+
+/// Walks the case folders ("????-??-??") directly under `caseRoot` and, in each, deletes
+/// the files matching *AREA*, *BAND*, *robots*, *.meta, *metar*, *upper* and *index*,
+/// and moves the *.mcv files into `archiveFolder` (copied whole, then deleted), in that
+/// order of patterns. Before each deletion `setCaption` receives "Deleting " + path; a
+/// deletion that fails is reported through `prompts` ("Had trouble deleting " + path)
+/// and the run goes on. A copy into the archive that fails throws FileError and stops
+/// the run; what was done before stays. The archive folder is not created here.
+/// Both folders end in a separator. Returns the caption for the end of the run, "Done!".
+QString RunCleanup(const QString& caseRoot, const QString& archiveFolder, Prompts& prompts,
+                   const std::function<void(const QString&)>& setCaption);
+
+} // namespace nimbrel

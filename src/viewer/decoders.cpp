@@ -1,0 +1,351 @@
+#include "viewer/decoders.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include <QFileInfo>
+
+#include <gif_lib.h>
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
+
+#include "base/errors.h"
+#include "base/records.h"
+
+namespace nimbrel {
+
+bool ImageSizeAcceptable(std::int64_t width, std::int64_t height) {
+    return width > 0 && height > 0 && width <= MaxImageSide && height <= MaxImageSide &&
+           width * height <= MaxImagePixels;
+}
+
+namespace {
+
+QString TooLargeText(std::int64_t width, std::int64_t height) {
+    return QStringLiteral("The image claims %1 x %2 pixels, more than the %3 x %3 pixels "
+                          "(at most %4 in all) a chart may have")
+        .arg(width)
+        .arg(height)
+        .arg(MaxImageSide)
+        .arg(MaxImagePixels);
+}
+
+QImage WhitePicture(int width, int height) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    if (picture.isNull()) throw DataError(QStringLiteral("Not enough memory for the image"));
+    picture.fill(0xffffffffu);
+    return picture;
+}
+
+// ---- GIF -------------------------------------------------------------------------
+
+struct MemoryInput {
+    const GifByteType* Data = nullptr;
+    std::size_t Size = 0;
+    std::size_t Position = 0;
+};
+
+int ReadFromMemory(GifFileType* gif, GifByteType* buffer, int length) {
+    auto* in = static_cast<MemoryInput*>(gif->UserData);
+    if (length <= 0) return 0;
+    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(length), in->Size - in->Position);
+    std::memcpy(buffer, in->Data + in->Position, n);
+    in->Position += n;
+    return static_cast<int>(n);
+}
+
+struct GifCloser {
+    void operator()(GifFileType* gif) const {
+        int error = 0;
+        DGifCloseFile(gif, &error);
+    }
+};
+using GifHandle = std::unique_ptr<GifFileType, GifCloser>;
+
+[[noreturn]] void GifFailure(int code) {
+    const char* text = GifErrorString(code);
+    throw DataError(QStringLiteral("GIF image error: ") +
+                    (text ? QString::fromLatin1(text) : QStringLiteral("code %1").arg(code)));
+}
+
+} // namespace
+
+QImage DecodeGif(const QByteArray& bytes) {
+    MemoryInput input{reinterpret_cast<const GifByteType*>(bytes.constData()),
+                      static_cast<std::size_t>(bytes.size()), 0};
+    int openError = 0;
+    GifHandle gif(DGifOpen(&input, ReadFromMemory, &openError));
+    if (!gif) GifFailure(openError);
+    // An absurd screen is refused at once, whatever follows it.
+    if (gif->SWidth > 0 && gif->SHeight > 0 && !ImageSizeAcceptable(gif->SWidth, gif->SHeight))
+        throw DataError(TooLargeText(gif->SWidth, gif->SHeight));
+
+    // Extensions before the first image; only the graphic control block matters here,
+    // for its transparent colour. Later images of an animation are never read.
+    int transparent = NO_TRANSPARENT_COLOR;
+    for (;;) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR) GifFailure(gif->Error);
+        if (type == IMAGE_DESC_RECORD_TYPE) break;
+        if (type == TERMINATE_RECORD_TYPE)
+            throw DataError(QStringLiteral("GIF image error: the file holds no image"));
+        if (type != EXTENSION_RECORD_TYPE) GifFailure(D_GIF_ERR_WRONG_RECORD);
+        int code = 0;
+        GifByteType* block = nullptr;
+        if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR) GifFailure(gif->Error);
+        if (code == GRAPHICS_EXT_FUNC_CODE && block) {
+            GraphicsControlBlock control;
+            if (DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK)
+                transparent = control.TransparentColor;
+        }
+        while (block) {
+            if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR) GifFailure(gif->Error);
+        }
+    }
+    if (DGifGetImageDesc(gif.get()) == GIF_ERROR) GifFailure(gif->Error);
+
+    const GifImageDesc& desc = gif->Image;
+    const std::int64_t left = desc.Left, top = desc.Top, width = desc.Width, height = desc.Height;
+    if (!ImageSizeAcceptable(width, height)) {
+        if (width <= 0 || height <= 0) throw DataError(QStringLiteral("GIF image error: the image is empty"));
+        throw DataError(TooLargeText(width, height));
+    }
+    std::int64_t canvasWidth = gif->SWidth, canvasHeight = gif->SHeight;
+    if (canvasWidth <= 0 || canvasHeight <= 0) {
+        canvasWidth = left + width;
+        canvasHeight = top + height;
+    }
+    if (!ImageSizeAcceptable(canvasWidth, canvasHeight)) throw DataError(TooLargeText(canvasWidth, canvasHeight));
+
+    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+    if (!map || !map->Colors || map->ColorCount <= 0)
+        throw DataError(QStringLiteral("GIF image error: the image has no colour table"));
+    // Codes may exceed a short table: those pixels are black rather than read from
+    // beyond the table.
+    QRgb palette[256];
+    std::fill(std::begin(palette), std::end(palette), qRgb(0, 0, 0));
+    for (int i = 0; i < std::min(map->ColorCount, 256); ++i)
+        palette[i] = qRgb(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue);
+    if (transparent >= 0 && transparent < 256) palette[transparent] = qRgb(255, 255, 255);
+
+    QImage picture = WhitePicture(static_cast<int>(canvasWidth), static_cast<int>(canvasHeight));
+    std::vector<GifPixelType> line(static_cast<std::size_t>(width));
+    const std::int64_t visibleFrom = std::clamp<std::int64_t>(left, 0, canvasWidth);
+    const std::int64_t visibleTo = std::clamp<std::int64_t>(left + width, 0, canvasWidth);
+
+    // Interlaced images arrive in four passes: every 8th row from 0, every 8th from 4,
+    // every 4th from 2, every 2nd from 1.
+    static const int passStart[4] = {0, 4, 2, 1};
+    static const int passStep[4] = {8, 8, 4, 2};
+    const int passes = desc.Interlace ? 4 : 1;
+    std::int64_t rowsDone = 0;
+    for (int pass = 0; pass < passes; ++pass) {
+        const int start = desc.Interlace ? passStart[pass] : 0;
+        const int step = desc.Interlace ? passStep[pass] : 1;
+        for (std::int64_t row = start; row < height; row += step) {
+            if (DGifGetLine(gif.get(), line.data(), static_cast<int>(width)) == GIF_ERROR) {
+                // A file cut short or damaged part-way keeps what was decoded.
+                if (rowsDone == 0) GifFailure(gif->Error);
+                return picture;
+            }
+            ++rowsDone;
+            const std::int64_t y = top + row;
+            if (y < 0 || y >= canvasHeight) continue;
+            auto* out = reinterpret_cast<QRgb*>(picture.scanLine(static_cast<int>(y)));
+            for (std::int64_t x = visibleFrom; x < visibleTo; ++x) out[x] = palette[line[x - left]];
+        }
+    }
+    return picture;
+}
+
+// ---- JPEG ------------------------------------------------------------------------
+
+namespace {
+
+struct JpegError {
+    jpeg_error_mgr Base; // first, so that the library's pointer is also ours
+    std::jmp_buf Jump;
+    char Message[JMSG_LENGTH_MAX];
+};
+
+void OnJpegError(j_common_ptr info) {
+    auto* error = reinterpret_cast<JpegError*>(info->err);
+    (*info->err->format_message)(info, error->Message);
+    std::longjmp(error->Jump, 1);
+}
+
+// Warnings (corrupt data the library works around, a file ending early) are not
+// shown: the picture carries on with what could be decoded.
+void OnJpegMessage(j_common_ptr, int) {}
+void OnJpegOutput(j_common_ptr) {}
+
+void OnJpegProgress(j_common_ptr info) {
+    if (!info->is_decompressor) return;
+    const auto* d = reinterpret_cast<j_decompress_ptr>(info);
+    if (d->input_scan_number > MaxJpegScans) {
+        auto* error = reinterpret_cast<JpegError*>(info->err);
+        std::snprintf(error->Message, sizeof error->Message,
+                      "the file has more than %d progressive scans", MaxJpegScans);
+        std::longjmp(error->Jump, 1);
+    }
+}
+
+enum class JpegOutcome { Done, LibraryError, TooLarge, Unsupported };
+
+// Everything the library touches lives here, reached through a pointer, so that no
+// C++ object of the decoding function is live across the library's longjmp.
+struct JpegJob {
+    jpeg_decompress_struct Info;
+    JpegError Error;
+    jpeg_progress_mgr Progress;
+    const unsigned char* Data = nullptr;
+    unsigned long Size = 0;
+    bool Created = false;
+    QImage* Picture = nullptr;
+    std::vector<JSAMPLE>* Row = nullptr;
+};
+
+#if defined(JCS_ALPHA_EXTENSIONS)
+// Decoded straight into the picture's memory: 0xffRRGGBB words.
+constexpr J_COLOR_SPACE DirectSpace =
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    JCS_EXT_BGRA;
+#else
+    JCS_EXT_ARGB;
+#endif
+constexpr bool HaveDirectSpace = true;
+#else
+constexpr J_COLOR_SPACE DirectSpace = JCS_RGB;
+constexpr bool HaveDirectSpace = false;
+#endif
+
+inline QRgb FromInvertedCmyk(int c, int m, int y, int k) {
+    // Stored inverted: 255 is no ink.
+    return qRgb((c * k + 127) / 255, (m * k + 127) / 255, (y * k + 127) / 255);
+}
+
+JpegOutcome RunJpeg(JpegJob* job) {
+    if (setjmp(job->Error.Jump)) return JpegOutcome::LibraryError;
+    j_decompress_ptr info = &job->Info;
+    // Destroying a zeroed object is harmless, so mark it first: a failure inside the
+    // creation itself still releases what it allocated.
+    job->Created = true;
+    jpeg_create_decompress(info);
+    info->progress = &job->Progress;
+    jpeg_mem_src(info, job->Data, job->Size);
+    jpeg_read_header(info, TRUE);
+
+    const J_COLOR_SPACE source = info->jpeg_color_space;
+    const int components = info->num_components;
+    bool cmyk = false;
+    if ((source == JCS_GRAYSCALE && components == 1) ||
+        ((source == JCS_YCbCr || source == JCS_RGB) && components == 3)) {
+        info->out_color_space = HaveDirectSpace ? DirectSpace : JCS_RGB;
+    } else if ((source == JCS_CMYK || source == JCS_YCCK) && components == 4) {
+        // Four-component files are, in practice, written the way Adobe applications
+        // write them: inverted. Files without the Adobe marker are read the same way,
+        // as other viewers do; reading them plainly turns them black.
+
+        info->out_color_space = JCS_CMYK;
+        cmyk = true;
+    } else {
+        return JpegOutcome::Unsupported;
+    }
+    jpeg_calc_output_dimensions(info);
+    if (!ImageSizeAcceptable(info->output_width, info->output_height)) return JpegOutcome::TooLarge;
+
+    *job->Picture = QImage(static_cast<int>(info->output_width), static_cast<int>(info->output_height),
+                           QImage::Format_RGB32);
+    if (job->Picture->isNull()) return JpegOutcome::TooLarge;
+    job->Picture->fill(0xffffffffu);
+    const bool direct = HaveDirectSpace && !cmyk;
+    if (!direct) job->Row->resize(static_cast<std::size_t>(info->output_width) * (cmyk ? 4 : 3));
+
+    jpeg_start_decompress(info);
+    while (info->output_scanline < info->output_height) {
+        const int y = static_cast<int>(info->output_scanline);
+        auto* out = reinterpret_cast<QRgb*>(job->Picture->scanLine(y));
+        JSAMPROW row = direct ? reinterpret_cast<JSAMPROW>(out) : job->Row->data();
+        if (jpeg_read_scanlines(info, &row, 1) != 1) break;
+        if (direct) continue;
+        const JSAMPLE* in = job->Row->data();
+        if (cmyk) {
+            for (JDIMENSION x = 0; x < info->output_width; ++x, in += 4)
+                out[x] = FromInvertedCmyk(in[0], in[1], in[2], in[3]);
+        } else {
+            for (JDIMENSION x = 0; x < info->output_width; ++x, in += 3) out[x] = qRgb(in[0], in[1], in[2]);
+        }
+    }
+    // Finishing checks that every row was taken; rows the library could not deliver
+    // are white, and the decoding is abandoned quietly instead.
+    if (info->output_scanline < info->output_height) jpeg_abort_decompress(info);
+    else jpeg_finish_decompress(info);
+    return JpegOutcome::Done;
+}
+
+} // namespace
+
+QImage DecodeJpeg(const QByteArray& bytes) {
+    QImage picture;
+    std::vector<JSAMPLE> row;
+    auto job = std::make_unique<JpegJob>();
+    std::memset(&job->Info, 0, sizeof job->Info);
+    std::memset(&job->Progress, 0, sizeof job->Progress);
+    job->Info.err = jpeg_std_error(&job->Error.Base);
+    job->Error.Base.error_exit = OnJpegError;
+    job->Error.Base.emit_message = OnJpegMessage;
+    job->Error.Base.output_message = OnJpegOutput;
+    job->Error.Message[0] = '\0';
+    job->Progress.progress_monitor = OnJpegProgress;
+    job->Data = reinterpret_cast<const unsigned char*>(bytes.constData());
+    job->Size = static_cast<unsigned long>(bytes.size());
+    job->Picture = &picture;
+    job->Row = &row;
+
+    const JpegOutcome outcome = RunJpeg(job.get());
+    const std::int64_t width = job->Info.image_width, height = job->Info.image_height;
+    const int components = job->Info.num_components;
+    if (job->Created) jpeg_destroy_decompress(&job->Info);
+    switch (outcome) {
+    case JpegOutcome::Done: return picture;
+    case JpegOutcome::LibraryError:
+        throw DataError(QStringLiteral("JPEG image error: ") + QString::fromLatin1(job->Error.Message));
+    case JpegOutcome::TooLarge: throw DataError(TooLargeText(width, height));
+    case JpegOutcome::Unsupported:
+        throw DataError(QStringLiteral("JPEG image error: unsupported colour format (%1 components)")
+                            .arg(components));
+    }
+    return picture;
+}
+
+// ---- files -----------------------------------------------------------------------
+
+namespace {
+
+QByteArray ReadImageFile(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists() && info.isFile() && info.size() > MaxImageFileBytes)
+        throw DataError(QStringLiteral("%1: the file is too large for an image").arg(path));
+    return ReadWholeFile(path);
+}
+
+template <typename Decoder>
+QImage DecodeFile(const QString& path, Decoder decode) {
+    const QByteArray bytes = ReadImageFile(path);
+    try {
+        return decode(bytes);
+    } catch (const DataError& e) {
+        throw DataError(path + QStringLiteral(": ") + e.Message());
+    }
+}
+
+} // namespace
+
+QImage DecodeGifFile(const QString& path) { return DecodeFile(path, DecodeGif); }
+QImage DecodeJpegFile(const QString& path) { return DecodeFile(path, DecodeJpeg); }
+
+} // namespace nimbrel

@@ -1,0 +1,48 @@
+#include "viewer/picture.h"
+
+#include <cmath>
+
+#include <QPainter>
+#include <QPolygon>
+
+namespace nimbrel {
+
+QImage ComposeSoundingView(const QImage& current, const QImage& sounding) {
+    QImage next(sounding.width() + StationMapBand, sounding.height(), QImage::Format_RGB32);
+    next.fill(0xffffffffu);
+    QPainter painter(&next);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    if (!current.isNull()) painter.drawImage(0, 0, current);
+    painter.drawImage(StationMapBand, 0, sounding);
+    return next;
+}
+
+void DrawForecastOutline(QImage& picture, const std::array<PixelPoint, 6>& vertices) {
+    QPolygon outline;
+    for (const PixelPoint& v : vertices) outline << QPoint(v.X, v.Y);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setPen(QPen(Qt::black, 2, Qt::SolidLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolygon(outline);
+}
+
+long long RoundHalfEven(double value) {
+    const double lower = std::floor(value);
+    const double fraction = value - lower;
+    long long result = static_cast<long long>(lower);
+    if (fraction > 0.5 || (fraction == 0.5 && (result % 2 != 0))) ++result;
+    return result;
+}
+
+QSize PrintedSize(int width, int height, int pageWidth, int pageHeight) {
+    // The small terms keep an empty picture or page from dividing by zero.
+    const double pictureRatio = height / (width + 0.00001);
+    const double pageRatio = pageHeight / (pageWidth + 0.00001);
+    if (pictureRatio < pageRatio)
+        return QSize(pageWidth, static_cast<int>(RoundHalfEven(pageWidth * pictureRatio)));
+    return QSize(static_cast<int>(RoundHalfEven(pageHeight / (pictureRatio + 0.0001))), pageHeight);
+}
+
+} // namespace nimbrel
