@@ -1,0 +1,128 @@
+// Speed of the two things the trainee waits for on the target map: one hourly advance
+// with a full day's worth of reports, and one report-timer refresh (500 ms period).
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include "app/session.h"
+#include "base/datetime.h"
+#include "base/prompts.h"
+#include "map/chaser_layer.h"
+#include "map/projection.h"
+#include "reports/report_file.h"
+#include "reports/report_layer.h"
+#include "sim/hourly_advance.h"
+
+using namespace nimbrel;
+
+namespace {
+
+class SilentPrompts : public Prompts {
+public:
+    void Information(const QString&) override {}
+    void Warning(const QString&) override {}
+    bool Confirm(const QString&) override { return true; }
+    void ProcessEvents() override {}
+};
+
+/// 1000 reports of all three kinds spread over the Plains, all within the hour before
+/// 1300 UTC so that every one is folded into every chaser.
+std::vector<StormReport> ThousandReports() {
+    std::vector<StormReport> out;
+    const DateTime base = EncodeDate(1979, 4, 10) + EncodeTime(12, 0, 0);
+    for (int i = 0; i < 1000; ++i) {
+        StormReport r;
+        r.Time = base + (i % 60) / 1440.0;
+        r.Kind = 1 + i % 3;
+        r.Start = {30.0 + (i % 97) * 0.12, -104.0 + (i % 89) * 0.15};
+        if (r.Kind == 1) r.End = {r.Start.Latitude + 0.1, r.Start.Longitude + 0.2};
+        out.push_back(r);
+    }
+    return out;
+}
+
+struct Folders {
+    Folders() {
+        QDir().mkpath(temp.path() + "/app");
+        QDir().mkpath(temp.path() + "/disc/1979-04-10");
+        app = temp.path() + "/app/";
+        caseDir = temp.path() + "/disc/1979-04-10/";
+        WriteReports(caseDir + "rpt.dat", ThousandReports());
+        const QString shipped = QStringLiteral(NIMBREL_SHIPPED_DATA "/appdata/");
+        for (const QString& name : QDir(shipped).entryList({"cha_*.bmp"}, QDir::Files))
+            QFile::copy(shipped + name, app + name);
+    }
+    QTemporaryDir temp;
+    QString app, caseDir;
+};
+
+void HourlyAdvanceWithThousandReports(benchmark::State& state) {
+    Folders f;
+    Session s;
+    s.Folders.AppDataDirectory = f.app;
+    s.Folders.CaseDirectory = f.caseDir;
+    s.Polygon.GeoVertices = {GeoPoint{35, -100}, GeoPoint{36, -100}, GeoPoint{37, -100},
+                             GeoPoint{35, -95},  GeoPoint{36, -95},  GeoPoint{37, -95}};
+    s.Rng.Seed(1);
+    SilentPrompts prompts;
+    int takenIn = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        SetInitialClock(s.Clock);
+        ResetChasers(s.Chasers, s.LastProductKind);
+        s.LastProductKind = 5;
+        s.ProductThisHour = 1;
+        state.ResumeTiming();
+        auto r = HourlyAdvance(s, prompts);
+        takenIn = r ? r->ReportsTakenIn : -1;
+        benchmark::DoNotOptimize(r);
+    }
+    state.counters["reports_taken_in"] = takenIn;
+}
+BENCHMARK(HourlyAdvanceWithThousandReports)->Unit(benchmark::kMillisecond);
+
+void ReportTimerRefresh(benchmark::State& state) {
+    Folders f;
+    Session s;
+    s.Folders.AppDataDirectory = f.app;
+    s.Folders.CaseDirectory = f.caseDir;
+    RefreshWorkingReports(s.Folders);
+    ResetViewport(s.TheViewport);
+    ResetChasers(s.Chasers, s.LastProductKind);
+    SetInitialClock(s.Clock);
+    AdvanceOneHour(s.Clock);
+    // Chasers spread over the map with targets, so every heading stroke is drawn too.
+    for (std::size_t i = 0; i < s.Chasers.size(); ++i) {
+        Chaser& c = s.Chasers[i];
+        c.Position = {31.0 + (i % 7) * 1.5, -103.0 + (i / 7) * 1.5};
+        c.Target = {36.0, -97.0};
+        c.Heading = 45.0 * (i % 8);
+        c.Outcome = static_cast<ChaserOutcome>(i % 6);
+    }
+    QImage bitmap(1000, 800, QImage::Format_RGB32);
+    bitmap.fill(Qt::white);
+    const ProjectionDescriptor& v = s.TheViewport;
+    const ScreenProjector project = [&v](const GeoPoint& p) { return ProjectToScreen(v, p); };
+    const QString reports = f.app + "rpt.dat";
+    DrawReports(bitmap, project, reports, s.Clock.SimulationTime, false);
+    for (auto _ : state) {
+        DrawChaserLayer(bitmap, s.Chasers, v, f.app, false);
+        DrawReports(bitmap, project, reports, s.Clock.SimulationTime, true);
+        benchmark::DoNotOptimize(bitmap.constBits());
+    }
+}
+BENCHMARK(ReportTimerRefresh)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
