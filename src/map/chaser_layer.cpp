@@ -48,6 +48,9 @@ void DrawChaserLayer(QImage& bitmap, const ChaserTable& chasers,
     numberFont.setPointSize(7);
     numberFont.setBold(false);
     numberFont.setItalic(false);
+    // Crisp pixels like the rest of the map; smoothed digits this small only blur.
+    numberFont.setStyleStrategy(QFont::NoAntialias);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
     p.setFont(numberFont);
 
     // One holder for the pass: an outcome without an icon file draws whatever the
