@@ -61,9 +61,9 @@ DateTime DateOrThrow(const QByteArray& year, const QByteArray& month, const QByt
     const auto y = WholeNumber(year), m = WholeNumber(month), d = WholeNumber(day);
     if (y && m && d)
         if (auto date = TryEncodeDate(*y, *m, *d)) return *date;
-    throw ConvertError(QStringLiteral("'%1/%2/%3' is not a valid date")
-                           .arg(QString::fromLatin1(month), QString::fromLatin1(day),
-                                QString::fromLatin1(year)));
+    throw ConvertError(
+        QStringLiteral("'%1/%2/%3' is not a valid date")
+            .arg(QString::fromLatin1(month), QString::fromLatin1(day), QString::fromLatin1(year)));
 }
 
 double TimeOrThrow(const QByteArray& text) {
@@ -173,8 +173,7 @@ QStringList ExtractReports(const QString& caseRoot, const QString& sourceFolder,
     };
 
     QStringList written;
-    const QStringList days =
-        ListMatching(caseRoot, QStringLiteral("????-??-??"), MaxCaseFolders);
+    const QStringList days = ListMatching(caseRoot, QStringLiteral("????-??-??"), MaxCaseFolders);
     int i = 0;
     for (const QString& name : days) {
         ++i;

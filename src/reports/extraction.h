@@ -63,8 +63,8 @@ QStringList SourceFilesFor(DateTime day);
 StormReport ReportFromFields(const SourceFields& fields, ReportKind kind, DateTime date);
 
 struct ExtractionHooks {
-    Prompts* Ask = nullptr;                            ///< messages and event processing
-    std::function<void(const QString&)> SetCaption;    ///< the progress display
+    Prompts* Ask = nullptr;                         ///< messages and event processing
+    std::function<void(const QString&)> SetCaption; ///< the progress display
 };
 
 /// Runs the tool over the case-day folders of `caseRoot` (names "????-??-??", at most

@@ -15,11 +15,11 @@ struct HomeRow {
 // Where the chasers live, mostly around Oklahoma City, Norman, Dallas-Fort Worth and
 // Lubbock, with a few further out.
 constexpr HomeRow HomeTable[] = {
-    {6, {35.5, -97.6}},   {19, {35.2, -97.4}},  {22, {36.2, -96.0}},  {25, {32.8, -97.3}},
-    {28, {32.9, -96.8}},  {30, {35.2, -101.9}}, {33, {33.6, -101.8}}, {34, {32.0, -102.0}},
-    {35, {32.5, -99.7}},  {36, {29.4, -98.5}},  {37, {30.3, -97.7}},  {38, {34.8, -92.3}},
-    {41, {37.7, -97.3}},  {42, {37.7, -100.4}}, {45, {39.7, -104.9}}, {46, {39.1, -94.6}},
-    {47, {41.6, -93.7}},  {48, {41.2, -96.0}},  {49, {45.0, -93.3}},
+    {6, {35.5, -97.6}},  {19, {35.2, -97.4}},  {22, {36.2, -96.0}},  {25, {32.8, -97.3}},
+    {28, {32.9, -96.8}}, {30, {35.2, -101.9}}, {33, {33.6, -101.8}}, {34, {32.0, -102.0}},
+    {35, {32.5, -99.7}}, {36, {29.4, -98.5}},  {37, {30.3, -97.7}},  {38, {34.8, -92.3}},
+    {41, {37.7, -97.3}}, {42, {37.7, -100.4}}, {45, {39.7, -104.9}}, {46, {39.1, -94.6}},
+    {47, {41.6, -93.7}}, {48, {41.2, -96.0}},  {49, {45.0, -93.3}},
 };
 
 GeoPoint HomeOf(int number) {
@@ -28,7 +28,9 @@ GeoPoint HomeOf(int number) {
     return HomeTable[std::size(HomeTable) - 1].Home;
 }
 
-bool HasTarget(const Chaser& c) { return c.Target.Latitude != MissingCoordinate; }
+bool HasTarget(const Chaser& c) {
+    return c.Target.Latitude != MissingCoordinate;
+}
 
 bool OnTheRoad(ChaserMode mode) {
     return mode == ChaserMode::Chasing || mode == ChaserMode::ReturningHome;
@@ -37,8 +39,10 @@ bool OnTheRoad(ChaserMode mode) {
 /// A point along the forecast area's centre line, `percent` of the way from its start.
 GeoPoint PointOnAxis(const ForecastPolygon& polygon, double percent) {
     const auto& v = polygon.GeoVertices;
-    const GeoPoint a{(v[0].Latitude + v[2].Latitude) / 2.0, (v[0].Longitude + v[2].Longitude) / 2.0};
-    const GeoPoint b{(v[3].Latitude + v[5].Latitude) / 2.0, (v[3].Longitude + v[5].Longitude) / 2.0};
+    const GeoPoint a{(v[0].Latitude + v[2].Latitude) / 2.0,
+                     (v[0].Longitude + v[2].Longitude) / 2.0};
+    const GeoPoint b{(v[3].Latitude + v[5].Latitude) / 2.0,
+                     (v[3].Longitude + v[5].Longitude) / 2.0};
     return {a.Latitude + (b.Latitude - a.Latitude) * percent / 100.0,
             a.Longitude + (b.Longitude - a.Longitude) * percent / 100.0};
 }
@@ -62,24 +66,37 @@ void ResetChasers(ChaserTable& chasers, std::int32_t& lastProductKind) {
 
 int GoOutChance(std::int32_t lastProductKind) {
     switch (lastProductKind) {
-    case 1: return 50; // slight risk
-    case 2: return 75; // moderate risk
-    case 3: return 85; // high risk
-    case 4: return 50; // severe thunderstorm watch
-    case 5: return 90; // tornado watch
-    default: return 20;
+    case 1:
+        return 50; // slight risk
+    case 2:
+        return 75; // moderate risk
+    case 3:
+        return 85; // high risk
+    case 4:
+        return 50; // severe thunderstorm watch
+    case 5:
+        return 90; // tornado watch
+    default:
+        return 20;
     }
 }
 
 double MoveHeading(double bearing, int jitterDraw) {
     double b;
-    if (bearing < 45.0) b = 0.0;
-    else if (bearing < 135.0) b = 90.0;
-    else if (bearing < 225.0) b = 180.0;
-    else if (bearing < 315.0) b = 270.0;
-    else b = 0.0;
-    if (jitterDraw == 0) b -= 45.0;
-    else if (jitterDraw == 1) b += 45.0;
+    if (bearing < 45.0)
+        b = 0.0;
+    else if (bearing < 135.0)
+        b = 90.0;
+    else if (bearing < 225.0)
+        b = 180.0;
+    else if (bearing < 315.0)
+        b = 270.0;
+    else
+        b = 0.0;
+    if (jitterDraw == 0)
+        b -= 45.0;
+    else if (jitterDraw == 1)
+        b += 45.0;
     if (b >= 360.0) b = 0.0;
     if (b < 0.0) b = 0.0;
     return b;

@@ -14,12 +14,21 @@ struct StormReport;
 namespace nimbrel {
 
 enum class ChaserMode : std::int32_t {
-    Undecided = 0, Waiting = 1, StayingHome = 2, Chasing = 3, ReturningHome = 4
+    Undecided = 0,
+    Waiting = 1,
+    StayingHome = 2,
+    Chasing = 3,
+    ReturningHome = 4
 };
 
 enum class ChaserOutcome : std::int32_t {
-    Awaiting = 0, EmptyHanded = 1, CaughtStorm = 2, CaughtTornado = 3, Busted = 4,
-    OutOfRange = 5, NotChasing = 7 // 6 is not used
+    Awaiting = 0,
+    EmptyHanded = 1,
+    CaughtStorm = 2,
+    CaughtTornado = 3,
+    Busted = 4,
+    OutOfRange = 5,
+    NotChasing = 7 // 6 is not used
 };
 
 inline constexpr double NoDistance = 999999.0;
@@ -30,7 +39,7 @@ inline constexpr int ChaserCount = 49;
 struct Chaser {
     ChaserOutcome Outcome = ChaserOutcome::Awaiting;
     ChaserMode Mode = ChaserMode::Undecided;
-    double Heading = 0.0;            ///< degrees clockwise from north
+    double Heading = 0.0;                   ///< degrees clockwise from north
     double HourNearestTornado = NoDistance; ///< nm
     double NearestTornado = NoDistance;     ///< nm
     double NearestReport = NoDistance;      ///< nm

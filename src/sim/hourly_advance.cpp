@@ -12,8 +12,10 @@ namespace nimbrel {
 void RefreshWorkingReports(const DataFolders& folders) {
     const QString source = folders.CaseDirectory + QStringLiteral("rpt.dat");
     const QString target = folders.AppDataDirectory + QStringLiteral("rpt.dat");
-    if (QFileInfo::exists(source)) CopyWholeFile(source, target);
-    else WriteWholeFile(target, QByteArray());
+    if (QFileInfo::exists(source))
+        CopyWholeFile(source, target);
+    else
+        WriteWholeFile(target, QByteArray());
 }
 
 std::optional<AdvanceResult> HourlyAdvance(Session& session, Prompts& prompts,
@@ -46,7 +48,8 @@ std::optional<AdvanceResult> HourlyAdvance(Session& session, Prompts& prompts,
                           FoldReport(c, report, GreatCircleDistance(c.Position, report.Start));
                   });
 
-    for (Chaser& c : session.Chasers) c.HourNearestTornado = NoDistance;
+    for (Chaser& c : session.Chasers)
+        c.HourNearestTornado = NoDistance;
     result.Counts = ClassifyChasers(session.Chasers);
     session.ProductThisHour = 0;
     return result;

@@ -27,7 +27,7 @@ inline constexpr int DarkElapsedHour = 15;
 
 /// What an accepted advance produced.
 struct AdvanceResult {
-    ChaserCounts Counts;  ///< the seven statistics counters
+    ChaserCounts Counts;    ///< the seven statistics counters
     int ReportsTakenIn = 0; ///< recent reports folded into the chasers this hour
 };
 

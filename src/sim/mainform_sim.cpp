@@ -33,9 +33,15 @@ void TfMainForm::HourlyAdvance() {
     RefreshView(false);
 }
 
-void TfMainForm::AdvanceHourClick() { HourlyAdvance(); }
-void TfMainForm::Advancetonexthour1Click() { HourlyAdvance(); }
+void TfMainForm::AdvanceHourClick() {
+    HourlyAdvance();
+}
+void TfMainForm::Advancetonexthour1Click() {
+    HourlyAdvance();
+}
 
-void TfMainForm::RefreshWorkingReports() { nimbrel::RefreshWorkingReports(session_.Folders); }
+void TfMainForm::RefreshWorkingReports() {
+    nimbrel::RefreshWorkingReports(session_.Folders);
+}
 
 } // namespace nimbrel

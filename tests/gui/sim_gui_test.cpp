@@ -74,7 +74,8 @@ TEST(SimWindow, ClockLabelsAndTheAdvanceButtons) {
     EXPECT_EQ(m.CurTimeLabel->text(), QStringLiteral("14:00 UTC"));
     EXPECT_EQ(m.State().Clock.ElapsedHours, 2);
     int onTheRoad = 0;
-    for (const Chaser& c : m.State().Chasers) onTheRoad += c.Mode == ChaserMode::Chasing;
+    for (const Chaser& c : m.State().Chasers)
+        onTheRoad += c.Mode == ChaserMode::Chasing;
     EXPECT_EQ(w.StatSum(), onTheRoad); // waiting chasers are in no counter
     EXPECT_EQ(m.StatAwait->text().toInt(), m.LastCounts.Awaiting);
 
@@ -83,7 +84,8 @@ TEST(SimWindow, ClockLabelsAndTheAdvanceButtons) {
     EXPECT_EQ(m.CurDateLabel->text(), QStringLiteral("--- -- ----"));
     EXPECT_EQ(m.CurTimeLabel->text(), QStringLiteral("14:00 UTC"));
 
-    for (int i = 2; i < 23; ++i) m.AdvanceHour->click();
+    for (int i = 2; i < 23; ++i)
+        m.AdvanceHour->click();
     EXPECT_EQ(m.CurTimeLabel->text(), QStringLiteral("11:00 UTC"));
     EXPECT_EQ(w.f.Prompts->Shown.count(QStringLiteral("I:") + DarknessText), 8);
     m.AdvanceHour->click();
@@ -103,11 +105,12 @@ TEST(SimWindow, AReportFileCutShortShowsTheErrorAndKeepsTheCounts) {
     m.AdvanceHour->click();
     const QString before = m.StatAwait->text() + m.StatHome->text();
     WriteFile(w.root + "1979-04-10/rpt.dat", QByteArray(100, '\0'));
-    for (QLabel* l : {m.StatAwait, m.StatHome}) l->setText(QStringLiteral("x"));
+    for (QLabel* l : {m.StatAwait, m.StatHome})
+        l->setText(QStringLiteral("x"));
     m.AdvanceHour->click();
     ASSERT_EQ(w.f.Errors.size(), 1);
     EXPECT_EQ(m.CurTimeLabel->text(), QStringLiteral("14:00 UTC")); // the clock step stays
-    EXPECT_EQ(m.StatAwait->text(), QStringLiteral("x"));           // counts untouched
+    EXPECT_EQ(m.StatAwait->text(), QStringLiteral("x"));            // counts untouched
     EXPECT_EQ(m.StatHome->text(), QStringLiteral("x"));
 }
 

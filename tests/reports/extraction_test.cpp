@@ -21,9 +21,14 @@ QByteArray Line(int year, int month, int day, const char* time, const char* stat
                 const char* mag = "1", double lat = 35.0, double lon = -97.0, double elat = 0,
                 double elon = 0) {
     return QStringLiteral("1,%1,%2,%3,x,%4,3,%5,40,1,%6,2,3,0,0,%7,%8,%9,%10,1,10,1,1,1,0,0,0,0")
-        .arg(year).arg(month).arg(day).arg(QLatin1String(time), QLatin1String(state),
-                                           QLatin1String(mag))
-        .arg(lat).arg(lon).arg(elat).arg(elon)
+        .arg(year)
+        .arg(month)
+        .arg(day)
+        .arg(QLatin1String(time), QLatin1String(state), QLatin1String(mag))
+        .arg(lat)
+        .arg(lon)
+        .arg(elat)
+        .arg(elon)
         .toLatin1();
 }
 
@@ -56,14 +61,17 @@ struct ToolFixture : ::testing::Test {
     QStringList captions;
 };
 
-double MinutesIntoDay(DateTime t, DateTime day) { return std::round((t - day) * 1440.0); }
+double MinutesIntoDay(DateTime t, DateTime day) {
+    return std::round((t - day) * 1440.0);
+}
 
 } // namespace
 
 TEST(TextLineReader, EveryKindOfLineEndEndsALine) {
     auto r = TextLineReader::FromBytes("a,b\nc\rd\r\n\ne\n\rf");
     QList<QByteArray> lines;
-    while (!r.AtEnd()) lines << r.ReadLine();
+    while (!r.AtEnd())
+        lines << r.ReadLine();
     EXPECT_EQ(lines, (QList<QByteArray>{"a,b", "c", "d", "", "e", "", "f"}));
     auto last = TextLineReader::FromBytes("x\n");
     EXPECT_EQ(last.ReadLine(), QByteArray("x"));
@@ -80,7 +88,8 @@ TEST(SourceFields, NumberedFromOneAndCappedAtForty) {
     EXPECT_EQ(f.Field(5), QByteArray());
     EXPECT_EQ(f.Field(0), QByteArray());
     QByteArrayList many;
-    for (int i = 1; i <= 45; ++i) many << QByteArray::number(i);
+    for (int i = 1; i <= 45; ++i)
+        many << QByteArray::number(i);
     SourceFields wide(many.join(','));
     EXPECT_EQ(wide.Count(), 40);
     EXPECT_EQ(wide.Field(40), QByteArray("40"));
@@ -93,7 +102,8 @@ TEST(SourceFiles, PeriodBoundaries) {
     EXPECT_EQ(files(1959, 12, 31), first);
     EXPECT_EQ(files(2009, 5, 1), first);
     EXPECT_EQ(files(1949, 1, 1), first);
-    EXPECT_EQ(files(1960, 1, 1), (QStringList{"60-69_torn.csv", "60-69_hail.csv", "60-69_wind.csv"}));
+    EXPECT_EQ(files(1960, 1, 1),
+              (QStringList{"60-69_torn.csv", "60-69_hail.csv", "60-69_wind.csv"}));
     EXPECT_EQ(files(1979, 12, 31)[0], QStringLiteral("70-79_torn.csv"));
     EXPECT_EQ(files(1999, 12, 31)[1], QStringLiteral("90-99_hail.csv"));
     EXPECT_EQ(files(2004, 12, 31)[2], QStringLiteral("2000-2004_wind.csv"));
@@ -139,11 +149,11 @@ TEST_F(ToolFixture, BuildsEachDayFromItsPeriodFilesInKindOrder) {
     Day(QStringLiteral("maps"));       // not a case day
     Day(QStringLiteral("1979-0630x")); // nor this
     // CR-only line ends in the tornado file, CR LF in the hail file.
-    Source(QStringLiteral("70-79_torn.csv"),
-           Line(1979, 6, 29, "12:00") + "\r" + Line(1979, 6, 31, "15:00", "KS") + "\r" +
-               Line(1979, 6, 30, "23:30", "NE") + "\r");
-    Source(QStringLiteral("70-79_hail.csv"), Line(1979, 6, 30, "10:00", "IA", "0.75") + "\r\n" +
-                                                 Line(1979, 7, 1, "10:00") + "\r\n");
+    Source(QStringLiteral("70-79_torn.csv"), Line(1979, 6, 29, "12:00") + "\r" +
+                                                 Line(1979, 6, 31, "15:00", "KS") + "\r" +
+                                                 Line(1979, 6, 30, "23:30", "NE") + "\r");
+    Source(QStringLiteral("70-79_hail.csv"),
+           Line(1979, 6, 30, "10:00", "IA", "0.75") + "\r\n" + Line(1979, 7, 1, "10:00") + "\r\n");
     Source(QStringLiteral("70-79_wind.csv"), Line(1979, 6, 30, "16:45", "MO"));
 
     EXPECT_EQ(Run(), QStringList{QStringLiteral("1979-06-30")});
@@ -161,8 +171,8 @@ TEST_F(ToolFixture, BuildsEachDayFromItsPeriodFilesInKindOrder) {
     EXPECT_EQ(r[3].Kind, 3);
     EXPECT_EQ(r[3].State, QStringLiteral("MO"));
 
-    EXPECT_EQ(captions, (QStringList{"[1/1] 1979-06-30", "[1/2] 1979-06-30", "[1/3] 1979-06-30",
-                                     "Idle"}));
+    EXPECT_EQ(captions,
+              (QStringList{"[1/1] 1979-06-30", "[1/2] 1979-06-30", "[1/3] 1979-06-30", "Idle"}));
     EXPECT_EQ(prompts.EventCalls, 2);
     EXPECT_TRUE(prompts.Shown.isEmpty());
 }
@@ -190,9 +200,10 @@ TEST_F(ToolFixture, ADayWithoutReportsGetsAnEmptyFileAndFirstRowFilesServeOutsid
 TEST_F(ToolFixture, NoMoreThanAThousandReportsADay) {
     Day(QStringLiteral("1985-05-31"));
     QByteArray hail;
-    for (int i = 0; i < 1001; ++i) hail += Line(1985, 5, 31, "16:00") + "\n";
-    Source(QStringLiteral("80-89_torn.csv"), Line(1985, 5, 31, "15:00") + "\n" +
-                                                 Line(1985, 5, 31, "15:10"));
+    for (int i = 0; i < 1001; ++i)
+        hail += Line(1985, 5, 31, "16:00") + "\n";
+    Source(QStringLiteral("80-89_torn.csv"),
+           Line(1985, 5, 31, "15:00") + "\n" + Line(1985, 5, 31, "15:10"));
     Source(QStringLiteral("80-89_hail.csv"), hail);
     Source(QStringLiteral("80-89_wind.csv"), Line(1985, 5, 31, "17:00"));
     Run();
@@ -210,7 +221,8 @@ TEST_F(ToolFixture, NoMoreThanAThousandReportsADay) {
 TEST_F(ToolFixture, ALineOfFortyFiveFieldsReadsItsFirstForty) {
     Day(QStringLiteral("1975-05-01"));
     QByteArray wide = Line(1975, 5, 1, "14:00", "TX", "3", 33.0, -100.0);
-    for (int i = 0; i < 16; ++i) wide += ",999";
+    for (int i = 0; i < 16; ++i)
+        wide += ",999";
     ASSERT_EQ(SourceFields(wide + ",end").Count(), 40);
     EmptyPeriod(QStringLiteral("70-79"));
     Source(QStringLiteral("70-79_torn.csv"), wide + "\n");
@@ -267,8 +279,8 @@ TEST_F(ToolFixture, AtMostThreeHundredCaseFolders) {
 TEST_F(ToolFixture, RealTables) {
     const QString shared = test::SharedDataDir();
     if (shared.isEmpty()) GTEST_SKIP() << "shared data absent";
-    for (const char* name : {"70-79_torn.csv", "70-79_hail.csv", "2005-2007_torn.csv",
-                             "2005-2007_hail.csv"})
+    for (const char* name :
+         {"70-79_torn.csv", "70-79_hail.csv", "2005-2007_torn.csv", "2005-2007_hail.csv"})
         ASSERT_TRUE(QFile::copy(shared + QStringLiteral("reports/") + QLatin1String(name),
                                 ref + QLatin1String(name)));
     Source(QStringLiteral("70-79_wind.csv"), {});
@@ -278,7 +290,10 @@ TEST_F(ToolFixture, RealTables) {
     EXPECT_EQ(Run().size(), 2);
     EXPECT_TRUE(prompts.Shown.isEmpty());
 
-    struct Expect { int Count = 0; int First = -1, Last = -1; };
+    struct Expect {
+        int Count = 0;
+        int First = -1, Last = -1;
+    };
     auto fromCsv = [&](const char* file, const QByteArray& y, const QByteArray& m,
                        const QByteArray& d) {
         Expect e;
@@ -292,9 +307,15 @@ TEST_F(ToolFixture, RealTables) {
         }
         return e;
     };
-    struct DayCase { const char* Folder; const char* Torn; const char* Hail; QByteArray Y, M, D; };
-    const DayCase days[] = {{"1979-04-10", "70-79_torn.csv", "70-79_hail.csv", "1979", "4", "10"},
-                            {"2007-05-04", "2005-2007_torn.csv", "2005-2007_hail.csv", "2007", "5", "4"}};
+    struct DayCase {
+        const char* Folder;
+        const char* Torn;
+        const char* Hail;
+        QByteArray Y, M, D;
+    };
+    const DayCase days[] = {
+        {"1979-04-10", "70-79_torn.csv", "70-79_hail.csv", "1979", "4", "10"},
+        {"2007-05-04", "2005-2007_torn.csv", "2005-2007_hail.csv", "2007", "5", "4"}};
     for (const DayCase& dc : days) {
         const Expect torn = fromCsv(dc.Torn, dc.Y, dc.M, dc.D);
         const Expect hail = fromCsv(dc.Hail, dc.Y, dc.M, dc.D);

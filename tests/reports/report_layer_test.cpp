@@ -61,29 +61,31 @@ TEST_F(LayerFixture, SymbolsByKindInTheirColours) {
     QImage img = Blank();
     Draw(img, false);
 
-    EXPECT_EQ(img.pixel(20, 18), TornadoFill);   // inside the downward triangle
-    EXPECT_EQ(img.pixel(20, 25), TornadoLine);   // its tip at (x, y + 5)
-    EXPECT_EQ(img.pixel(45, 20), TornadoLine);   // the track, well away from the triangle
+    EXPECT_EQ(img.pixel(20, 18), TornadoFill); // inside the downward triangle
+    EXPECT_EQ(img.pixel(20, 25), TornadoLine); // its tip at (x, y + 5)
+    EXPECT_EQ(img.pixel(45, 20), TornadoLine); // the track, well away from the triangle
     EXPECT_EQ(img.pixel(20, 43), TornadoFill);
-    for (int x = 27; x < 60; ++x) EXPECT_EQ(img.pixel(x, 45), White) << x; // no track
+    for (int x = 27; x < 60; ++x)
+        EXPECT_EQ(img.pixel(x, 45), White) << x; // no track
 
-    EXPECT_EQ(img.pixel(80, 23), HailGreen);     // base of the upward triangle
-    EXPECT_EQ(img.pixel(80, 15), HailGreen);     // its apex
-    EXPECT_EQ(img.pixel(80, 20), White);         // outline only
-    EXPECT_EQ(img.pixel(100, 20), WindBlue);     // centre of the X
+    EXPECT_EQ(img.pixel(80, 23), HailGreen); // base of the upward triangle
+    EXPECT_EQ(img.pixel(80, 15), HailGreen); // its apex
+    EXPECT_EQ(img.pixel(80, 20), White);     // outline only
+    EXPECT_EQ(img.pixel(100, 20), WindBlue); // centre of the X
     EXPECT_EQ(img.pixel(97, 17), WindBlue);
     EXPECT_EQ(img.pixel(100, 17), White);
 
     for (int y = 35; y < 56; ++y)
-        for (int x = 90; x < 111; ++x) ASSERT_EQ(img.pixel(x, y), White) << "kind 4 drawn";
+        for (int x = 90; x < 111; ++x)
+            ASSERT_EQ(img.pixel(x, y), White) << "kind 4 drawn";
 }
 
 TEST_F(LayerFixture, AgesAtTheHourBoundariesAndTheFlash) {
     WriteReports(Path(), {
-                             At(ReportKind::Wind, Day + EncodeTime(17, 0, 0), 15, 15), // recent
+                             At(ReportKind::Wind, Day + EncodeTime(17, 0, 0), 15, 15),  // recent
                              At(ReportKind::Wind, Day + EncodeTime(16, 59, 0), 40, 15), // old
-                             At(ReportKind::Wind, Day + EncodeTime(18, 0, 1), 65, 15), // future
-                             At(ReportKind::Wind, Day + EncodeTime(18, 0, 0), 90, 15), // recent
+                             At(ReportKind::Wind, Day + EncodeTime(18, 0, 1), 65, 15),  // future
+                             At(ReportKind::Wind, Day + EncodeTime(18, 0, 0), 90, 15),  // recent
                          });
     QImage full = Blank();
     Draw(full, false);
@@ -113,7 +115,8 @@ TEST_F(LayerFixture, FlashTogglesEveryKindBackAfterTwoTicksOnAnyBackground) {
                           At(ReportKind::Wind, Day + EncodeTime(17, 30, 0), 95, 20)});
     QImage full(120, 60, QImage::Format_RGB32);
     for (int y = 0; y < full.height(); ++y)
-        for (int x = 0; x < full.width(); ++x) full.setPixel(x, y, qRgb(x * 2, y * 4, 90));
+        for (int x = 0; x < full.width(); ++x)
+            full.setPixel(x, y, qRgb(x * 2, y * 4, 90));
     Draw(full, false);
     QImage once = full;
     Draw(once, true);

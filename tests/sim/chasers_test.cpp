@@ -43,7 +43,8 @@ StormReport Report(ReportKind kind, GeoPoint start) {
 
 int CountMode(const ChaserTable& t, ChaserMode m) {
     int n = 0;
-    for (const Chaser& c : t) n += c.Mode == m;
+    for (const Chaser& c : t)
+        n += c.Mode == m;
     return n;
 }
 
@@ -58,10 +59,12 @@ TEST(Chasers, ResetPutsEveryChaserHomeFromTheTable) {
     std::int32_t lastKind = 5;
     ResetChasers(t, lastKind);
     EXPECT_EQ(lastKind, 0);
-    struct { int Number; double Lat, Lon; } homes[] = {
-        {1, 35.5, -97.6}, {6, 35.5, -97.6},   {7, 35.2, -97.4},  {19, 35.2, -97.4},
-        {20, 36.2, -96.0}, {28, 32.9, -96.8}, {34, 32.0, -102.0}, {38, 34.8, -92.3},
-        {41, 37.7, -97.3}, {45, 39.7, -104.9}, {48, 41.2, -96.0}, {49, 45.0, -93.3}};
+    struct {
+        int Number;
+        double Lat, Lon;
+    } homes[] = {{1, 35.5, -97.6},  {6, 35.5, -97.6},   {7, 35.2, -97.4},   {19, 35.2, -97.4},
+                 {20, 36.2, -96.0}, {28, 32.9, -96.8},  {34, 32.0, -102.0}, {38, 34.8, -92.3},
+                 {41, 37.7, -97.3}, {45, 39.7, -104.9}, {48, 41.2, -96.0},  {49, 45.0, -93.3}};
     for (const auto& h : homes) {
         const Chaser& c = t[static_cast<std::size_t>(h.Number - 1)];
         EXPECT_EQ(c.Home.Latitude, h.Lat) << "chaser " << h.Number;
@@ -82,16 +85,22 @@ TEST(Chasers, ResetPutsEveryChaserHomeFromTheTable) {
 
 TEST(Chasers, GoOutChanceFollowsTheLastProduct) {
     const int expected[] = {20, 50, 75, 85, 50, 90, 20};
-    for (int kind = 0; kind <= 6; ++kind) EXPECT_EQ(GoOutChance(kind), expected[kind]);
+    for (int kind = 0; kind <= 6; ++kind)
+        EXPECT_EQ(GoOutChance(kind), expected[kind]);
     EXPECT_EQ(GoOutChance(-1), 20);
 }
 
 TEST(Chasers, HeadingIsQuantisedToACardinalAndJittered) {
-    struct { double Bearing; int Draw; double Heading; } cases[] = {
-        {0, 2, 0},     {44.99, 3, 0},  {45, 2, 90},   {134.99, 2, 90}, {135, 2, 180},
-        {224.9, 3, 180}, {225, 2, 270}, {314.9, 2, 270}, {315, 2, 0},  {359.9, 3, 0},
-        {90, 0, 45},   {90, 1, 135},   {270, 1, 315}, {180, 0, 135},
-        {10, 0, 0},    // a northbound chaser turned anticlockwise keeps heading north
+    struct {
+        double Bearing;
+        int Draw;
+        double Heading;
+    } cases[] = {
+        {0, 2, 0},     {44.99, 3, 0},   {45, 2, 90},   {134.99, 2, 90},
+        {135, 2, 180}, {224.9, 3, 180}, {225, 2, 270}, {314.9, 2, 270},
+        {315, 2, 0},   {359.9, 3, 0},   {90, 0, 45},   {90, 1, 135},
+        {270, 1, 315}, {180, 0, 135},   {10, 0, 0}, // a northbound chaser turned anticlockwise
+                                                    // keeps heading north
         {350, 1, 45},
     };
     for (const auto& c : cases)
@@ -149,7 +158,8 @@ TEST(Chasers, ATornadoWatchBeforeTheFirstAdvanceGivesTwoDraws) {
 
 TEST(Chasers, WithoutAnAreaAChasingChaserWaitsAndTargetsOnceOneIsDrawn) {
     ChaserTable t = FreshTable();
-    for (Chaser& c : t) c.Mode = ChaserMode::Chasing;
+    for (Chaser& c : t)
+        c.Mode = ChaserMode::Chasing;
     RandomGenerator rng;
     rng.Seed(7);
     const std::uint32_t before = rng.State();
@@ -204,7 +214,8 @@ TEST(Chasers, NightReturnPutsNearbyChasersHomeAndTurnsTheOthersBack) {
     t[0].Target = t[1].Target = {40.0, -97.6};
     t[2].Mode = ChaserMode::StayingHome;
     t[3].Mode = ChaserMode::Waiting;
-    for (std::size_t i = 4; i < t.size(); ++i) t[i].Mode = ChaserMode::StayingHome;
+    for (std::size_t i = 4; i < t.size(); ++i)
+        t[i].Mode = ChaserMode::StayingHome;
     RandomGenerator rng;
     rng.Seed(1);
     ChaserHourStep(t, {0, 0, 2.0 / 24.0}, NoArea(), rng);
@@ -303,7 +314,8 @@ TEST(Chasers, ClassificationFollowsTheTableRowsInOrder) {
     };
     ChaserTable t = FreshTable();
     // The rows above fill the first chasers; the rest wait at home.
-    for (Chaser& c : t) c.Mode = ChaserMode::Waiting;
+    for (Chaser& c : t)
+        c.Mode = ChaserMode::Waiting;
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         t[i].Mode = rows[i].Mode;
         t[i].NearestTornado = rows[i].NearestTornado;

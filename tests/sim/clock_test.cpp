@@ -32,12 +32,14 @@ TEST(Clock, HiddenDateStillShowsTheHour) {
 TEST(Clock, TwelveAdvancesReachMidnightOfTheNextDayAndTwentyThreeReachElevenUtc) {
     SimClock c;
     SetInitialClock(c);
-    for (int i = 0; i < 12; ++i) AdvanceOneHour(c);
+    for (int i = 0; i < 12; ++i)
+        AdvanceOneHour(c);
     EXPECT_EQ(c.ElapsedHours, 12);
     EXPECT_EQ(CurrentTimeText(c), QStringLiteral("00:00 UTC"));
     EXPECT_EQ(CurrentDateText(c), QStringLiteral("Wed 11 Apr 1979"));
     EXPECT_NEAR(TimeOfDay(c), 0.0, 1e-9);
-    for (int i = 0; i < 11; ++i) AdvanceOneHour(c);
+    for (int i = 0; i < 11; ++i)
+        AdvanceOneHour(c);
     EXPECT_EQ(c.ElapsedHours, 23);
     EXPECT_EQ(CurrentTimeText(c), QStringLiteral("11:00 UTC"));
     // Whole hours are counted, not summed, so the clock sits on the hour exactly.

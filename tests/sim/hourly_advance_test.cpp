@@ -47,10 +47,13 @@ struct AdvanceFixture : ::testing::Test {
         s.Rng.Seed(2024);
     }
     QString CaseReports() const { return s.Folders.CaseDirectory + QStringLiteral("rpt.dat"); }
-    QString WorkingReports() const { return s.Folders.AppDataDirectory + QStringLiteral("rpt.dat"); }
+    QString WorkingReports() const {
+        return s.Folders.AppDataDirectory + QStringLiteral("rpt.dat");
+    }
     /// Everybody stays home: no draws, no moves, so distances are known in advance.
     void EverybodyStaysHome() {
-        for (Chaser& c : s.Chasers) c.Mode = ChaserMode::StayingHome;
+        for (Chaser& c : s.Chasers)
+            c.Mode = ChaserMode::StayingHome;
     }
 
     QTemporaryDir temp;
@@ -68,9 +71,9 @@ TEST_F(AdvanceFixture, RefusesAtTheEndOfTheDayAndWarnsInTheDark) {
     EXPECT_FALSE(HourlyAdvance(s, prompts, [&] { stepped = true; }).has_value());
     EXPECT_FALSE(stepped);
     EXPECT_EQ(s.Clock.ElapsedHours, 23);
-    EXPECT_EQ(prompts.Shown, QStringList{QStringLiteral(
-                                 "I:No further weather data or chase moves are available.  "
-                                 "Use \"Reveal Case Date\" button to view information.")});
+    EXPECT_EQ(prompts.Shown,
+              QStringList{QStringLiteral("I:No further weather data or chase moves are available.  "
+                                         "Use \"Reveal Case Date\" button to view information.")});
     EXPECT_EQ(test::ReadFile(WorkingReports()), QByteArray("stale"));
     EXPECT_EQ(s.Chasers[0].Mode, ChaserMode::Undecided);
 
@@ -95,10 +98,10 @@ TEST_F(AdvanceFixture, TakesInReportsOfTheLastHourBothEndsIncluded) {
     const GeoPoint far{25.0, -80.0};
     // After the first advance the clock reads 1300 UTC.
     WriteReports(CaseReports(), {
-                                    Report(ReportKind::Hail, At(0, 13, 0), far),     // now
-                                    Report(ReportKind::Hail, At(0, 12, 0), far),     // 1 h ago
-                                    Report(ReportKind::Hail, At(0, 11, 59), far),    // 61 min
-                                    Report(ReportKind::Hail, At(0, 13, 0, 1), far),  // future
+                                    Report(ReportKind::Hail, At(0, 13, 0), far),    // now
+                                    Report(ReportKind::Hail, At(0, 12, 0), far),    // 1 h ago
+                                    Report(ReportKind::Hail, At(0, 11, 59), far),   // 61 min
+                                    Report(ReportKind::Hail, At(0, 13, 0, 1), far), // future
                                     Report(ReportKind::Wind, At(0, 12, 30), far),
                                 });
     auto first = HourlyAdvance(s, prompts);
@@ -126,7 +129,8 @@ TEST_F(AdvanceFixture, FoldsReportsIntoEveryChaserAndClassifies) {
     EXPECT_NEAR(c.NearestReport, 90.0, 1e-6);
     EXPECT_EQ(c.Target.Latitude, 46.5); // within 120 nm: it would head there
     EXPECT_EQ(c.Outcome, ChaserOutcome::Busted);
-    for (const Chaser& x : s.Chasers) EXPECT_EQ(x.HourNearestTornado, 999999.0);
+    for (const Chaser& x : s.Chasers)
+        EXPECT_EQ(x.HourNearestTornado, 999999.0);
     ChaserCounts expected;
     expected.Busted = 1;
     expected.NotChasing = 48;
@@ -163,7 +167,8 @@ TEST_F(AdvanceFixture, ARecordCutShortStopsTheAdvanceAfterTheClockAndTheMoves) {
     EXPECT_THROW(HourlyAdvance(s, prompts, [&] { stepped = true; }), DataError);
     EXPECT_TRUE(stepped);
     EXPECT_EQ(s.Clock.ElapsedHours, 1);
-    for (const Chaser& c : s.Chasers) EXPECT_NE(c.Mode, ChaserMode::Undecided);
+    for (const Chaser& c : s.Chasers)
+        EXPECT_NE(c.Mode, ChaserMode::Undecided);
     EXPECT_NEAR(s.Chasers[48].NearestReport, 90.0, 1e-6); // folded before the bad record
     EXPECT_EQ(s.ProductThisHour, 1);
 }
@@ -209,7 +214,8 @@ TEST_F(AdvanceFixture, RealDayTakesInTheReportsOfEachHour) {
         ASSERT_TRUE(r.has_value()) << hour;
         const int now = 12 * 60 + hour * 60;
         int expected = 0;
-        for (int m : utcMinutes) expected += now - m >= 0 && now - m <= 60;
+        for (int m : utcMinutes)
+            expected += now - m >= 0 && now - m <= 60;
         EXPECT_EQ(r->ReportsTakenIn, expected) << "hour " << hour;
         total += expected;
     }
@@ -218,5 +224,6 @@ TEST_F(AdvanceFixture, RealDayTakesInTheReportsOfEachHour) {
     EXPECT_FALSE(HourlyAdvance(s, prompts).has_value());
     EXPECT_EQ(prompts.Shown.count(QStringLiteral("I:") + DarknessText), 8);
     // By 1100 UTC every chaser has been sent home.
-    for (const Chaser& c : s.Chasers) EXPECT_EQ(c.Mode, ChaserMode::ReturningHome);
+    for (const Chaser& c : s.Chasers)
+        EXPECT_EQ(c.Mode, ChaserMode::ReturningHome);
 }
