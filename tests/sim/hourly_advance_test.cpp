@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -208,10 +210,22 @@ TEST_F(AdvanceFixture, RealDayTakesInTheReportsOfEachHour) {
     }
     ASSERT_EQ(utcMinutes.size(), 31u + 18u);
 
-    int total = 0;
+    // A tornado watch along the Red River before the first advance.
+    s.Polygon.GeoVertices = {GeoPoint{33.0, -99.5}, GeoPoint{33.5, -99.5}, GeoPoint{34.0, -99.5},
+                             GeoPoint{35.0, -97.0}, GeoPoint{35.5, -97.0}, GeoPoint{36.0, -97.0}};
+    s.LastProductKind = 5;
+    s.ProductThisHour = 1;
+
+    int total = 0, mostAway = 0, bestCatches = 0;
     for (int hour = 1; hour <= 23; ++hour) {
         auto r = HourlyAdvance(s, prompts);
         ASSERT_TRUE(r.has_value()) << hour;
+        int away = 0;
+        for (const Chaser& c : s.Chasers)
+            away += c.Position.Latitude != c.Home.Latitude ||
+                    c.Position.Longitude != c.Home.Longitude;
+        mostAway = std::max(mostAway, away);
+        bestCatches = std::max(bestCatches, r->Counts.CaughtTornado + r->Counts.CaughtStorm);
         const int now = 12 * 60 + hour * 60;
         int expected = 0;
         for (int m : utcMinutes)
@@ -223,7 +237,14 @@ TEST_F(AdvanceFixture, RealDayTakesInTheReportsOfEachHour) {
     EXPECT_EQ(s.Clock.ElapsedHours, 23);
     EXPECT_FALSE(HourlyAdvance(s, prompts).has_value());
     EXPECT_EQ(prompts.Shown.count(QStringLiteral("I:") + DarknessText), 8);
-    // By 1100 UTC every chaser has been sent home.
-    for (const Chaser& c : s.Chasers)
+    // Chasers went out, some came near the day's storms, and by 1100 UTC every chaser
+    // has been sent home and most are there.
+    EXPECT_GT(mostAway, 40);
+    EXPECT_GT(bestCatches, 0);
+    int home = 0;
+    for (const Chaser& c : s.Chasers) {
         EXPECT_EQ(c.Mode, ChaserMode::ReturningHome);
+        home += c.Position.Latitude == c.Home.Latitude && c.Position.Longitude == c.Home.Longitude;
+    }
+    EXPECT_GT(home, 40) << mostAway << " " << bestCatches;
 }
