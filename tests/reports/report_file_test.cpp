@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "base/records.h"
+#include "reports/report_file.h"
+
+using namespace nimbrel;
+
+namespace {
+
+double DoubleAt(const QByteArray& b, int offset) {
+    double v;
+    std::memcpy(&v, b.constData() + offset, 8); // the test machine is little-endian
+    return v;
+}
+
+std::int32_t IntAt(const QByteArray& b, int offset) {
+    std::int32_t v;
+    std::memcpy(&v, b.constData() + offset, 4);
+    return v;
+}
+
+} // namespace
+
+TEST(ReportFile, RecordLayoutIsBinding) {
+    StormReport r;
+    r.Time = 28955.75;
+    r.Kind = 2;
+    r.Start = {33.9, -98.5};
+    r.End = {34.1, -98.2};
+    r.State = QStringLiteral("TX");
+    r.SourceColumn11 = 175;
+    r.SourceColumn12 = -3;
+    r.SourceColumn13 = 42;
+    const QByteArray b = EncodeReport(r);
+    ASSERT_EQ(b.size(), 64);
+    EXPECT_EQ(DoubleAt(b, 0), 28955.75);
+    EXPECT_EQ(IntAt(b, 8), 2);
+    EXPECT_EQ(IntAt(b, 12), 0); // reserved
+    EXPECT_EQ(DoubleAt(b, 16), 33.9);
+    EXPECT_EQ(DoubleAt(b, 24), -98.5);
+    EXPECT_EQ(DoubleAt(b, 32), 34.1);
+    EXPECT_EQ(DoubleAt(b, 40), -98.2);
+    EXPECT_EQ(b[48], '\2');
+    EXPECT_EQ(b.mid(49, 2), QByteArray("TX"));
+    EXPECT_EQ(b[51], '\0'); // reserved
+    EXPECT_EQ(IntAt(b, 52), 175);
+    EXPECT_EQ(IntAt(b, 56), -3);
+    EXPECT_EQ(IntAt(b, 60), 42);
+
+    // A length byte beyond the field's capacity reads no further than the field.
+    QByteArray bad = b;
+    bad[48] = '\xff';
+    const std::span<const std::uint8_t> bytes(
+        reinterpret_cast<const std::uint8_t*>(bad.constData()), 64);
+    const StormReport back = DecodeReport(RecordView(bytes));
+    EXPECT_EQ(back.State, QStringLiteral("TX"));
+    EXPECT_EQ(back.SourceColumn11, 175);
+}
