@@ -1,6 +1,7 @@
 #include "charts.h"
 
 #include <cmath>
+#include <map>
 
 #include <QDir>
 #include <QPainter>
@@ -65,8 +66,9 @@ struct ChartProjection {
     }
 };
 
-QImage DrawChart(const FrameSpec& frame, const std::vector<Polyline>& outlines) {
-    const KindStyle& style = StyleOf(frame.Prefix);
+// Everything of a chart but its valid time: the same for every frame of a kind.
+QImage DrawChartBase(const QString& prefix, const std::vector<Polyline>& outlines) {
+    const KindStyle& style = StyleOf(prefix);
     const ChartProjection projection;
     auto project = [&](const LatLon& p) { return projection.Project(p); };
 
@@ -95,8 +97,6 @@ QImage DrawChart(const FrameSpec& frame, const std::vector<Polyline>& outlines) 
         painter.drawLine(0, 32, ChartWidth, 32);
     }
     DrawText(image, 10, 9, QString::fromLatin1(style.Title), style.Text, 2);
-    const QString valid = ValidText(frame.Valid);
-    DrawText(image, ChartWidth - TextWidth(valid, 2) - 10, 9, valid, style.Text, 2);
     DrawText(image, 10, ChartHeight - 17, QStringLiteral("SAMPLE CHART FOR TRAINING - NOT AN ANALYSIS OF THE DAY"), style.Text);
     DrawSampleMark(image, style.Text);
     return image;
@@ -104,7 +104,7 @@ QImage DrawChart(const FrameSpec& frame, const std::vector<Polyline>& outlines) 
 
 // A skew-T log-p diagram without a sounding on it: isobars, skewed isotherms and the
 // station's name and time.
-QImage DrawSounding(const FrameSpec& frame) {
+QImage DrawSoundingBase(const QString& station) {
     QImage image(SoundingWidth, SoundingHeight, QImage::Format_RGB32);
     image.fill(QColor(255, 255, 255));
     const int left = 50, right = SoundingWidth - 20, top = 50, bottom = SoundingHeight - 50;
@@ -136,9 +136,7 @@ QImage DrawSounding(const FrameSpec& frame) {
         const int x = left + (t + 40) * (right - left) / 90;
         DrawText(image, x - TextWidth(label) / 2, bottom + 6, label, QColor(0, 100, 0));
     }
-    DrawText(image, left, 14, frame.Station.toUpper() + QStringLiteral(" SOUNDING"), QColor(0, 0, 0), 2);
-    const QString valid = ValidText(frame.Valid);
-    DrawText(image, right - TextWidth(valid, 2), 14, valid, QColor(0, 0, 0), 2);
+    DrawText(image, left, 14, station.toUpper() + QStringLiteral(" SOUNDING"), QColor(0, 0, 0), 2);
     DrawText(image, left, SoundingHeight - 26, QStringLiteral("TEMPERATURE (C)   PRESSURE (MB)"), QColor(0, 0, 0));
     DrawSampleMark(image, QColor(200, 0, 0));
     return image;
@@ -174,13 +172,29 @@ std::vector<FrameSpec> FramesOfDay(int year, int month, int day) {
     return frames;
 }
 
+QImage DrawFrameBase(const FrameSpec& frame, const std::vector<Polyline>& outlines) {
+    return frame.Prefix == QLatin1String("skew") ? DrawSoundingBase(frame.Station)
+                                                 : DrawChartBase(frame.Prefix, outlines);
+}
+
+void StampValidTime(QImage& image, const FrameSpec& frame) {
+    const bool sounding = frame.Prefix == QLatin1String("skew");
+    const QColor text = sounding ? QColor(0, 0, 0) : StyleOf(frame.Prefix).Text;
+    const QString valid = ValidText(frame.Valid);
+    const int right = sounding ? SoundingWidth - 20 : ChartWidth - 10;
+    DrawText(image, right - TextWidth(valid, 2), sounding ? 14 : 9, valid, text, 2);
+}
+
 QImage DrawFrame(const FrameSpec& frame, const std::vector<Polyline>& outlines) {
-    return frame.Prefix == QLatin1String("skew") ? DrawSounding(frame) : DrawChart(frame, outlines);
+    QImage image = DrawFrameBase(frame, outlines);
+    StampValidTime(image, frame);
+    return image;
 }
 
 int WriteSampleFrames(const QString& appData, const QString& discRoot, const QStringList& days) {
     const std::vector<Polyline> outlines = ReadOutlineFile(appData + QStringLiteral("nimbrel.gis"));
     int written = 0;
+    std::map<QString, QImage> bases; // by kind and station: only the time differs
     for (const QString& day : days) {
         const QString folder = discRoot + day + QLatin1Char('/');
         if (!QDir().mkpath(folder)) throw FileError(QStringLiteral("Cannot create ") + folder);
@@ -188,7 +202,11 @@ int WriteSampleFrames(const QString& appData, const QString& discRoot, const QSt
         const int y = day.left(4).toInt(&okY), m = day.mid(5, 2).toInt(&okM), d = day.mid(8, 2).toInt(&okD);
         if (!okY || !okM || !okD || !IsValidDate(y, m, d)) throw DataError(QStringLiteral("Not a case day: ") + day);
         for (const FrameSpec& frame : FramesOfDay(y, m, d)) {
-            const QImage image = DrawFrame(frame, outlines);
+            const QString key = frame.Prefix + frame.Station;
+            auto base = bases.find(key);
+            if (base == bases.end()) base = bases.emplace(key, DrawFrameBase(frame, outlines)).first;
+            QImage image = base->second.copy();
+            StampValidTime(image, frame);
             const QString path = folder + frame.FileName();
             if (frame.Extension == QLatin1String("jpg")) WriteJpeg(image, path);
             else WriteGif(image, path);

@@ -38,6 +38,9 @@ struct FrameSpec {
 /// that the viewer's fallback to the second identifier is used.
 std::vector<FrameSpec> FramesOfDay(int year, int month, int day);
 
+/// The picture of a frame without its valid time, and the stamp that adds it.
+QImage DrawFrameBase(const FrameSpec& frame, const std::vector<Polyline>& outlines);
+void StampValidTime(QImage& image, const FrameSpec& frame);
 /// The picture of a frame. `outlines` are state outlines (from "nimbrel.gis").
 QImage DrawFrame(const FrameSpec& frame, const std::vector<Polyline>& outlines);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include <QRegularExpression>
+
 #include "base/errors.h"
 #include "base/records.h"
 
@@ -41,8 +43,13 @@ std::vector<City> ParseGazetteer(const QByteArray& tsv, int minimumPopulation) {
         bool okLat = false, okLon = false, okPop = false;
         c.SourceId = QString::fromLatin1(f[0]);
         // The ASCII form keeps the file within the 8-bit character set; commas would
-        // split the name into fields, so they go.
-        c.Name = QString::fromLatin1(f[2]).toUpper().remove(QLatin1Char(',')).simplified();
+        // split the name into fields, so they go, and so does a census qualifier such
+        // as "(balance)", which is no part of a name a forecaster would write.
+        c.Name = QString::fromLatin1(f[2])
+                     .toUpper()
+                     .remove(QLatin1Char(','))
+                     .remove(QRegularExpression(QStringLiteral("\\([^)]*\\)")))
+                     .simplified();
         c.Latitude = f[3].toDouble(&okLat);
         c.Longitude = f[4].toDouble(&okLon);
         c.Postal = QString::fromLatin1(f[6]).trimmed().toUpper();

@@ -31,7 +31,7 @@ std::vector<short> PrinterSamples() {
         for (int i = 0; i < SoundRate / 80 && t + i < total; ++i) {
             const double s = double(i) / SoundRate;
             const double noise = (next() / 16383.5) - 1.0;
-            mix[std::size_t(t + i)] += strike * std::exp(-s * 400.0) *
+            mix[std::size_t(t + i)] += strike * std::exp(-s * 250.0) *
                                        (0.6 * noise + 0.4 * std::sin(2 * std::numbers::pi * pitch * s));
         }
         t += SoundRate / 11 + int(next() % (SoundRate / 60));
@@ -40,8 +40,11 @@ std::vector<short> PrinterSamples() {
             t += SoundRate / 5;
         }
     }
+    // Under the strikes, the hum of the machine's motor.
+    for (int i = 0; i < total; ++i)
+        mix[std::size_t(i)] += 0.08 * std::sin(2 * std::numbers::pi * 120.0 * i / SoundRate);
     std::vector<short> samples;
-    for (double v : mix) samples.push_back(Clip(v * 14000.0));
+    for (double v : mix) samples.push_back(Clip(v * 20000.0));
     return samples;
 }
 

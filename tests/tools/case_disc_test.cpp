@@ -1,0 +1,254 @@
+// The sample case disc: the catalogue and each day's files as the program reads them,
+// the sample frames' names and pictures, and a smoke test over the disc the build
+// assembles.
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "base/datetime.h"
+#include "base/mask.h"
+#include "base/records.h"
+#include "case_data.h"
+#include "cases/case_load.h"
+#include "cases/catalogue.h"
+#include "charts.h"
+#include "geography.h"
+#include "raster.h"
+#include "reports/report_file.h"
+#include "support/test_support.h"
+#include "viewer/decoders.h"
+#include "viewer/frames.h"
+#include "viewer/stations.h"
+
+using namespace nimbrel;
+
+namespace {
+
+QString Shipped() { return test::ShippedDataDir(); }
+const QStringList CaseDays = {QStringLiteral("1979-04-10"), QStringLiteral("1999-05-03"), QStringLiteral("2007-05-04")};
+
+DateTime DayOf(const QString& day) { return EncodeDate(day.left(4).toInt(), day.mid(5, 2).toInt(), day.mid(8, 2).toInt()); }
+
+// Counts the rows of a report table dated `day`, by kind of row, independently of the
+// extraction (plain field splitting).
+int RowsOn(const QString& table, const QString& day) {
+    int count = 0;
+    for (const QByteArray& line : ReadWholeFile(table).split('\n')) {
+        const QList<QByteArray> f = line.split(',');
+        if (f.size() < 5) continue;
+        if (f[1].toInt() == day.left(4).toInt() && f[2].toInt() == day.mid(5, 2).toInt() &&
+            f[3].toInt() == day.mid(8, 2).toInt())
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+TEST(CatalogueTest, ShippedCatalogueListsTheDiscsDaysWithHonestFields) {
+    const CatalogueRead read = ReadCaseCatalogue(Shipped() + QStringLiteral("appdata/nimbrel.cas"));
+    ASSERT_TRUE(read.Ok()) << read.Error.toStdString();
+    ASSERT_EQ(read.Entries.size(), std::size_t(CaseDays.size()));
+    QStringList days;
+    for (const CaseEntry& e : read.Entries) {
+        days << e.CaseDate;
+        EXPECT_GE(e.Ranking, 0);
+        EXPECT_LE(e.Ranking, 5);
+        int events = 0;
+        for (QChar c : e.Codes) {
+            EXPECT_TRUE(QStringLiteral("NSTDCFOMUWZH").contains(c)) << e.Codes.toStdString();
+            if (QStringLiteral("NST").contains(c)) ++events;
+        }
+        EXPECT_EQ(events, 1) << e.Codes.toStdString();
+        EXPECT_FALSE(e.Description.isEmpty());
+        // The list line hands the day on; loading it must lead to the day's folder.
+        const CaseLoad load = PrepareCaseLoad(CaseListLine(e), true, true, Shipped() + QStringLiteral("disc/"));
+        EXPECT_TRUE(QFileInfo(load.CaseDirectory + QStringLiteral("rpt.dat")).isFile()) << load.CaseDirectory.toStdString();
+    }
+    days.sort();
+    EXPECT_EQ(days, CaseDays);
+}
+
+TEST(CatalogueTest, RebuildingFromTheCaseListGivesTheShippedBytes) {
+    QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/disc/");
+    const QString appData = dir.path() + QStringLiteral("/appdata/");
+    QDir().mkpath(appData);
+    for (const QString& day : CaseDays) QDir().mkpath(root + day);
+    tools::MakeCatalogue(Shipped() + QStringLiteral("chase-list.csv"), appData, root);
+    EXPECT_EQ(ReadWholeFile(appData + QStringLiteral("nimbrel.cas")),
+              ReadWholeFile(Shipped() + QStringLiteral("appdata/nimbrel.cas")));
+    for (const QString& day : CaseDays)
+        for (const char* name : {"narr.txt", "fcst.txt"}) {
+            const QByteArray shipped = ReadWholeFile(Shipped() + QStringLiteral("disc/") + day + QLatin1Char('/') + QString::fromLatin1(name));
+            EXPECT_EQ(ReadWholeFile(root + day + QLatin1Char('/') + QString::fromLatin1(name)), shipped) << day.toStdString() << name;
+            // One line of text, ended by CR LF, as the builder writes it.
+            EXPECT_GT(shipped.size(), 200);
+            EXPECT_TRUE(shipped.endsWith("\r\n"));
+            EXPECT_EQ(shipped.count('\n'), 1);
+        }
+}
+
+TEST(CaseReportsTest, EachDayHoldsItsTablesRowsInsideTheDay) {
+    for (const QString& day : CaseDays) {
+        const std::vector<StormReport> reports = ReadReports(Shipped() + QStringLiteral("disc/") + day + QStringLiteral("/rpt.dat"));
+        ASSERT_FALSE(reports.empty()) << day.toStdString();
+        // The tables keep local standard time: a day's reports run from 0600 UTC of the
+        // day to 0600 UTC of the next.
+        const DateTime from = DayOf(day) + 0.25, to = DayOf(day) + 1.25;
+        int lastKind = 0;
+        for (const StormReport& r : reports) {
+            EXPECT_GE(r.Time, from - 1e-9);
+            EXPECT_LT(r.Time, to);
+            EXPECT_TRUE(r.Kind == 1 || r.Kind == 2) << r.Kind; // no wind tables on this disc
+            EXPECT_GE(r.Kind, lastKind) << "tornadoes first, then hail";
+            lastKind = r.Kind;
+            EXPECT_GT(r.Start.Latitude, 24.0);
+            EXPECT_LT(r.Start.Longitude, -66.0);
+        }
+    }
+    // Counts from the shared data's README: 31 tornado rows and 18 hail rows on
+    // 1979-04-10, 28 and 162 on 2007-05-04.
+    auto count = [](const QString& day, int kind) {
+        int n = 0;
+        for (const StormReport& r : ReadReports(Shipped() + QStringLiteral("disc/") + day + QStringLiteral("/rpt.dat")))
+            if (r.Kind == kind) ++n;
+        return n;
+    };
+    EXPECT_EQ(count(CaseDays[0], 1), 31);
+    EXPECT_EQ(count(CaseDays[0], 2), 18);
+    EXPECT_EQ(count(CaseDays[2], 1), 28);
+    EXPECT_EQ(count(CaseDays[2], 2), 162);
+}
+
+TEST(CaseReportsTest, ReportsMatchTheTablesAndRebuildToTheSameBytes) {
+    const QString shared = test::SharedDataDir();
+    if (shared.isEmpty()) GTEST_SKIP() << "shared source data not present";
+    const QString tables = shared + QStringLiteral("reports/");
+    EXPECT_EQ(RowsOn(tables + QStringLiteral("90-99_torn.csv"), CaseDays[1]), 71);
+
+    QTemporaryDir dir;
+    const QString root = dir.path() + QLatin1Char('/');
+    for (const QString& day : CaseDays) QDir().mkpath(root + day);
+    tools::MakeCaseReports(tables, root);
+    for (const QString& day : CaseDays)
+        EXPECT_EQ(ReadWholeFile(root + day + QStringLiteral("/rpt.dat")),
+                  ReadWholeFile(Shipped() + QStringLiteral("disc/") + day + QStringLiteral("/rpt.dat")))
+            << day.toStdString();
+    // The first report of the default day is the table's first row of that day: a
+    // tornado in Texas at 1308 CST, 1908 UTC, at 33.65 N 101.23 W.
+    const StormReport first = ReadReports(root + CaseDays[0] + QStringLiteral("/rpt.dat")).at(0);
+    EXPECT_EQ(first.Kind, 1);
+    EXPECT_EQ(first.State, QStringLiteral("TX"));
+    EXPECT_NEAR(first.Time, DayOf(CaseDays[0]) + (19 * 60 + 8) / 1440.0, 1e-6);
+    EXPECT_DOUBLE_EQ(first.Start.Latitude, 33.65);
+    EXPECT_DOUBLE_EQ(first.Start.Longitude, -101.23);
+}
+
+TEST(SampleFramesTest, NamesParseToTimesInsideTheCaseWindow) {
+    const std::vector<tools::FrameSpec> frames = tools::FramesOfDay(1979, 4, 10);
+    const DateTime start = EncodeDate(1979, 4, 10) + 0.5, end = start + 23 * OneHour;
+    std::set<QString> names, kinds, extensions;
+    int soundings = 0;
+    for (const tools::FrameSpec& f : frames) {
+        const QString name = f.FileName();
+        EXPECT_TRUE(names.insert(name).second) << "duplicate " << name.toStdString();
+        const DateTime valid = FrameValidTime(name);
+        EXPECT_GE(valid, start - 1e-9) << name.toStdString();
+        EXPECT_LE(valid, end + 1e-9) << name.toStdString();
+        kinds.insert(name.left(4));
+        extensions.insert(name.section(QLatin1Char('.'), -1));
+        if (f.Prefix == QStringLiteral("skew")) ++soundings;
+    }
+    EXPECT_EQ(kinds, (std::set<QString>{"satv", "hsfc", "h850", "h700", "h500", "h250", "skew"}));
+    EXPECT_EQ(extensions, (std::set<QString>{"gif", "jpg"}));
+    EXPECT_EQ(soundings, 40);
+    // Hand-checked names: the first satellite frame, the last surface one, and the OUN
+    // sounding of 0000 UTC (filed under its row's second identifier).
+    EXPECT_EQ(names.count(QStringLiteral("satv-790410-1200.jpg")), 1u);
+    EXPECT_EQ(names.count(QStringLiteral("satv-790411-1100.jpg")), 1u);
+    EXPECT_EQ(names.count(QStringLiteral("hsfc-790411-1100.gif")), 1u);
+    EXPECT_EQ(names.count(QStringLiteral("skew-790411-0000-oun.gif")), 1u);
+    EXPECT_EQ(names.count(QStringLiteral("skew-790411-0000-okc.gif")), 0u);
+    EXPECT_EQ(names.count(QStringLiteral("h500-790410-1200.gif")), 1u);
+    EXPECT_EQ(frames.size(), 47u + 24u + 8u + 40u);
+}
+
+TEST(SampleFramesTest, FramesDrawAtTheirSizeAndTheSameEveryTime) {
+    const std::vector<tools::Polyline> outlines =
+        tools::ReadOutlineFile(Shipped() + QStringLiteral("appdata/nimbrel.gis"));
+    QTemporaryDir dir;
+    const QString root = dir.path() + QLatin1Char('/');
+    ASSERT_EQ(tools::WriteSampleFrames(Shipped() + QStringLiteral("appdata/"), root, {QStringLiteral("2007-05-04")}), 119);
+    const QString folder = root + QStringLiteral("2007-05-04/");
+    EXPECT_EQ(DecodeJpegFile(folder + QStringLiteral("satv-070504-1230.jpg")).size(), QSize(800, 600));
+    EXPECT_EQ(DecodeGifFile(folder + QStringLiteral("hsfc-070505-0300.gif")).size(), QSize(800, 600));
+    EXPECT_EQ(DecodeJpegFile(folder + QStringLiteral("h250-070505-0000.jpg")).size(), QSize(800, 600));
+    EXPECT_EQ(DecodeGifFile(folder + QStringLiteral("skew-070504-1200-ddc.gif")).size(), QSize(480, 600));
+    // Two frames of one kind differ only in the valid time at the top right.
+    const QImage a = DecodeGifFile(folder + QStringLiteral("hsfc-070504-1200.gif"));
+    const QImage b = DecodeGifFile(folder + QStringLiteral("hsfc-070504-1300.gif"));
+    EXPECT_NE(a, b);
+    EXPECT_EQ(a.copy(0, 40, 800, 560), b.copy(0, 40, 800, 560));
+    // Drawing again gives the same bytes (a few frames of each encoder suffice).
+    QTemporaryDir again;
+    for (const tools::FrameSpec& f : tools::FramesOfDay(2007, 5, 4)) {
+        if (!f.FileName().contains(QStringLiteral("-0000"))) continue;
+        const QString path = again.filePath(f.FileName());
+        if (f.Extension == QStringLiteral("jpg")) tools::WriteJpeg(tools::DrawFrame(f, outlines), path);
+        else tools::WriteGif(tools::DrawFrame(f, outlines), path);
+        ASSERT_EQ(ReadWholeFile(path), ReadWholeFile(folder + f.FileName())) << f.FileName().toStdString();
+    }
+}
+
+TEST(SampleDiscSmokeTest, TheDefaultCaseOpensWithChartsSoundingsAndReports) {
+    const QString disc = QStringLiteral(NIMBREL_STAGED_DATA "/disc/");
+    if (!QFileInfo::exists(disc + QStringLiteral("1979-04-10/satv-790410-1200.jpg")))
+        GTEST_SKIP() << "the build has not assembled the sample disc (target nimbrel_sample_data)";
+    const CaseLoad load = PrepareCaseLoad(QStringLiteral("1979-04-10 x"), false, true, disc);
+    const DateTime morning = load.Clock.SimulationTime;
+    EXPECT_NEAR(morning, EncodeDate(1979, 4, 10) + 0.5, 1e-9);
+    const QString folder = load.CaseDirectory;
+    // At 1200 UTC every chart kind has exactly its 1200 UTC frame; at the end of the
+    // day the satellite loop holds 47 frames and the surface loop 24.
+    for (ChartKind kind : {ChartKind::VisibleSatellite, ChartKind::SurfaceAnalysis, ChartKind::Chart850,
+                           ChartKind::Chart700, ChartKind::Chart500, ChartKind::Chart250}) {
+        const QStringList atStart = BuildFrameList(folder, FrameMask(kind), morning);
+        ASSERT_EQ(atStart.size(), 1) << FrameMask(kind).toStdString();
+        const QString path = folder + atStart[0];
+        const QImage picture = atStart[0].contains(QStringLiteral("jpg")) ? DecodeJpegFile(path) : DecodeGifFile(path);
+        EXPECT_FALSE(picture.isNull());
+    }
+    const DateTime evening = morning + 23 * OneHour;
+    EXPECT_EQ(BuildFrameList(folder, FrameMask(ChartKind::VisibleSatellite), evening).size(), 47);
+    EXPECT_EQ(BuildFrameList(folder, FrameMask(ChartKind::SurfaceAnalysis), evening).size(), 24);
+    EXPECT_EQ(BuildFrameList(folder, FrameMask(ChartKind::Chart500), evening).size(), 2);
+    // Every station has its two soundings under the first identifier or, failing that,
+    // the second.
+    StationTable table;
+    FillStationTable(table);
+    int fallbacks = 0;
+    for (const SoundingStation& s : table) {
+        const QStringList masks = SoundingMasks(s.Identifiers);
+        QStringList found = BuildFrameList(folder, masks[0], evening);
+        if (found.isEmpty() && masks.size() > 1) {
+            found = BuildFrameList(folder, masks[1], evening);
+            ++fallbacks;
+        }
+        EXPECT_EQ(found.size(), 2) << s.Identifiers.toStdString();
+    }
+    EXPECT_EQ(fallbacks, 2);
+    // The day's reports, over Texas and Oklahoma.
+    const std::vector<StormReport> reports = ReadReports(folder + QStringLiteral("rpt.dat"));
+    std::set<QString> states;
+    for (const StormReport& r : reports) states.insert(r.State);
+    EXPECT_EQ(reports.size(), 49u);
+    EXPECT_TRUE(states.count(QStringLiteral("TX")) && states.count(QStringLiteral("OK")));
+    // The per-user set beside it.
+    for (const char* name : {"nimbrel.cas", "nimbrel.gis", "greatplains.gif", "cha_tor.bmp", "printer.wav"})
+        EXPECT_TRUE(QFileInfo::exists(QStringLiteral(NIMBREL_STAGED_DATA "/appdata/") + QString::fromLatin1(name))) << name;
+}
