@@ -215,7 +215,7 @@ TEST(SimWindow, ShippedCaseDayOnTheTargetMap) {
     const QImage full = m.BufImg->Picture();
     m.ReportsTimerTimer();
     const QImage once = m.BufImg->Picture();
-    EXPECT_GT(differences(full, once, true), 0);
+    EXPECT_GT(differences(full, once, false), 0); // the chasers themselves drew the same
     m.ReportsTimerTimer();
     EXPECT_EQ(differences(full, m.BufImg->Picture(), true), 0);
 }
