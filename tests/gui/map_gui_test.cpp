@@ -1,0 +1,168 @@
+// The target map on the real window: the shipped geography, pan and zoom from the Map
+// menu, and a forecast area dragged, widened and fixed with the mouse.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+
+#include "gui/gui_support.h"
+#include "map/basemap.h"
+#include "map/polygon.h"
+#include "ui/imageview.h"
+
+using namespace nimbrel;
+using namespace nimbrel::test;
+
+namespace {
+
+// A window on a per-user folder holding a copy of the shipped map files and icons.
+struct MapFixture : GuiFixture {
+    MapFixture() {
+        appData = Temp.path() + QStringLiteral("/appdata/");
+        caseRoot = Temp.path() + QStringLiteral("/disc/");
+        QDir().mkpath(appData);
+        QDir().mkpath(caseRoot + DefaultCaseFolder);
+        const QDir shipped(ShippedDataDir() + QStringLiteral("/appdata"));
+        for (const QString& f : shipped.entryList(QDir::Files))
+            if (f.startsWith(QLatin1String("nimbrel.")) || f.startsWith(QLatin1String("cha_")))
+                QFile::copy(shipped.filePath(f), appData + f);
+        Show(appData, caseRoot);
+    }
+    bool HasGeography() const { return QFile::exists(appData + OutlinesFile); }
+    void ToTargetMap() {
+        Form->Targeting1->trigger();
+        ASSERT_EQ(Form->State().Kind, ChartKind::TargetMap);
+    }
+    const QImage& Shown() const { return Form->Image1->Picture(); }
+
+    QString appData, caseRoot;
+};
+
+bool HasColour(const QImage& img, QRgb colour) {
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) == colour) return true;
+    return false;
+}
+
+TEST(MapWindow, ShowsTheGeographyAndDragsAForecastArea) {
+    MapFixture f;
+    if (!f.HasGeography()) GTEST_SKIP() << "shipped map files not present";
+    f.ToTargetMap();
+    ASSERT_TRUE(f.Errors.isEmpty()) << f.Errors.join("; ").toStdString();
+
+    const ProjectionDescriptor& view = f.Form->State().TheViewport;
+    // The map fills the area it is shown in; picture, buffer and cache agree.
+    EXPECT_EQ(f.Shown().width(), view.Width);
+    EXPECT_EQ(f.Shown().height(), view.Height);
+    EXPECT_EQ(f.Form->BufImg->Picture().size(), f.Shown().size());
+    EXPECT_TRUE(QFile::exists(f.appData + CachedBitmapFile));
+    EXPECT_EQ(ProjectionDescriptor::FromBytes(ReadFile(f.appData + CachedViewFile)).Width, view.Width);
+    EXPECT_TRUE(HasColour(f.Shown(), qRgb(119, 119, 119))); // state outlines
+    EXPECT_TRUE(HasColour(f.Shown(), qRgb(204, 204, 204))); // county lines
+    EXPECT_TRUE(f.Form->ReportsTimer.isActive());
+
+    // Axis from the map's centre 100 pixels to the right, then the width straight below.
+    const QPoint a(view.Width / 2, view.Height / 2), b = a + QPoint(100, 0);
+    QTest::mousePress(f.Form->Image1, Qt::LeftButton, {}, a);
+    EXPECT_FALSE(f.Form->ReportsTimer.isActive());
+    QTest::mouseMove(f.Form->Image1, b);
+    QTest::mouseRelease(f.Form->Image1, Qt::LeftButton, {}, b);
+    EXPECT_EQ(f.Form->State().Polygon.Drag, DragState::SettingWidth);
+    QTest::mouseMove(f.Form->Image1, b + QPoint(0, 40));
+    EXPECT_EQ(f.Form->StatusPanel2->text(), QStringLiteral("RR1=180 RR2=180"));
+    EXPECT_TRUE(HasColour(f.Shown(), qRgb(0, 0, 255)));
+    QTest::mousePress(f.Form->Image1, Qt::LeftButton, {}, b + QPoint(0, 40));
+    QTest::mouseRelease(f.Form->Image1, Qt::LeftButton, {}, b + QPoint(0, 40));
+
+    const ForecastPolygon& polygon = f.Form->State().Polygon;
+    EXPECT_EQ(polygon.Drag, DragState::NotDrawing);
+    ASSERT_TRUE(polygon.IsSet());
+    EXPECT_EQ(polygon.SideWords, QStringLiteral("NORTH AND SOUTH"));
+    // The globe's radius is Scale x Width pixels, so one pixel is this many degrees of arc.
+    const double degreesPerPixel = 180.0 / 3.14159265358979 / (3.0 * view.Width);
+    // Vertex 2 is A, at the map's centre (within half a pixel): the view's centre.
+    EXPECT_NEAR(polygon.GeoVertices[1].Latitude, view.CentreLatitude, degreesPerPixel);
+    EXPECT_NEAR(polygon.GeoVertices[1].Longitude, view.CentreLongitude, 2 * degreesPerPixel);
+    // Vertices 1 and 3 straight north and south of A, 40 pixels away.
+    EXPECT_NEAR(polygon.GeoVertices[0].Latitude - polygon.GeoVertices[1].Latitude,
+                40 * degreesPerPixel, degreesPerPixel);
+    EXPECT_NEAR(polygon.GeoVertices[1].Latitude - polygon.GeoVertices[2].Latitude,
+                40 * degreesPerPixel, degreesPerPixel);
+    EXPECT_NEAR(polygon.GeoVertices[0].Longitude, polygon.GeoVertices[1].Longitude, degreesPerPixel);
+
+    // Zooming in redraws the fixed area 1.5 times as large, in black on the map.
+    f.Form->Zoomin1->trigger();
+    ASSERT_TRUE(f.Errors.isEmpty()) << f.Errors.join("; ").toStdString();
+    EXPECT_EQ(view.Scale, 4.5);
+    EXPECT_NEAR(polygon.Vertices[0].Y, a.y() - 60, 1);
+    EXPECT_NEAR(polygon.Vertices[4].X, a.x() + 150, 1);
+    EXPECT_EQ(f.Shown().pixel(a.x() + 75, a.y() - 60), qRgb(0, 0, 0));
+
+    // A pan north moves everything down by a degree's worth of pixels.
+    const int before = polygon.Vertices[1].Y;
+    f.Form->North1->trigger();
+    EXPECT_EQ(view.CentreLatitude, 36.0);
+    EXPECT_NEAR(polygon.Vertices[1].Y - before, 4.5 * view.Width * 3.14159265358979 / 180.0, 2);
+    f.Form->South1->trigger();
+    f.Form->Zoomout1->trigger();
+    EXPECT_EQ(view.CentreLatitude, 35.0);
+    EXPECT_NEAR(view.Scale, 3.0, 1e-12);
+}
+
+TEST(MapWindow, ChartViewsRefusePanZoomAndDrawing) {
+    MapFixture f;
+    ASSERT_EQ(f.Form->State().Kind, ChartKind::VisibleSatellite);
+    const ProjectionDescriptor before = f.Form->State().TheViewport;
+    f.Prompts->Shown.clear();
+    f.Form->North1->trigger();
+    f.Form->Zoomin1->trigger();
+    EXPECT_EQ(f.Form->State().TheViewport.CentreLatitude, before.CentreLatitude);
+    EXPECT_EQ(f.Form->State().TheViewport.Scale, before.Scale);
+    const QString panText =
+        QStringLiteral("I:You can only zoom and pan on the Target map, not on graphical products.");
+    EXPECT_EQ(f.Prompts->Shown, (QStringList{panText, panText}));
+
+    f.Prompts->Shown.clear();
+    QTest::mousePress(f.Form->Image1, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(f.Form->State().Polygon.Drag, DragState::NotDrawing);
+    ASSERT_EQ(f.Prompts->Shown.size(), 1);
+    EXPECT_EQ(f.Prompts->Shown[0], QStringLiteral("I:") + PolygonOnlyOnTargetMapText);
+}
+
+TEST(MapWindow, RightPressOnlyStopsTheReportTimer) {
+    MapFixture f;
+    if (!f.HasGeography()) GTEST_SKIP() << "shipped map files not present";
+    f.ToTargetMap();
+    ASSERT_TRUE(f.Form->ReportsTimer.isActive());
+    QTest::mousePress(f.Form->Image1, Qt::RightButton, {}, QPoint(50, 50));
+    EXPECT_FALSE(f.Form->ReportsTimer.isActive());
+    EXPECT_EQ(f.Form->State().Polygon.Drag, DragState::NotDrawing);
+    EXPECT_TRUE(f.Prompts->Shown.isEmpty());
+}
+
+TEST(MapWindow, RefreshDuringADrawingLeavesNoGhostOutline) {
+    MapFixture f;
+    if (!f.HasGeography()) GTEST_SKIP() << "shipped map files not present";
+    f.ToTargetMap();
+    QTest::mousePress(f.Form->Image1, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseMove(f.Form->Image1, QPoint(300, 200));
+    QTest::mouseRelease(f.Form->Image1, Qt::LeftButton, {}, QPoint(300, 200));
+    // A refresh (an hourly advance, a pan) replaces the picture under the band.
+    f.Form->RefreshView(false);
+    const QImage clean = f.Shown();
+    QTest::mouseMove(f.Form->Image1, QPoint(300, 260));
+
+    // Only the new band may differ from the refreshed picture.
+    QImage expected = clean;
+    ForecastPolygon only;
+    only.MarkAbsent();
+    only.Vertices = f.Form->State().Polygon.Vertices;
+    DrawRubberBand(expected, only);
+    EXPECT_EQ(f.Shown(), expected);
+}
+
+} // namespace
