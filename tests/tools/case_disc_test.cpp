@@ -79,7 +79,7 @@ TEST(CatalogueTest, RebuildingFromTheCaseListGivesTheShippedBytes) {
     const QString appData = dir.path() + QStringLiteral("/appdata/");
     QDir().mkpath(appData);
     for (const QString& day : CaseDays) QDir().mkpath(root + day);
-    tools::MakeCatalogue(Shipped() + QStringLiteral("chase-list.csv"), appData, root);
+    tools::MakeCatalogue(Shipped() + QStringLiteral("disc/chase-list.csv"), appData, root);
     EXPECT_EQ(ReadWholeFile(appData + QStringLiteral("nimbrel.cas")),
               ReadWholeFile(Shipped() + QStringLiteral("appdata/nimbrel.cas")));
     for (const QString& day : CaseDays)
