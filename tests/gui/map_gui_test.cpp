@@ -142,6 +142,15 @@ TEST(MapWindow, RightPressOnlyStopsTheReportTimer) {
     EXPECT_FALSE(f.Form->ReportsTimer.isActive());
     EXPECT_EQ(f.Form->State().Polygon.Drag, DragState::NotDrawing);
     EXPECT_TRUE(f.Prompts->Shown.isEmpty());
+
+    // A drawing left open while a chart is shown is neither moved nor drawn over the chart.
+    QTest::mousePress(f.Form->Image1, Qt::LeftButton, {}, QPoint(50, 50));
+    f.Form->Visiblesatellite1->trigger();
+    const QImage chart = f.Shown();
+    const auto vertices = f.Form->State().Polygon.Vertices;
+    QTest::mouseMove(f.Form->Image1, QPoint(5, 5));
+    EXPECT_EQ(f.Form->State().Polygon.Vertices, vertices);
+    EXPECT_EQ(f.Shown(), chart);
 }
 
 TEST(MapWindow, RefreshDuringADrawingLeavesNoGhostOutline) {
