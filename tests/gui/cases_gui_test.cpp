@@ -1,0 +1,285 @@
+// The case commands on the real windows: the two selection dialogs, opening a case,
+// the reveal and the summary.
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "cases/catalogue.h"
+#include "cases/uinformation.h"
+#include "cases/uloadcase.h"
+#include "cases/urandomcase.h"
+#include "gui/gui_support.h"
+
+using namespace nimbrel;
+using namespace nimbrel::test;
+
+namespace {
+
+constexpr double May4Noon2003 = 37745.5;
+constexpr double May3Noon1999 = 36283.5;
+
+CaseEntry Entry(const QString& day, const QString& codes, int ranking, const QString& description) {
+    CaseEntry e;
+    e.CaseDate = day;
+    e.Codes = codes;
+    e.Ranking = ranking;
+    e.Description = description;
+    return e;
+}
+
+// Clicks a check box on its indicator: a click beside a short caption misses it.
+void ClickBox(QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
+// A window on a temporary per-user folder holding a small catalogue, and a case root
+// with the two case folders.
+struct CasesFixture : GuiFixture {
+    CasesFixture() {
+        appData = Temp.path() + QStringLiteral("/appdata/");
+        root = Temp.path() + QStringLiteral("/disc/");
+        for (const char* day : {"1979-04-10", "2003-05-04", "1999-05-03"}) QDir().mkpath(root + day);
+        QDir().mkpath(appData);
+        WriteCaseCatalogue(appData + QStringLiteral("nimbrel.cas"),
+                           {Entry("1999-05-03", "TD", 5, "Oklahoma outbreak"),
+                            Entry("2003-05-04", "SF", 4, "Kansas and Missouri")});
+        Show(appData, root);
+    }
+    // Runs `command` (a menu item) while `inside` works the modal dialog it opens.
+    void WhileModal(QAction* command, const std::function<void()>& inside) {
+        QTimer::singleShot(0, [inside] {
+            QApplication::processEvents();
+            inside();
+        });
+        command->trigger();
+    }
+    TfLoadCase& Load() { return *Form->OtherWindows().LoadCase; }
+    TfRandomCase& Random() { return *Form->OtherWindows().RandomCase; }
+    void DoubleClickRow(int row) {
+        QListWidget* list = Load().ListBox1;
+        list->doItemsLayout(); // the list lays its rows out lazily
+        const QRect r = list->visualItemRect(list->item(row));
+        // What the window system delivers: a click, then the double click.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
+        // A double click that missed must not leave the test waiting on the dialog.
+        if (Load().isVisible()) {
+            ADD_FAILURE() << "the double click did not close the dialog";
+            Load().reject();
+        }
+    }
+
+    QString appData, root;
+};
+
+TEST(CasesGui, DoubleClickLoadsAtOnceWithTheBoxesAsTheyStand) {
+    CasesFixture f;
+    f.Load().StartCaseInMorning->setChecked(false);
+    QStringList listed;
+    f.WhileModal(f.Form->Loadcase1, [&] {
+        for (int i = 0; i < f.Load().ListBox1->count(); ++i) listed << f.Load().ListBox1->item(i)->text();
+        f.DoubleClickRow(1);
+    });
+    EXPECT_EQ(listed, QStringList({"1999-05-03 Oklahoma outbreak", "2003-05-04 Kansas and Missouri"}));
+    EXPECT_FALSE(f.Load().isVisible());
+    const SimClock& clock = f.Form->State().Clock;
+    EXPECT_DOUBLE_EQ(clock.CaseStart, May4Noon2003);
+    EXPECT_EQ(clock.ElapsedHours, 15);
+    EXPECT_TRUE(clock.DateHidden);
+    EXPECT_EQ(f.Form->State().Folders.CaseDirectory, f.root + "2003-05-04/");
+    EXPECT_EQ(f.Form->CurDateLabel->text(), "--- -- ----");
+    EXPECT_EQ(f.Form->CurTimeLabel->text(), "03:00 UTC");
+    EXPECT_EQ(f.Form->State().Kind, ChartKind::VisibleSatellite);
+    EXPECT_TRUE(f.Errors.isEmpty()) << f.Errors.join(" | ").toStdString();
+}
+
+TEST(CasesGui, CancelOrOkWithoutChoiceAfterALoadLeavesTheCase) {
+    CasesFixture f;
+    f.WhileModal(f.Form->Loadcase1, [&] {
+        f.Load().ListBox1->setCurrentRow(0);
+        QTest::mouseClick(f.Load().OKButton, Qt::LeftButton);
+    });
+    ASSERT_DOUBLE_EQ(f.Form->State().Clock.CaseStart, May3Noon1999);
+    f.Form->AdvanceHour->click();
+    const int elapsed = f.Form->State().Clock.ElapsedHours;
+    ASSERT_EQ(elapsed, 1);
+
+    f.WhileModal(f.Form->Loadcase1, [&] {
+        f.Load().ListBox1->setCurrentRow(1);
+        QTest::mouseClick(f.Load().CancelButton, Qt::LeftButton);
+    });
+    f.WhileModal(f.Form->Loadcase1, [&] { QTest::mouseClick(f.Load().OKButton, Qt::LeftButton); });
+    EXPECT_DOUBLE_EQ(f.Form->State().Clock.CaseStart, May3Noon1999);
+    EXPECT_EQ(f.Form->State().Clock.ElapsedHours, elapsed);
+    EXPECT_EQ(f.Form->State().Folders.CaseDirectory, f.root + "1999-05-03/");
+    EXPECT_EQ(f.Load().DialogResult(), "");
+}
+
+TEST(CasesGui, LoadKeepsPolygonAndStatisticsAndEnablesProducts) {
+    CasesFixture f;
+    Session& s = f.Form->State();
+    s.Polygon.GeoVertices[0] = GeoPoint{38.0, -98.0};
+    f.Form->StatTor->setText("6");
+    f.Form->SlightRisk1->setEnabled(false);
+    f.Form->TornadoWatch1->setEnabled(false);
+    f.Form->LoadCase("2003-05-04 Kansas and Missouri", false, true);
+    EXPECT_DOUBLE_EQ(s.Polygon.GeoVertices[0].Latitude, 38.0);
+    EXPECT_EQ(f.Form->StatTor->text(), "6");
+    EXPECT_TRUE(f.Form->SlightRisk1->isEnabled());
+    EXPECT_TRUE(f.Form->TornadoWatch1->isEnabled());
+    EXPECT_EQ(f.Form->CurDateLabel->text(), "Sun 04 May 2003");
+    EXPECT_EQ(f.Form->CurTimeLabel->text(), "12:00 UTC");
+}
+
+TEST(CasesGui, ListShowsWhatWasReadBeforeABrokenRecord) {
+    CasesFixture f;
+    QByteArray bytes = ReadFile(f.appData + "nimbrel.cas");
+    WriteFile(f.appData + "nimbrel.cas", bytes + QByteArray(40, 'x'));
+    int listed = -1;
+    f.WhileModal(f.Form->Loadcase1, [&] {
+        QApplication::processEvents(); // the failure is reported over the open dialog
+        listed = f.Load().ListBox1->count();
+        QTest::mouseClick(f.Load().CancelButton, Qt::LeftButton);
+    });
+    EXPECT_EQ(listed, 2);
+    ASSERT_EQ(f.Errors.size(), 1);
+    EXPECT_TRUE(f.Errors[0].contains("cut short")) << f.Errors[0].toStdString();
+    EXPECT_DOUBLE_EQ(f.Form->State().Clock.CaseStart, 28955.5); // the default day still
+}
+
+TEST(CasesGui, AnyBoxes) {
+    CasesFixture f;
+    TfRandomCase& d = f.Random();
+    d.show();
+    QApplication::processEvents();
+    ClickBox(d.EventAny);
+    EXPECT_FALSE(d.EventAny->isChecked());
+    for (QCheckBox* b : {d.EventNull, d.EventSevere, d.EventTornado}) EXPECT_TRUE(b->isEnabled());
+    EXPECT_FALSE(d.EventNull->isChecked());
+    EXPECT_TRUE(d.EventSevere->isChecked());
+    EXPECT_FALSE(d.EventTornado->isChecked());
+    ClickBox(d.EventAny);
+    for (QCheckBox* b : {d.EventNull, d.EventSevere, d.EventTornado}) {
+        EXPECT_TRUE(b->isChecked());
+        EXPECT_FALSE(b->isEnabled());
+    }
+
+    ClickBox(d.RegimeAny);
+    const QList<QCheckBox*> regimes = {d.RegimeDryline, d.RegimeColdCore, d.RegimeFrontal,
+                                       d.RegimeNorthwest, d.RegimeOutflow, d.RegimeMCS,
+                                       d.RegimeUpslope, d.RegimeDerecho, d.RegimeHighRisk};
+    for (QCheckBox* b : regimes) {
+        EXPECT_TRUE(b->isEnabled());
+        EXPECT_TRUE(b->isChecked()); // they keep their checks
+    }
+    ClickBox(d.RegimeDryline);
+    EXPECT_FALSE(d.RegimeDryline->isChecked());
+    EXPECT_EQ(d.Filter().RegimeLetters, "CFWOMUZH");
+    ClickBox(d.RegimeAny);
+    for (QCheckBox* b : regimes) {
+        EXPECT_TRUE(b->isChecked());
+        EXPECT_FALSE(b->isEnabled());
+    }
+
+    // A new showing puts the combo back and keeps the rest.
+    d.SignificanceCombo->setCurrentIndex(3);
+    d.YearMin->setText("1990");
+    d.hide();
+    d.show();
+    EXPECT_EQ(d.SignificanceCombo->currentIndex(), 0);
+    EXPECT_EQ(d.SignificanceCombo->currentText(), "(all events)");
+    EXPECT_EQ(d.YearMin->text(), "1990");
+    d.hide();
+}
+
+TEST(CasesGui, RandomPickLoadsTheOnlyPassingCaseOrNothing) {
+    CasesFixture f;
+    TfRandomCase& d = f.Random();
+    EXPECT_EQ(d.YearMin->text(), "1979");
+    EXPECT_EQ(d.YearMax->text(), "2009");
+    d.StartCaseInMorning->setChecked(true);
+    d.HideDate->setChecked(false);
+    // Severe events only: the 2003 day is the one candidate.
+    f.WhileModal(f.Form->Loadrandomcase1, [&] {
+        ClickBox(d.EventAny);
+        QTest::mouseClick(d.OKButton, Qt::LeftButton);
+    });
+    EXPECT_DOUBLE_EQ(f.Form->State().Clock.CaseStart, May4Noon2003);
+    EXPECT_FALSE(f.Form->State().Clock.DateHidden);
+    EXPECT_EQ(f.Form->CurDateLabel->text(), "Sun 04 May 2003");
+
+    // Reversed years: the dialog closes empty, nothing loads, nothing is said.
+    const int shown = static_cast<int>(f.Prompts->Shown.size());
+    f.WhileModal(f.Form->Loadrandomcase1, [&] {
+        d.YearMin->setText("2009");
+        d.YearMax->setText("1979");
+        QTest::mouseClick(d.OKButton, Qt::LeftButton);
+    });
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(d.DialogResult(), "");
+    EXPECT_DOUBLE_EQ(f.Form->State().Clock.CaseStart, May4Noon2003);
+    EXPECT_EQ(f.Prompts->Shown.size(), shown);
+    EXPECT_TRUE(f.Errors.isEmpty());
+}
+
+TEST(CasesGui, RandomDialogStaysOpenWhenTheCatalogueIsMissing) {
+    CasesFixture f;
+    QFile::remove(f.appData + "nimbrel.cas");
+    TfRandomCase& d = f.Random();
+    bool openAfterOk = false;
+    f.WhileModal(f.Form->Loadrandomcase1, [&] {
+        QTest::mouseClick(d.OKButton, Qt::LeftButton);
+        openAfterOk = d.isVisible();
+        QTest::mouseClick(d.CancelButton, Qt::LeftButton);
+    });
+    EXPECT_TRUE(openAfterOk);
+    EXPECT_EQ(f.Errors, QStringList{"File not found"});
+    EXPECT_DOUBLE_EQ(f.Form->State().Clock.CaseStart, 28955.5);
+}
+
+TEST(CasesGui, RevealConfirmAndCancel) {
+    CasesFixture f;
+    f.Form->LoadCase("1999-05-03 Oklahoma outbreak", true, true);
+    f.Prompts->Shown.clear();
+    f.Prompts->ConfirmAnswer = false;
+    f.Form->RevealDateButton->click();
+    EXPECT_EQ(f.Form->CurDateLabel->text(), "--- -- ----");
+    ASSERT_EQ(f.Prompts->Shown.size(), 1);
+    EXPECT_TRUE(f.Prompts->Shown[0].startsWith("C:This will reveal the exercise date"));
+
+    f.Prompts->ConfirmAnswer = true;
+    f.Form->RevealDateButton->click();
+    EXPECT_EQ(f.Form->CurDateLabel->text(), "Mon 03 May 1999");
+    ASSERT_EQ(f.Prompts->Shown.size(), 3);
+    EXPECT_EQ(f.Prompts->Shown[2], "I:This case was for Monday, May 3, 1999.");
+
+    f.Form->RevealDateButton->click(); // already shown: nothing happens
+    EXPECT_EQ(f.Prompts->Shown.size(), 3);
+}
+
+TEST(CasesGui, SummaryWithOnlyTheDiscussion) {
+    CasesFixture f;
+    WriteFile(f.root + "2003-05-04/fcst.txt", "Strong shear.\r\nDiscrete cells likely.\n");
+    f.Form->LoadCase("2003-05-04 Kansas and Missouri", true, true);
+    QStringList lines;
+    f.WhileModal(f.Form->Showsummaryanddiscussion1, [&] {
+        lines = f.Form->OtherWindows().Information->Lines();
+        f.Form->OtherWindows().Information->accept();
+    });
+    EXPECT_EQ(lines, QStringList({"WEATHER SUMMARY", "SUNDAY MAY 4, 2003", " ", "FORECAST DISCUSSION",
+                                  "Strong shear.", "Discrete cells likely.", " ", " "}));
+}
+
+} // namespace
