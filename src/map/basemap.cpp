@@ -34,7 +34,8 @@ void ForEachRecord(const QString& path, std::size_t recordSize, OnRecord onRecor
     if (!QFileInfo::exists(path)) throw FileNotFound();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+        throw FileError(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
     const qint64 blockSize = static_cast<qint64>(recordSize) * 16384;
     std::vector<std::uint8_t> block(static_cast<std::size_t>(blockSize));
     qint64 carried = 0; // bytes of an incomplete record kept at the start of the block
@@ -45,15 +46,17 @@ void ForEachRecord(const QString& path, std::size_t recordSize, OnRecord onRecor
         if (got == 0) break;
         const qint64 available = carried + got;
         const qint64 whole = available / static_cast<qint64>(recordSize);
-        for (qint64 i = 0; i < whole; ++i) onRecord(block.data() + i * recordSize);
+        for (qint64 i = 0; i < whole; ++i)
+            onRecord(block.data() + i * recordSize);
         carried = available - whole * static_cast<qint64>(recordSize);
         if (carried > 0)
             std::memmove(block.data(), block.data() + whole * recordSize,
                          static_cast<std::size_t>(carried));
     }
     if (carried != 0)
-        throw DataError(QStringLiteral("Read beyond end of file: \"%1\" ends with a record cut short")
-                            .arg(path));
+        throw DataError(
+            QStringLiteral("Read beyond end of file: \"%1\" ends with a record cut short")
+                .arg(path));
 }
 
 bool IsPenUp(std::int16_t first) {
@@ -80,7 +83,8 @@ private:
 };
 
 void StoreLE32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 void StoreLE16(std::uint8_t* p, std::uint16_t v) {
     p[0] = static_cast<std::uint8_t>(v);
@@ -94,8 +98,8 @@ std::uint16_t LoadLE16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
 }
 
-constexpr int BmpHeaderSize = 54;      // file header 14 + info header 40
-constexpr int MaxBitmapSide = 32767;   // far beyond any map area
+constexpr int BmpHeaderSize = 54;    // file header 14 + info header 40
+constexpr int MaxBitmapSide = 32767; // far beyond any map area
 constexpr qint64 MaxBitmapPixels = qint64(64) * 1024 * 1024;
 
 } // namespace
@@ -176,7 +180,8 @@ void DrawOutlineLayer(QPainter& painter, const QString& path, const ProjectionDe
             cur = PixelPoint{MissingPixel, MissingPixel};
         if (cur.X != MissingPixel && cur.X != 9999) {
             if (count == static_cast<int>(store.size())) {
-                if (store.size() == store.capacity()) store.reserve(store.capacity() + OutlineStoreStep);
+                if (store.size() == store.capacity())
+                    store.reserve(store.capacity() + OutlineStoreStep);
                 store.emplace_back();
             }
             store[static_cast<std::size_t>(count)] = QPoint(cur.X, cur.Y);
@@ -275,7 +280,8 @@ void SaveBitmap32(const QString& path, const QImage& image) {
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+        throw FileError(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
     bool ok = file.write(reinterpret_cast<const char*>(header), BmpHeaderSize) == BmpHeaderSize;
     std::vector<std::uint8_t> row(rowBytes);
     for (int y = h - 1; ok && y >= 0; --y) {
@@ -284,12 +290,13 @@ void SaveBitmap32(const QString& path, const QImage& image) {
         if constexpr (std::endian::native == std::endian::little) {
             ok = file.write(reinterpret_cast<const char*>(src), rowBytes) == qint64(rowBytes);
         } else {
-            for (int x = 0; x < w; ++x) StoreLE32(row.data() + 4 * x, src[x]);
-            ok = file.write(reinterpret_cast<const char*>(row.data()), rowBytes) == qint64(rowBytes);
+            for (int x = 0; x < w; ++x)
+                StoreLE32(row.data() + 4 * x, src[x]);
+            ok =
+                file.write(reinterpret_cast<const char*>(row.data()), rowBytes) == qint64(rowBytes);
         }
     }
-    if (!ok || !file.commit())
-        throw FileError(QStringLiteral("Write error on \"%1\"").arg(path));
+    if (!ok || !file.commit()) throw FileError(QStringLiteral("Write error on \"%1\"").arg(path));
 }
 
 QImage LoadBitmap32(const QString& path) {
@@ -303,8 +310,7 @@ QImage LoadBitmap32(const QString& path) {
         LoadLE32(header + 14) != 40 || LoadLE16(header + 26) != 1 || LoadLE16(header + 28) != 32 ||
         LoadLE32(header + 30) != 0)
         return {};
-    if (w < 1 || h < 1 || w > MaxBitmapSide || h > MaxBitmapSide ||
-        qint64(w) * h > MaxBitmapPixels)
+    if (w < 1 || h < 1 || w > MaxBitmapSide || h > MaxBitmapSide || qint64(w) * h > MaxBitmapPixels)
         return {};
     const qint64 rowBytes = qint64(w) * 4;
     if (file.size() != BmpHeaderSize + rowBytes * h) return {};

@@ -7,13 +7,20 @@ namespace nimbrel {
 
 QString ChaserIconFile(ChaserOutcome outcome) {
     switch (outcome) {
-    case ChaserOutcome::Awaiting: return QStringLiteral("cha_await.bmp");
-    case ChaserOutcome::EmptyHanded: return QStringLiteral("cha_empty.bmp");
-    case ChaserOutcome::CaughtStorm: return QStringLiteral("cha_svr.bmp");
-    case ChaserOutcome::CaughtTornado: return QStringLiteral("cha_tor.bmp");
-    case ChaserOutcome::Busted: return QStringLiteral("cha_bust.bmp");
-    case ChaserOutcome::OutOfRange: return QStringLiteral("cha_range.bmp");
-    case ChaserOutcome::NotChasing: return QStringLiteral("cha_sitout.bmp");
+    case ChaserOutcome::Awaiting:
+        return QStringLiteral("cha_await.bmp");
+    case ChaserOutcome::EmptyHanded:
+        return QStringLiteral("cha_empty.bmp");
+    case ChaserOutcome::CaughtStorm:
+        return QStringLiteral("cha_svr.bmp");
+    case ChaserOutcome::CaughtTornado:
+        return QStringLiteral("cha_tor.bmp");
+    case ChaserOutcome::Busted:
+        return QStringLiteral("cha_bust.bmp");
+    case ChaserOutcome::OutOfRange:
+        return QStringLiteral("cha_range.bmp");
+    case ChaserOutcome::NotChasing:
+        return QStringLiteral("cha_sitout.bmp");
     }
     return QString();
 }
@@ -25,16 +32,33 @@ QImage ChaserIcon(ChaserOutcome outcome) {
     p.setRenderHint(QPainter::Antialiasing, false);
     // A car-like body in the outcome's colour, with a mark that tells the outcome apart
     // even for a reader who cannot tell the colours apart.
-    struct Style { QColor Body; QColor Mark; };
+    struct Style {
+        QColor Body;
+        QColor Mark;
+    };
     Style s{QColor(160, 160, 160), Qt::black};
     switch (outcome) {
-    case ChaserOutcome::Awaiting: s = {QColor(80, 140, 230), Qt::white}; break;
-    case ChaserOutcome::EmptyHanded: s = {QColor(240, 200, 40), Qt::black}; break;
-    case ChaserOutcome::CaughtStorm: s = {QColor(30, 160, 60), Qt::white}; break;
-    case ChaserOutcome::CaughtTornado: s = {QColor(220, 30, 30), Qt::white}; break;
-    case ChaserOutcome::Busted: s = {QColor(90, 90, 90), Qt::white}; break;
-    case ChaserOutcome::OutOfRange: s = {QColor(170, 100, 200), Qt::white}; break;
-    case ChaserOutcome::NotChasing: s = {QColor(200, 200, 200), Qt::black}; break;
+    case ChaserOutcome::Awaiting:
+        s = {QColor(80, 140, 230), Qt::white};
+        break;
+    case ChaserOutcome::EmptyHanded:
+        s = {QColor(240, 200, 40), Qt::black};
+        break;
+    case ChaserOutcome::CaughtStorm:
+        s = {QColor(30, 160, 60), Qt::white};
+        break;
+    case ChaserOutcome::CaughtTornado:
+        s = {QColor(220, 30, 30), Qt::white};
+        break;
+    case ChaserOutcome::Busted:
+        s = {QColor(90, 90, 90), Qt::white};
+        break;
+    case ChaserOutcome::OutOfRange:
+        s = {QColor(170, 100, 200), Qt::white};
+        break;
+    case ChaserOutcome::NotChasing:
+        s = {QColor(200, 200, 200), Qt::black};
+        break;
     }
     p.setPen(QPen(Qt::black, 1));
     p.setBrush(s.Body);

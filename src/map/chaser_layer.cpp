@@ -31,7 +31,8 @@ QImage LoadChaserIcon(const QString& path) {
                             .arg(size.height()));
     QImage icon = reader.read();
     if (icon.isNull())
-        throw DataError(QStringLiteral("Cannot load the icon \"%1\": %2").arg(path, reader.errorString()));
+        throw DataError(
+            QStringLiteral("Cannot load the icon \"%1\": %2").arg(path, reader.errorString()));
     if (icon.width() > MaxIconSide || icon.height() > MaxIconSide)
         throw DataError(QStringLiteral("The icon \"%1\" is too large for an icon").arg(path));
     // Icons are drawn opaque, whatever transparency the file carries.
@@ -64,8 +65,10 @@ void DrawChaserLayer(QImage& bitmap, const ChaserTable& chasers,
         const PixelPoint at = ProjectToScreen(viewport, c.Position);
         if (c.Target.Latitude != 0.0 && c.Target.Latitude != MissingCoordinate) {
             const double heading = c.Heading * Pi / 180.0;
-            const int dx = static_cast<int>(std::nearbyint(HeadingStrokeLength * std::sin(heading)));
-            const int dy = static_cast<int>(std::nearbyint(-HeadingStrokeLength * std::cos(heading)));
+            const int dx =
+                static_cast<int>(std::nearbyint(HeadingStrokeLength * std::sin(heading)));
+            const int dy =
+                static_cast<int>(std::nearbyint(-HeadingStrokeLength * std::cos(heading)));
             p.setPen(QPen(QColor(255, 0, 0), 2, Qt::SolidLine));
             p.drawLine(at.X, at.Y, at.X + dx, at.Y + dy);
         }

@@ -7,8 +7,12 @@ namespace nimbrel {
 namespace {
 
 constexpr double Pi = std::numbers::pi_v<double>;
-constexpr double Rad(double deg) { return deg * Pi / 180.0; }
-constexpr double Deg(double rad) { return rad * 180.0 / Pi; }
+constexpr double Rad(double deg) {
+    return deg * Pi / 180.0;
+}
+constexpr double Deg(double rad) {
+    return rad * 180.0 / Pi;
+}
 
 } // namespace
 
@@ -18,9 +22,13 @@ double ArcSinDeg(double x) {
     return Deg(std::atan(x / std::sqrt(1.0 - x * x)));
 }
 
-double ArcCosRad(double x) { return Pi / 2.0 - ArcSinDeg(x) * Pi / 180.0; }
+double ArcCosRad(double x) {
+    return Pi / 2.0 - ArcSinDeg(x) * Pi / 180.0;
+}
 
-double Tangent(double a) { return std::sin(a) / std::cos(a); }
+double Tangent(double a) {
+    return std::sin(a) / std::cos(a);
+}
 
 double GreatCircleDistance(const GeoPoint& a, const GeoPoint& b) {
     if (a.Latitude == b.Latitude && a.Longitude == b.Longitude) return 0.0;
@@ -33,8 +41,9 @@ double GreatCircleDistance(const GeoPoint& a, const GeoPoint& b) {
 double InitialBearing(const GeoPoint& from, const GeoPoint& to) {
     const double p1 = Rad(from.Latitude), p2 = Rad(to.Latitude);
     const double dl = Rad(to.Longitude - from.Longitude);
-    double theta = Deg(std::atan2(std::sin(dl) * std::cos(p2),
-                                  std::cos(p1) * std::sin(p2) - std::sin(p1) * std::cos(p2) * std::cos(dl)));
+    double theta =
+        Deg(std::atan2(std::sin(dl) * std::cos(p2),
+                       std::cos(p1) * std::sin(p2) - std::sin(p1) * std::cos(p2) * std::cos(dl)));
     if (theta < 0.0) theta += 360.0;
     // atan2 can return exactly -0.0 or a value that rounds to 360 after the addition.
     if (theta >= 360.0) theta -= 360.0;
@@ -49,20 +58,28 @@ GeoPoint DestinationPoint(const GeoPoint& start, double distance, double bearing
     out.Latitude = ArcSinDeg(std::sin(p1) * std::cos(delta) +
                              std::cos(p1) * std::sin(delta) * std::cos(theta));
     const double num = std::sin(delta) * std::sin(theta);
-    const double den = std::cos(p1) * std::cos(delta) - std::sin(p1) * std::sin(delta) * std::cos(theta);
+    const double den =
+        std::cos(p1) * std::cos(delta) - std::sin(p1) * std::sin(delta) * std::cos(theta);
     out.Longitude = start.Longitude + Deg(std::atan(num / den));
     return out;
 }
 
 const char* CompassOctant(double bearing) {
     const char* word = "NORTH";
-    if (bearing >= 22.5 && bearing < 67.5) word = "NORTHEAST";
-    else if (bearing >= 67.5 && bearing < 112.5) word = "EAST";
-    else if (bearing >= 112.5 && bearing < 157.5) word = "SOUTHEAST";
-    else if (bearing >= 157.5 && bearing < 202.5) word = "SOUTH";
-    else if (bearing >= 202.5 && bearing < 247.5) word = "SOUTHWEST";
-    else if (bearing >= 247.5 && bearing < 292.5) word = "WEST";
-    else if (bearing >= 292.5 && bearing < 337.5) word = "NORTHWEST";
+    if (bearing >= 22.5 && bearing < 67.5)
+        word = "NORTHEAST";
+    else if (bearing >= 67.5 && bearing < 112.5)
+        word = "EAST";
+    else if (bearing >= 112.5 && bearing < 157.5)
+        word = "SOUTHEAST";
+    else if (bearing >= 157.5 && bearing < 202.5)
+        word = "SOUTH";
+    else if (bearing >= 202.5 && bearing < 247.5)
+        word = "SOUTHWEST";
+    else if (bearing >= 247.5 && bearing < 292.5)
+        word = "WEST";
+    else if (bearing >= 292.5 && bearing < 337.5)
+        word = "NORTHWEST";
     return word;
 }
 

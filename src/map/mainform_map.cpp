@@ -22,7 +22,9 @@ void TfMainForm::DrawBasemap() {
     hooks.EndBusy = [] { QApplication::restoreOverrideCursor(); };
     // Repaints go on while a large outline file is drawn, but no command can start in
     // the middle of the drawing and change the view under it.
-    hooks.ProcessEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    hooks.ProcessEvents = [] {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
 
     QImage& bitmap = BufImg->Picture();
     // The area the map can fill without scroll bars.

@@ -27,11 +27,14 @@ double NormaliseBearing(double degrees) {
     return degrees;
 }
 
-std::int32_t RoundHalfEven(double v) { return static_cast<std::int32_t>(std::nearbyint(v)); }
+std::int32_t RoundHalfEven(double v) {
+    return static_cast<std::int32_t>(std::nearbyint(v));
+}
 
 QPolygon ToPolygon(const std::array<PixelPoint, 6>& points) {
     QPolygon poly(6);
-    for (int i = 0; i < 6; ++i) poly.setPoint(i, points[i].X, points[i].Y);
+    for (int i = 0; i < 6; ++i)
+        poly.setPoint(i, points[i].X, points[i].Y);
     return poly;
 }
 
@@ -104,8 +107,7 @@ PolygonMoveResult PolygonMove(ForecastPolygon& polygon, int x, int y) {
     polygon.SideWords = *chosen->Words;
 
     result.HasStatus = true;
-    result.StatusText =
-        QStringLiteral("RR1=%1 RR2=%2").arg(RoundHalfEven(p)).arg(RoundHalfEven(q));
+    result.StatusText = QStringLiteral("RR1=%1 RR2=%2").arg(RoundHalfEven(p)).arg(RoundHalfEven(q));
 
     const double theta = chosen->Direction * Pi / 180.0;
     PixelPoint d{RoundHalfEven(r * std::sin(theta)), RoundHalfEven(-r * std::cos(theta))};
@@ -135,7 +137,9 @@ void DrawRubberBand(QImage& view, ForecastPolygon& polygon) {
     polygon.LastDrawnOutline = polygon.Vertices;
 }
 
-void ForgetRubberBand(ForecastPolygon& polygon) { polygon.LastDrawnOutline[0].X = MissingPixel; }
+void ForgetRubberBand(ForecastPolygon& polygon) {
+    polygon.LastDrawnOutline[0].X = MissingPixel;
+}
 
 void DrawFixedPolygon(QImage& bitmap, const ForecastPolygon& polygon) {
     if (bitmap.isNull()) return;

@@ -89,12 +89,24 @@ void ResetViewport(ProjectionDescriptor& viewport) {
 
 void MoveView(ProjectionDescriptor& viewport, ViewMove move) {
     switch (move) {
-    case ViewMove::North: viewport.CentreLatitude += 1.0; break;
-    case ViewMove::South: viewport.CentreLatitude -= 1.0; break;
-    case ViewMove::East: viewport.CentreLongitude += 1.0; break;
-    case ViewMove::West: viewport.CentreLongitude -= 1.0; break;
-    case ViewMove::ZoomIn: viewport.Scale *= 1.5; break;
-    case ViewMove::ZoomOut: viewport.Scale /= 1.5; break;
+    case ViewMove::North:
+        viewport.CentreLatitude += 1.0;
+        break;
+    case ViewMove::South:
+        viewport.CentreLatitude -= 1.0;
+        break;
+    case ViewMove::East:
+        viewport.CentreLongitude += 1.0;
+        break;
+    case ViewMove::West:
+        viewport.CentreLongitude -= 1.0;
+        break;
+    case ViewMove::ZoomIn:
+        viewport.Scale *= 1.5;
+        break;
+    case ViewMove::ZoomOut:
+        viewport.Scale /= 1.5;
+        break;
     }
 }
 

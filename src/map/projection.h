@@ -20,16 +20,16 @@ struct PixelPoint {
 /// The 152-byte little-endian record describing a view; also the "nimbrel.mpd" file.
 struct ProjectionDescriptor {
     static constexpr std::size_t RecordSize = 152;
-    double CentreLatitude = 0.0;  ///< offset 0
-    double CentreLongitude = 0.0; ///< offset 8
-    double Scale = 0.0;           ///< offset 16; globe radius in pixels = Scale * Width
-    std::int32_t Height = 0;      ///< offset 48
-    std::int32_t Width = 0;       ///< offset 52
-    std::int32_t OffsetX = 0;     ///< offset 56
-    std::int32_t OffsetY = 0;     ///< offset 60
-    double StretchX = 0.0;        ///< offset 64
-    double StretchY = 0.0;        ///< offset 72
-    double Rotation = 0.0;        ///< offset 96
+    double CentreLatitude = 0.0;     ///< offset 0
+    double CentreLongitude = 0.0;    ///< offset 8
+    double Scale = 0.0;              ///< offset 16; globe radius in pixels = Scale * Width
+    std::int32_t Height = 0;         ///< offset 48
+    std::int32_t Width = 0;          ///< offset 52
+    std::int32_t OffsetX = 0;        ///< offset 56
+    std::int32_t OffsetY = 0;        ///< offset 60
+    double StretchX = 0.0;           ///< offset 64
+    double StretchY = 0.0;           ///< offset 72
+    double Rotation = 0.0;           ///< offset 96
     std::int32_t ProjectionKind = 0; ///< offset 104; 1 = orthographic
 
     QByteArray ToBytes() const;

@@ -60,7 +60,8 @@ TEST(MapWindow, ShowsTheGeographyAndDragsAForecastArea) {
     EXPECT_EQ(f.Shown().height(), view.Height);
     EXPECT_EQ(f.Form->BufImg->Picture().size(), f.Shown().size());
     EXPECT_TRUE(QFile::exists(f.appData + CachedBitmapFile));
-    EXPECT_EQ(ProjectionDescriptor::FromBytes(ReadFile(f.appData + CachedViewFile)).Width, view.Width);
+    EXPECT_EQ(ProjectionDescriptor::FromBytes(ReadFile(f.appData + CachedViewFile)).Width,
+              view.Width);
     EXPECT_TRUE(HasColour(f.Shown(), qRgb(119, 119, 119))); // state outlines
     EXPECT_TRUE(HasColour(f.Shown(), qRgb(204, 204, 204))); // county lines
     EXPECT_TRUE(f.Form->ReportsTimer.isActive());
@@ -92,7 +93,8 @@ TEST(MapWindow, ShowsTheGeographyAndDragsAForecastArea) {
                 40 * degreesPerPixel, degreesPerPixel);
     EXPECT_NEAR(polygon.GeoVertices[1].Latitude - polygon.GeoVertices[2].Latitude,
                 40 * degreesPerPixel, degreesPerPixel);
-    EXPECT_NEAR(polygon.GeoVertices[0].Longitude, polygon.GeoVertices[1].Longitude, degreesPerPixel);
+    EXPECT_NEAR(polygon.GeoVertices[0].Longitude, polygon.GeoVertices[1].Longitude,
+                degreesPerPixel);
 
     // Zooming in redraws the fixed area 1.5 times as large, in black on the map.
     f.Form->Zoomin1->trigger();

@@ -78,7 +78,9 @@ QImage WhiteImage(int w = 100, int h = 100) {
     return img;
 }
 
-bool IsWhite(const QImage& img, int x, int y) { return img.pixel(x, y) == qRgb(255, 255, 255); }
+bool IsWhite(const QImage& img, int x, int y) {
+    return img.pixel(x, y) == qRgb(255, 255, 255);
+}
 
 class LayerTest : public ::testing::Test {
 protected:
@@ -112,8 +114,8 @@ protected:
 TEST_F(LayerTest, LinesJoinConsecutivePointsAndBreakAtEveryPenUpMark) {
     for (int penUp : {0, -9999, 9999, -1, -100}) {
         SCOPED_TRACE(penUp);
-        const QImage img = DrawLines(
-            LineFile({{20, 40}, {40, 40}, PenUp, {40, 20}, {70, 20}}, penUp));
+        const QImage img =
+            DrawLines(LineFile({{20, 40}, {40, 40}, PenUp, {40, 20}, {70, 20}}, penUp));
         EXPECT_FALSE(IsWhite(img, 30, 40)); // first line
         EXPECT_FALSE(IsWhite(img, 55, 20)); // second line
         EXPECT_TRUE(IsWhite(img, 40, 30));  // the two are not joined
@@ -176,10 +178,15 @@ TEST_F(LayerTest, MissingVectorFileIsFileNotFound) {
 TEST_F(LayerTest, OutlinesStartAtEveryLargeCodeAndAreClosed) {
     int events = 0;
     const QImage img = DrawOutlines(OutlineFile({
-                                       {1000, 10, 10}, {0, 30, 10}, {0, 30, 30}, // triangle
-                                       {1500, 60, 60}, {7, 80, 60}, {7, 80, 80}, {7, 60, 80},
-                                   }),
-                                   &events);
+                                        {1000, 10, 10},
+                                        {0, 30, 10},
+                                        {0, 30, 30}, // triangle
+                                        {1500, 60, 60},
+                                        {7, 80, 60},
+                                        {7, 80, 80},
+                                        {7, 60, 80},
+                                    }),
+                                    &events);
     // The start record is the first vertex: the closing edge runs back to (10, 10).
     EXPECT_FALSE(IsWhite(img, 20, 10));
     EXPECT_FALSE(IsWhite(img, 30, 20));
@@ -199,7 +206,11 @@ TEST_F(LayerTest, OutlineJumpDropsTheRestOfTheOutline) {
     // gathered, the jump and every later point of the outline are dropped, and the
     // outline closes over the two points before it.
     const QImage img = DrawOutlines(OutlineFile({
-        {1000, 10, 10}, {0, 40, 10}, {0, 1500, 10}, {0, 40, 60}, {0, 10, 60},
+        {1000, 10, 10},
+        {0, 40, 10},
+        {0, 1500, 10},
+        {0, 40, 60},
+        {0, 10, 60},
     }));
     EXPECT_FALSE(IsWhite(img, 25, 10));
     EXPECT_TRUE(IsWhite(img, 25, 60));
@@ -208,7 +219,12 @@ TEST_F(LayerTest, OutlineJumpDropsTheRestOfTheOutline) {
 
     // A following outline is drawn again in full.
     const QImage next = DrawOutlines(OutlineFile({
-        {1000, 10, 10}, {0, 40, 10}, {0, 1500, 10}, {1000, 10, 60}, {0, 40, 60}, {0, 40, 90},
+        {1000, 10, 10},
+        {0, 40, 10},
+        {0, 1500, 10},
+        {1000, 10, 60},
+        {0, 40, 60},
+        {0, 40, 90},
     }));
     EXPECT_FALSE(IsWhite(next, 25, 60));
     EXPECT_FALSE(IsWhite(next, 40, 75));
@@ -216,7 +232,11 @@ TEST_F(LayerTest, OutlineJumpDropsTheRestOfTheOutline) {
 
 TEST_F(LayerTest, OutlineContinuationPointsBeforeTheFirstStartAreDropped) {
     const QImage img = DrawOutlines(OutlineFile({
-        {5, 10, 90}, {5, 90, 90}, {1000, 10, 10}, {0, 30, 10}, {0, 30, 30},
+        {5, 10, 90},
+        {5, 90, 90},
+        {1000, 10, 10},
+        {0, 30, 10},
+        {0, 30, 30},
     }));
     EXPECT_TRUE(IsWhite(img, 50, 90));
     EXPECT_FALSE(IsWhite(img, 20, 10));
@@ -371,13 +391,14 @@ TEST(Bitmap32, WritesAStandardThirtyTwoBitFileAndReadsItBack) {
     const QString path = dir.path() + "/b.bmp";
     QImage img(5, 3, QImage::Format_RGB32);
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x) img.setPixel(x, y, qRgb(x * 50, y * 100, 7));
+        for (int x = 0; x < 5; ++x)
+            img.setPixel(x, y, qRgb(x * 50, y * 100, 7));
     SaveBitmap32(path, img);
     const QByteArray bytes = ReadFile(path);
     ASSERT_EQ(bytes.size(), 54 + 5 * 3 * 4);
     EXPECT_EQ(bytes.left(2), QByteArray("BM"));
     EXPECT_EQ(static_cast<unsigned char>(bytes[28]), 32); // bits per pixel
-    EXPECT_EQ(bytes[30], 0);                               // uncompressed
+    EXPECT_EQ(bytes[30], 0);                              // uncompressed
     // Bottom row first, blue-green-red-unused: pixel (0, 2) is (0, 200, 7).
     EXPECT_EQ(static_cast<unsigned char>(bytes[54]), 7);
     EXPECT_EQ(static_cast<unsigned char>(bytes[55]), 200);

@@ -24,13 +24,15 @@ ProjectionDescriptor PixelView() {
     return d;
 }
 
-const ChaserOutcome AllOutcomes[] = {
-    ChaserOutcome::Awaiting, ChaserOutcome::EmptyHanded,   ChaserOutcome::CaughtStorm,
-    ChaserOutcome::CaughtTornado, ChaserOutcome::Busted,   ChaserOutcome::OutOfRange,
-    ChaserOutcome::NotChasing};
+const ChaserOutcome AllOutcomes[] = {ChaserOutcome::Awaiting,    ChaserOutcome::EmptyHanded,
+                                     ChaserOutcome::CaughtStorm, ChaserOutcome::CaughtTornado,
+                                     ChaserOutcome::Busted,      ChaserOutcome::OutOfRange,
+                                     ChaserOutcome::NotChasing};
 
 // Each icon a solid colour of its own, so that a pixel tells which icon covers it.
-QRgb IconColour(ChaserOutcome o) { return qRgb(20 + 30 * static_cast<int>(o), 200, 60); }
+QRgb IconColour(ChaserOutcome o) {
+    return qRgb(20 + 30 * static_cast<int>(o), 200, 60);
+}
 
 class ChaserLayerTest : public ::testing::Test {
 protected:
@@ -56,7 +58,8 @@ protected:
     int CountPixels(QRect area, QRgb colour) const {
         int n = 0;
         for (int y = area.top(); y <= area.bottom(); ++y)
-            for (int x = area.left(); x <= area.right(); ++x) n += bitmap.pixel(x, y) == colour;
+            for (int x = area.left(); x <= area.right(); ++x)
+                n += bitmap.pixel(x, y) == colour;
         return n;
     }
 

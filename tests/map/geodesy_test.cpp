@@ -61,7 +61,8 @@ TEST(Geodesy, DestinationMatchesReferenceTable) {
 
 TEST(Geodesy, DistanceOfAPointToItselfIsExactlyZero) {
     // Through the trigonometry this would come out as a tiny non-zero number.
-    for (const GeoPoint p : {GeoPoint{33.3333, -97.1234}, GeoPoint{0.1, 0.2}, GeoPoint{-45.5, 170.25}})
+    for (const GeoPoint p :
+         {GeoPoint{33.3333, -97.1234}, GeoPoint{0.1, 0.2}, GeoPoint{-45.5, 170.25}})
         EXPECT_EQ(GreatCircleDistance(p, p), 0.0);
     // Latitude equal but longitude not: real trigonometry.
     EXPECT_GT(GreatCircleDistance({35, -100}, {35, -100.0001}), 0.0);
@@ -110,11 +111,25 @@ TEST(Geodesy, CompassOctantRangesIncludeTheirLowerBound) {
         double Bearing;
         const char* Word;
     } cases[] = {
-        {0, "NORTH"},        {22.4999, "NORTH"},      {22.5, "NORTHEAST"}, {67.4999, "NORTHEAST"},
-        {67.5, "EAST"},      {112.4999, "EAST"},      {112.5, "SOUTHEAST"}, {157.5, "SOUTH"},
-        {202.4999, "SOUTH"}, {202.5, "SOUTHWEST"},    {247.5, "WEST"},      {292.5, "NORTHWEST"},
-        {337.4999, "NORTHWEST"}, {337.5, "NORTH"},    {359.9, "NORTH"},     {360, "NORTH"},
-        {400, "NORTH"},      {-10, "NORTH"},          {-300, "NORTH"},
+        {0, "NORTH"},
+        {22.4999, "NORTH"},
+        {22.5, "NORTHEAST"},
+        {67.4999, "NORTHEAST"},
+        {67.5, "EAST"},
+        {112.4999, "EAST"},
+        {112.5, "SOUTHEAST"},
+        {157.5, "SOUTH"},
+        {202.4999, "SOUTH"},
+        {202.5, "SOUTHWEST"},
+        {247.5, "WEST"},
+        {292.5, "NORTHWEST"},
+        {337.4999, "NORTHWEST"},
+        {337.5, "NORTH"},
+        {359.9, "NORTH"},
+        {360, "NORTH"},
+        {400, "NORTH"},
+        {-10, "NORTH"},
+        {-300, "NORTH"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(std::string(CompassOctant(c.Bearing)), c.Word) << "bearing " << c.Bearing;

@@ -35,12 +35,14 @@ TEST(PolygonEditing, AxisDragFollowsTheMouse) {
     ForecastPolygon p = Fresh();
     PolygonPress(p, SessionView(), 100, 120);
     EXPECT_EQ(p.Drag, DragState::DrawingAxis);
-    for (const PixelPoint& v : p.Vertices) EXPECT_EQ(v, (PixelPoint{100, 120}));
+    for (const PixelPoint& v : p.Vertices)
+        EXPECT_EQ(v, (PixelPoint{100, 120}));
 
     const PolygonMoveResult r = PolygonMove(p, 300, 200);
     EXPECT_TRUE(r.Redraw);
     EXPECT_FALSE(r.HasStatus);
-    EXPECT_EQ(p.Vertices, (Six{{{90, 120}, {100, 120}, {110, 120}, {310, 200}, {300, 200}, {290, 200}}}));
+    EXPECT_EQ(p.Vertices,
+              (Six{{{90, 120}, {100, 120}, {110, 120}, {310, 200}, {300, 200}, {290, 200}}}));
 
     // A further press while the axis is drawn changes nothing.
     const Six before = p.Vertices;
@@ -73,7 +75,8 @@ TEST(PolygonEditing, WidthStraightBelowTheAxisEndIsLaidOffNorthAndSouth) {
     const PolygonMoveResult r = PolygonMove(p, 200, 150); // q = 180, r = 50
     EXPECT_EQ(p.SideWords, NorthAndSouth);
     EXPECT_EQ(r.StatusText, QStringLiteral("RR1=180 RR2=180"));
-    EXPECT_EQ(p.Vertices, (Six{{{100, 50}, {100, 100}, {100, 150}, {200, 150}, {200, 100}, {200, 50}}}));
+    EXPECT_EQ(p.Vertices,
+              (Six{{{100, 50}, {100, 100}, {100, 150}, {200, 150}, {200, 100}, {200, 50}}}));
 }
 
 TEST(PolygonEditing, WidthSnapsToTheAxisNormalWhenThatIsClosest) {
@@ -83,7 +86,8 @@ TEST(PolygonEditing, WidthSnapsToTheAxisNormalWhenThatIsClosest) {
     PolygonMove(p, 170, 230);
     EXPECT_EQ(p.SideWords, EitherSide);
     // d = (round(42.43 sin 225), round(-42.43 cos 225)) = (-30, 30)
-    EXPECT_EQ(p.Vertices, (Six{{{130, 70}, {100, 100}, {70, 130}, {170, 230}, {200, 200}, {230, 170}}}));
+    EXPECT_EQ(p.Vertices,
+              (Six{{{130, 70}, {100, 100}, {70, 130}, {170, 230}, {200, 200}, {230, 170}}}));
 
     // Bearing 100 from B: 90 is nearer than p (225) or p' (45).
     const PolygonMoveResult r = PolygonMove(p, 200 + 40, 200 + 7); // atan2(40, -7) = 99.93
@@ -111,7 +115,8 @@ TEST(PolygonEditing, TiesKeepTheEarlierCandidate) {
 TEST(PolygonEditing, ZeroWidthFallsBackToTwoPixels) {
     ForecastPolygon p = WithAxis({100, 100}, {200, 160});
     PolygonMove(p, 200, 160); // the mouse on B itself
-    EXPECT_EQ(p.Vertices, (Six{{{98, 100}, {100, 100}, {102, 100}, {202, 160}, {200, 160}, {198, 160}}}));
+    EXPECT_EQ(p.Vertices,
+              (Six{{{98, 100}, {100, 100}, {102, 100}, {202, 160}, {200, 160}, {198, 160}}}));
 }
 
 TEST(PolygonEditing, SecondPressFixesTheShapeOnTheEarth) {
@@ -169,13 +174,15 @@ TEST(PolygonEditing, FixedPolygonFollowsPanAndZoom) {
 QImage Patterned() {
     QImage img(120, 120, QImage::Format_RGB32);
     for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 120; ++x) img.setPixel(x, y, qRgb((x * 7) % 256, (y * 5) % 256, 90));
+        for (int x = 0; x < 120; ++x)
+            img.setPixel(x, y, qRgb((x * 7) % 256, (y * 5) % 256, 90));
     return img;
 }
 
 ForecastPolygon Band(PixelPoint a, PixelPoint b, int half) {
     ForecastPolygon p = Fresh();
-    p.Vertices = {{{a.X - half, a.Y}, a, {a.X + half, a.Y}, {b.X + half, b.Y}, b, {b.X - half, b.Y}}};
+    p.Vertices = {
+        {{a.X - half, a.Y}, a, {a.X + half, a.Y}, {b.X + half, b.Y}, b, {b.X - half, b.Y}}};
     return p;
 }
 
@@ -184,7 +191,7 @@ TEST(RubberBand, DrawsBlueAndErasesThePreviousBand) {
     white.fill(Qt::white);
     ForecastPolygon p = Band({30, 20}, {30, 100}, 10);
     DrawRubberBand(white, p);
-    EXPECT_EQ(white.pixel(20, 60), qRgb(0, 0, 255)); // left side of the band
+    EXPECT_EQ(white.pixel(20, 60), qRgb(0, 0, 255));     // left side of the band
     EXPECT_EQ(white.pixel(30, 60), qRgb(255, 255, 255)); // inside stays as it was
     EXPECT_EQ(p.LastDrawnOutline, p.Vertices);
 

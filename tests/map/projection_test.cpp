@@ -42,7 +42,8 @@ TEST(ProjectionDescriptor, BytesFollowTheFileLayout) {
     // Little-endian IEEE doubles and int32s written out by hand; every other byte zero.
     QByteArray expected(152, '\0');
     auto put = [&](int offset, std::initializer_list<unsigned char> bytes) {
-        for (unsigned char b : bytes) expected[offset++] = static_cast<char>(b);
+        for (unsigned char b : bytes)
+            expected[offset++] = static_cast<char>(b);
     };
     put(0, {0x00, 0x00, 0x00, 0x00, 0x00, 0x80, 0x41, 0x40});  // 35.0
     put(8, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x59, 0xC0});  // -100.0
@@ -220,9 +221,9 @@ TEST(Projection, InverseMatchesReference) {
     const struct {
         double X, Y, Latitude, Longitude;
     } cases[] = {
-        {700, 133, 40.010093693, -95.006705545},   {273, 656, 29.995579172, -105.012183805},
-        {868, -139, 44.992300754, -90.011422054},  {27, 897, 25.003249121, -110.018654843},
-        {0, 0, 42.034531982, -112.967112000},      {1000, 800, 26.816841518, -89.236862076},
+        {700, 133, 40.010093693, -95.006705545},      {273, 656, 29.995579172, -105.012183805},
+        {868, -139, 44.992300754, -90.011422054},     {27, 897, 25.003249121, -110.018654843},
+        {0, 0, 42.034531982, -112.967112000},         {1000, 800, 26.816841518, -89.236862076},
         {531.5, 373.25, 35.508628417, -99.260939047}, {100, 700, 28.923356997, -108.762144813},
     };
     const ProjectionDescriptor d = SessionView();
