@@ -254,7 +254,12 @@ void TfMainForm::SkewMouseDown(StationMarker* sender) {
 void TfMainForm::Print1Click() {
     const QImage picture = Image1->Picture();
     QPrinter& printer = PrinterOf(ThePrinter);
-    if (!printer.isValid()) throw FileError(QStringLiteral("There is no default printer currently selected"));
+    // Without a print system Qt falls back to writing a PDF file; with no file named
+    // there is nowhere to print either.
+    const bool fileWithoutName =
+        printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty();
+    if (!printer.isValid() || fileWithoutName)
+        throw FileError(QStringLiteral("There is no default printer currently selected"));
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
     const QSize printed = PrintedSize(picture.width(), picture.height(), page.width(), page.height());
 

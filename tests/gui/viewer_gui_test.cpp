@@ -215,3 +215,12 @@ TEST(ViewerWindow, PrintsToAPdfAndCopiesToTheClipboard) {
     w.m().Copygraphictoclipboard1->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), w.m().Image1->Picture().size());
 }
+
+TEST(ViewerWindow, PrintingWithNowhereToPrintSaysSoAndRestoresTheCursor) {
+    ViewerWindow w;
+    w.m().ThePrinter = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    w.m().ThePrinter->setOutputFormat(QPrinter::PdfFormat); // a file printer without a file
+    w.m().Print1->trigger();
+    EXPECT_EQ(w.f.Errors, QStringList{"There is no default printer currently selected"});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
