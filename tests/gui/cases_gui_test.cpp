@@ -8,7 +8,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QDir>
+#include <QFileInfo>
+#include <QLocale>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -280,6 +283,82 @@ TEST(CasesGui, SummaryWithOnlyTheDiscussion) {
     });
     EXPECT_EQ(lines, QStringList({"WEATHER SUMMARY", "SUNDAY MAY 4, 2003", " ", "FORECAST DISCUSSION",
                                   "Strong shear.", "Discrete cells likely.", " ", " "}));
+}
+
+} // namespace
+
+namespace {
+
+// Every case of the shipped catalogue, opened from both dialogs on the shipped disc:
+// hidden date, reveal, summary. The per-user files are a copy, since opening a case
+// refreshes the working report file there.
+TEST(CasesGui, EveryShippedCaseOpensRevealsAndSummarises) {
+    const QString shipped = ShippedDataDir();
+    if (!QFileInfo(shipped + "appdata/nimbrel.cas").isFile()) GTEST_SKIP() << "no shipped catalogue";
+    GuiFixture f;
+    const QString appData = f.Temp.path() + "/appdata/";
+    QDir().mkpath(appData);
+    for (const QString& name : QDir(shipped + "appdata").entryList(QDir::Files))
+        QFile::copy(shipped + "appdata/" + name, appData + name);
+    const QString root = shipped + "disc/";
+    f.Show(appData, root);
+
+    const CatalogueRead catalogue = ReadCaseCatalogue(appData + "nimbrel.cas");
+    ASSERT_TRUE(catalogue.Ok());
+    ASSERT_FALSE(catalogue.Entries.empty());
+    TfLoadCase& load = *f.Form->OtherWindows().LoadCase;
+    TfRandomCase& random = *f.Form->OtherWindows().RandomCase;
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    for (int i = 0; i < static_cast<int>(catalogue.Entries.size()); ++i) {
+        const CaseEntry& e = catalogue.Entries[static_cast<std::size_t>(i)];
+        SCOPED_TRACE(e.CaseDate.toStdString());
+        const QDate day = QDate::fromString(e.CaseDate, "yyyy-MM-dd");
+        ASSERT_TRUE(day.isValid());
+        const double noon = static_cast<double>(day.toJulianDay() - 2415019) + 0.5;
+
+        QTimer::singleShot(0, [&] {
+            load.ListBox1->setCurrentRow(i);
+            load.OKButton->click();
+        });
+        f.Form->Loadcase1->trigger();
+        EXPECT_DOUBLE_EQ(f.Form->State().Clock.CaseStart, noon);
+        EXPECT_EQ(f.Form->State().Folders.CaseDirectory, root + e.CaseDate + "/");
+        EXPECT_EQ(f.Form->CurDateLabel->text(), "--- -- ----");
+        EXPECT_EQ(f.Form->CurTimeLabel->text(), "12:00 UTC");
+
+        f.Prompts->Shown.clear();
+        f.Form->RevealDateButton->click();
+        EXPECT_EQ(f.Prompts->Shown.value(1),
+                  "I:This case was for " + english.toString(day, "dddd, MMMM d, yyyy") + ".");
+
+        QStringList lines;
+        QTimer::singleShot(0, [&] {
+            lines = f.Form->OtherWindows().Information->Lines();
+            f.Form->OtherWindows().Information->accept();
+        });
+        f.Form->Showsummaryanddiscussion1->trigger();
+        QByteArray narr = ReadFile(root + e.CaseDate + "/narr.txt");
+        QByteArray fcst = ReadFile(root + e.CaseDate + "/fcst.txt");
+        narr.chop(2); // each is one line ended by CR LF
+        fcst.chop(2);
+        EXPECT_EQ(lines, QStringList({"WEATHER SUMMARY", english.toString(day, "dddd MMMM d, yyyy").toUpper(),
+                                      " ", "WEATHER SUMMARY", QString::fromLatin1(narr), " ", " ",
+                                      "FORECAST DISCUSSION", QString::fromLatin1(fcst), " ", " "}));
+
+        // The random pick with the case's year as the whole range.
+        f.Form->LoadCase("1979-04-10 x", false, true);
+        int sameYear = 0;
+        for (const CaseEntry& other : catalogue.Entries) sameYear += other.CaseDate.left(4) == e.CaseDate.left(4);
+        if (sameYear != 1) continue;
+        QTimer::singleShot(0, [&] {
+            random.YearMin->setText(e.CaseDate.left(4));
+            random.YearMax->setText(e.CaseDate.left(4));
+            random.OKButton->click();
+        });
+        f.Form->Loadrandomcase1->trigger();
+        EXPECT_DOUBLE_EQ(f.Form->State().Clock.CaseStart, noon);
+        EXPECT_EQ(f.Form->CurDateLabel->text(), "--- -- ----");
+    }
 }
 
 } // namespace
