@@ -30,14 +30,18 @@ CaseEntry FromView(const RecordView& r) {
     return e;
 }
 
-bool IsBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+bool IsBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
 
 // A part of the case day: digits only, so that neither signs nor blanks nor separators
 // can slip into the folder name the day is turned into.
 int WholeNumber(const QString& part) {
     bool allDigits = !part.isEmpty();
-    for (QChar c : part) allDigits = allDigits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
-    if (!allDigits) throw ConvertError(QStringLiteral("'%1' is not a valid integer value").arg(part));
+    for (QChar c : part)
+        allDigits = allDigits && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    if (!allDigits)
+        throw ConvertError(QStringLiteral("'%1' is not a valid integer value").arg(part));
     return part.toInt();
 }
 
@@ -56,7 +60,8 @@ QString CaseListLine(const CaseEntry& entry) {
 
 void ForEachCaseEntry(const QString& path, const std::function<void(const CaseEntry&)>& visit) {
     RecordFileReader reader(path, CaseEntry::RecordSize);
-    while (reader.Next()) visit(FromView(reader.Current()));
+    while (reader.Next())
+        visit(FromView(reader.Current()));
 }
 
 CatalogueRead ReadCaseCatalogue(const QString& path) {
@@ -71,7 +76,8 @@ CatalogueRead ReadCaseCatalogue(const QString& path) {
 
 void WriteCaseCatalogue(const QString& path, const std::vector<CaseEntry>& entries) {
     RecordFileWriter writer(path, CaseEntry::RecordSize);
-    for (const CaseEntry& e : entries) writer.Append(e.ToBytes());
+    for (const CaseEntry& e : entries)
+        writer.Append(e.ToBytes());
     writer.Close();
 }
 
@@ -90,7 +96,8 @@ CaseDay ParseCaseDay(const QString& text) {
 
 int LeadingNumber(const QString& text) {
     qsizetype i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
     long long value = 0;
     for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i) {
         value = value * 10 + (text[i].unicode() - '0');

@@ -22,11 +22,11 @@ struct CaseEntry {
     static constexpr std::size_t NoteCapacity = 20;
     static constexpr std::size_t DescriptionCapacity = 200;
 
-    QString CaseDate;    ///< "yyyy-mm-dd"; names the case folder
-    QString Codes;       ///< one event letter (N, S, T) and regime letters, any order
+    QString CaseDate;         ///< "yyyy-mm-dd"; names the case folder
+    QString Codes;            ///< one event letter (N, S, T) and regime letters, any order
     std::int32_t Ranking = 0; ///< 0 below "Minimal", 1..5 "Minimal".."Highly significant"
-    QString Note;        ///< kept for the maintainers; nothing reads it
-    QString Description; ///< the one-line description of the case list
+    QString Note;             ///< kept for the maintainers; nothing reads it
+    QString Description;      ///< the one-line description of the case list
 
     /// The record's bytes; texts longer than their capacity are cut, padding is zero.
     QByteArray ToBytes() const;

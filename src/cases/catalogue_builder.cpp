@@ -10,7 +10,9 @@
 namespace nimbrel {
 namespace {
 
-bool IsTrimmed(QChar c) { return c.unicode() <= 0x20; }
+bool IsTrimmed(QChar c) {
+    return c.unicode() <= 0x20;
+}
 
 // One text line of the input without its ending (LF or CR LF); false at end of file.
 bool ReadTextLine(QFile& file, QString& line) {
@@ -29,7 +31,8 @@ bool ReadTextLine(QFile& file, QString& line) {
 void CheckFolderName(const QString& name) {
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
         name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
-        throw DataError(QStringLiteral("The case list names no usable case folder in \"%1\"").arg(name));
+        throw DataError(
+            QStringLiteral("The case list names no usable case folder in \"%1\"").arg(name));
 }
 
 void WriteNarrative(const QString& path, const QString& text) {
@@ -46,8 +49,10 @@ CaseListRow SplitCaseListLine(const QString& line) {
         const QChar c = line[i];
         const bool quoteFollows = i + 1 < line.size() && line[i + 1] == QLatin1Char('"');
         if (c == QLatin1Char(',')) {
-            if (quoted) columns[current] += c;
-            else if (current < CaseListColumns - 1) ++current;
+            if (quoted)
+                columns[current] += c;
+            else if (current < CaseListColumns - 1)
+                ++current;
         } else if (c == QLatin1Char('"') && quoteFollows) {
             columns[current] += c;
         } else if (c == QLatin1Char('"')) {
@@ -62,8 +67,10 @@ CaseListRow SplitCaseListLine(const QString& line) {
 bool IsIncludedRow(const CaseListRow& row) {
     const QString& mark = row[2];
     qsizetype from = 0, to = mark.size();
-    while (from < to && IsTrimmed(mark[from])) ++from;
-    while (to > from && IsTrimmed(mark[to - 1])) --to;
+    while (from < to && IsTrimmed(mark[from]))
+        ++from;
+    while (to > from && IsTrimmed(mark[to - 1]))
+        --to;
     return mark.mid(from, to - from) == QLatin1String("1");
 }
 
@@ -72,11 +79,13 @@ int BuildCaseCatalogue(const QString& inputPath, const QString& appDataDirectory
     if (!QFileInfo::exists(inputPath)) throw FileNotFound();
     QFile input(inputPath);
     if (!input.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(inputPath, input.errorString()));
+        throw FileError(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(inputPath, input.errorString()));
     QString line;
     ReadTextLine(input, line); // the header
 
-    RecordFileWriter catalogue(appDataDirectory + QStringLiteral("nimbrel.cas"), CaseEntry::RecordSize);
+    RecordFileWriter catalogue(appDataDirectory + QStringLiteral("nimbrel.cas"),
+                               CaseEntry::RecordSize);
     int written = 0;
     while (ReadTextLine(input, line)) {
         const CaseListRow row = SplitCaseListLine(line);

@@ -45,7 +45,8 @@ QStringList SummaryLines(const QString& caseDirectory, DateTime caseStart) {
         const char* File;
         const char* Heading;
     };
-    static const Part parts[] = {{"narr.txt", "WEATHER SUMMARY"}, {"fcst.txt", "FORECAST DISCUSSION"}};
+    static const Part parts[] = {{"narr.txt", "WEATHER SUMMARY"},
+                                 {"fcst.txt", "FORECAST DISCUSSION"}};
     bool found = false;
     for (const Part& part : parts) {
         const QString path = caseDirectory + QLatin1String(part.File);

@@ -64,8 +64,8 @@ void TfMainForm::LoadCase(const QString& line, bool hideDate, bool startInMornin
     session_.Kind = ChartKind::VisibleSatellite;
     // The View menu's tick and the loop buttons follow the chart kind the case opens
     // on, even when the trainee was on the target map, where the buttons are off.
-    for (QAction* item : {Targeting1, Visiblesatellite1, SurfaceAnalysis1, N850mb1, N700mb1, N500mb1,
-                          N250mb1, Sounding1})
+    for (QAction* item : {Targeting1, Visiblesatellite1, SurfaceAnalysis1, N850mb1, N700mb1,
+                          N500mb1, N250mb1, Sounding1})
         if (item) item->setChecked(item == Visiblesatellite1);
     EnableLoopButtons(true);
     RefreshView(false);
@@ -84,7 +84,8 @@ void TfMainForm::Showsummaryanddiscussion1Click() {
     TfInformation* window = windows_.Information;
     if (!window) return;
     // Read everything first: a file that fails leaves the window unshown.
-    const QStringList lines = SummaryLines(session_.Folders.CaseDirectory, session_.Clock.CaseStart);
+    const QStringList lines =
+        SummaryLines(session_.Folders.CaseDirectory, session_.Clock.CaseStart);
     window->SetLines(lines);
     window->exec();
 }

@@ -13,8 +13,8 @@ struct CaseFilter {
     int MinimumRanking = 0; ///< the significance combo's index, 0 to 5
     QString YearMin;        ///< the year fields' texts, read as their leading digits
     QString YearMax;
-    QString EventLetters;   ///< letters of the checked event boxes (N, S, T)
-    QString RegimeLetters;  ///< letters of the checked regime boxes (D C F W O M U Z H)
+    QString EventLetters;  ///< letters of the checked event boxes (N, S, T)
+    QString RegimeLetters; ///< letters of the checked regime boxes (D C F W O M U Z H)
 };
 
 /// True when the entry passes all four filters: ranking at least the minimum, the

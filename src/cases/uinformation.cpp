@@ -29,8 +29,12 @@ TfInformation::TfInformation(QWidget* parent) : QDialog(parent) {
     layout->addLayout(strip);
 }
 
-void TfInformation::SetLines(const QStringList& lines) { Memo->setPlainText(lines.join(QLatin1Char('\n'))); }
+void TfInformation::SetLines(const QStringList& lines) {
+    Memo->setPlainText(lines.join(QLatin1Char('\n')));
+}
 
-QStringList TfInformation::Lines() const { return Memo->toPlainText().split(QLatin1Char('\n')); }
+QStringList TfInformation::Lines() const {
+    return Memo->toPlainText().split(QLatin1Char('\n'));
+}
 
 } // namespace nimbrel

@@ -32,11 +32,12 @@ TfLoadCase::TfLoadCase(QWidget* parent) : QDialog(parent) {
     ListBox1->setFont(mono);
     layout->addWidget(ListBox1, 1);
 
-    HideDate = new QCheckBox(QStringLiteral("Hide date information (recommended for training sessions)"), this);
+    HideDate = new QCheckBox(
+        QStringLiteral("Hide date information (recommended for training sessions)"), this);
     HideDate->setObjectName(QStringLiteral("HideDate"));
     HideDate->setChecked(true);
-    StartCaseInMorning =
-        new QCheckBox(QStringLiteral("Start case at 1200 UTC (recommended for training sessions)"), this);
+    StartCaseInMorning = new QCheckBox(
+        QStringLiteral("Start case at 1200 UTC (recommended for training sessions)"), this);
     StartCaseInMorning->setObjectName(QStringLiteral("StartCaseInMorning"));
     StartCaseInMorning->setChecked(true);
     layout->addWidget(HideDate);

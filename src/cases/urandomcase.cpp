@@ -43,7 +43,8 @@ TfRandomCase::TfRandomCase(QWidget* parent) : QDialog(parent) {
     EventNull = Box(GroupBox1, "EventNull", QStringLiteral("Weak storms or bust event"), false);
     EventSevere = Box(GroupBox1, "EventSevere", QStringLiteral("Severe event"), false);
     EventTornado = Box(GroupBox1, "EventTornado", QStringLiteral("Tornado event"), false);
-    for (QCheckBox* b : {EventAny, EventNull, EventSevere, EventTornado}) events->addWidget(b);
+    for (QCheckBox* b : {EventAny, EventNull, EventSevere, EventTornado})
+        events->addWidget(b);
     events->addStretch();
     eventBoxes_ = {{{EventNull, 'N'}, {EventSevere, 'S'}, {EventTornado, 'T'}}};
 
@@ -61,11 +62,18 @@ TfRandomCase::TfRandomCase(QWidget* parent) : QDialog(parent) {
     RegimeUpslope = Box(GroupBox2, "RegimeUpslope", QStringLiteral("Upslope flow"), false);
     RegimeDerecho = Box(GroupBox2, "RegimeDerecho", QStringLiteral("Derecho"), false);
     RegimeHighRisk = Box(GroupBox2, "RegimeHighRisk", QStringLiteral("SPC high risk"), false);
-    regimeBoxes_ = {{{RegimeDryline, 'D'}, {RegimeColdCore, 'C'}, {RegimeFrontal, 'F'},
-                     {RegimeNorthwest, 'W'}, {RegimeOutflow, 'O'}, {RegimeMCS, 'M'},
-                     {RegimeUpslope, 'U'}, {RegimeDerecho, 'Z'}, {RegimeHighRisk, 'H'}}};
+    regimeBoxes_ = {{{RegimeDryline, 'D'},
+                     {RegimeColdCore, 'C'},
+                     {RegimeFrontal, 'F'},
+                     {RegimeNorthwest, 'W'},
+                     {RegimeOutflow, 'O'},
+                     {RegimeMCS, 'M'},
+                     {RegimeUpslope, 'U'},
+                     {RegimeDerecho, 'Z'},
+                     {RegimeHighRisk, 'H'}}};
     regimes->addWidget(RegimeAny);
-    for (const LetterBox& b : regimeBoxes_) regimes->addWidget(b.Box);
+    for (const LetterBox& b : regimeBoxes_)
+        regimes->addWidget(b.Box);
 
     groups->addWidget(GroupBox1, 1);
     groups->addWidget(GroupBox2, 1);
@@ -77,7 +85,8 @@ TfRandomCase::TfRandomCase(QWidget* parent) : QDialog(parent) {
     YearMin->setObjectName(QStringLiteral("YearMin"));
     YearMax = new QLineEdit(QStringLiteral("2009"), this);
     YearMax->setObjectName(QStringLiteral("YearMax"));
-    for (QLineEdit* e : {YearMin, YearMax}) e->setFixedWidth(60);
+    for (QLineEdit* e : {YearMin, YearMax})
+        e->setFixedWidth(60);
     years->addWidget(YearMin);
     years->addWidget(new QLabel(QStringLiteral("to"), this));
     years->addWidget(YearMax);
@@ -85,7 +94,8 @@ TfRandomCase::TfRandomCase(QWidget* parent) : QDialog(parent) {
     layout->addLayout(years);
 
     auto* rankingLabel = new QLabel(
-        QStringLiteral("Minimum ranking for event (busts do not necessarily  count as \"minimal events\")"),
+        QStringLiteral(
+            "Minimum ranking for event (busts do not necessarily  count as \"minimal events\")"),
         this);
     rankingLabel->setWordWrap(true);
     layout->addWidget(rankingLabel);
@@ -93,14 +103,16 @@ TfRandomCase::TfRandomCase(QWidget* parent) : QDialog(parent) {
     SignificanceCombo->setObjectName(QStringLiteral("SignificanceCombo"));
     SignificanceCombo->addItems({QStringLiteral("(all events)"), QStringLiteral("Minimal"),
                                  QStringLiteral("Noteworthy"), QStringLiteral("Major"),
-                                 QStringLiteral("Significant"), QStringLiteral("Highly significant")});
+                                 QStringLiteral("Significant"),
+                                 QStringLiteral("Highly significant")});
     layout->addWidget(SignificanceCombo);
 
-    HideDate = new QCheckBox(QStringLiteral("Hide date information (recommended for training sessions)"), this);
+    HideDate = new QCheckBox(
+        QStringLiteral("Hide date information (recommended for training sessions)"), this);
     HideDate->setObjectName(QStringLiteral("HideDate"));
     HideDate->setChecked(true);
-    StartCaseInMorning =
-        new QCheckBox(QStringLiteral("Start case at 1200 UTC (recommended for training sessions)"), this);
+    StartCaseInMorning = new QCheckBox(
+        QStringLiteral("Start case at 1200 UTC (recommended for training sessions)"), this);
     StartCaseInMorning->setObjectName(QStringLiteral("StartCaseInMorning"));
     StartCaseInMorning->setChecked(true);
     layout->addWidget(HideDate);

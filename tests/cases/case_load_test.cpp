@@ -11,8 +11,8 @@ namespace {
 constexpr double May4Noon = 37745.5;
 
 TEST(CaseLoadTest, MorningStartWithHiddenDate) {
-    const CaseLoad load = PrepareCaseLoad(QStringLiteral("2003-05-04 Kansas tornado outbreak"), true,
-                                          true, QStringLiteral("/disc/"));
+    const CaseLoad load = PrepareCaseLoad(QStringLiteral("2003-05-04 Kansas tornado outbreak"),
+                                          true, true, QStringLiteral("/disc/"));
     EXPECT_DOUBLE_EQ(load.Clock.CaseStart, May4Noon);
     EXPECT_DOUBLE_EQ(load.Clock.SimulationTime, May4Noon);
     EXPECT_EQ(load.Clock.ElapsedHours, 0);
@@ -23,8 +23,8 @@ TEST(CaseLoadTest, MorningStartWithHiddenDate) {
 }
 
 TEST(CaseLoadTest, LateStartIsThreeUtcNextDay) {
-    const CaseLoad load = PrepareCaseLoad(QStringLiteral("2003-05-04 x"), false, false,
-                                          QStringLiteral("/disc/"));
+    const CaseLoad load =
+        PrepareCaseLoad(QStringLiteral("2003-05-04 x"), false, false, QStringLiteral("/disc/"));
     EXPECT_DOUBLE_EQ(load.Clock.CaseStart, May4Noon);
     EXPECT_DOUBLE_EQ(load.Clock.SimulationTime, 37746.125); // 5 May 03:00
     EXPECT_EQ(load.Clock.ElapsedHours, 15);
@@ -46,8 +46,9 @@ TEST(CaseLoadTest, BadDayChangesNothing) {
     const SimClock before = clock;
     for (const char* line : {"2003-13-04 no such month", "2003-02-30 x", "abcd-05-04 x", "2003"}) {
         try {
-            ApplyCaseLoad(PrepareCaseLoad(QString::fromLatin1(line), true, true, folders.CaseRootDirectory),
-                          clock, folders);
+            ApplyCaseLoad(
+                PrepareCaseLoad(QString::fromLatin1(line), true, true, folders.CaseRootDirectory),
+                clock, folders);
             ADD_FAILURE() << "no conversion error for " << line;
         } catch (const ConvertError& e) {
             EXPECT_FALSE(QString::fromStdString(e.what()).isEmpty());
@@ -63,9 +64,11 @@ TEST(CaseLoadTest, ApplyingReplacesClockAndFolderEveryTime) {
     SimClock clock;
     DataFolders folders;
     folders.CaseRootDirectory = "/disc/";
-    const CaseLoad load = PrepareCaseLoad("1999-05-03 Oklahoma", true, true, folders.CaseRootDirectory);
+    const CaseLoad load =
+        PrepareCaseLoad("1999-05-03 Oklahoma", true, true, folders.CaseRootDirectory);
     ApplyCaseLoad(load, clock, folders);
-    for (int i = 0; i < 5; ++i) AdvanceOneHour(clock);
+    for (int i = 0; i < 5; ++i)
+        AdvanceOneHour(clock);
     clock.DateHidden = false;
     ApplyCaseLoad(load, clock, folders); // the same case again: back to its start
     EXPECT_EQ(clock.ElapsedHours, 0);

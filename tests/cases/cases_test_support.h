@@ -11,12 +11,14 @@ namespace nimbrel::test {
 inline void PutShortText(QByteArray& record, int offset, int capacity, const QByteArray& text) {
     const int len = static_cast<int>(text.size());
     record[offset] = static_cast<char>(len);
-    for (int i = 0; i < len && i < capacity; ++i) record[offset + 1 + i] = text[i];
+    for (int i = 0; i < len && i < capacity; ++i)
+        record[offset + 1 + i] = text[i];
 }
 
 inline void PutInt32(QByteArray& record, int offset, std::int32_t value) {
     const auto u = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) record[offset + i] = static_cast<char>((u >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        record[offset + i] = static_cast<char>((u >> (8 * i)) & 0xFF);
 }
 
 /// One 252-byte record; padding and unused bytes hold 0xAA so that a reader that

@@ -14,7 +14,8 @@ namespace nimbrel {
 namespace {
 
 TEST(SplitCaseListLineTest, PlainQuotedAndDoubledQuotes) {
-    CaseListRow row = SplitCaseListLine(QStringLiteral("2003-05-04,x,1,,TD,4,note,,\"Hays, KS tornado\",n,f"));
+    CaseListRow row =
+        SplitCaseListLine(QStringLiteral("2003-05-04,x,1,,TD,4,note,,\"Hays, KS tornado\",n,f"));
     EXPECT_EQ(row[0], "2003-05-04");
     EXPECT_EQ(row[2], "1");
     EXPECT_EQ(row[3], "");
@@ -40,12 +41,14 @@ TEST(SplitCaseListLineTest, NeverPastTheTwelfthColumn) {
     EXPECT_EQ(row[10], "11");
     EXPECT_EQ(row[11], "121314"); // commas after the eleventh are dropped
     const CaseListRow empty = SplitCaseListLine(QString());
-    for (const QString& c : empty) EXPECT_TRUE(c.isEmpty());
+    for (const QString& c : empty)
+        EXPECT_TRUE(c.isEmpty());
 }
 
 TEST(SplitCaseListLineTest, InclusionMarkIsExactlyOneAfterTrimming) {
     auto mark = [](const char* third) {
-        return IsIncludedRow(SplitCaseListLine(QStringLiteral("d,x,") + QString::fromLatin1(third)));
+        return IsIncludedRow(
+            SplitCaseListLine(QStringLiteral("d,x,") + QString::fromLatin1(third)));
     };
     EXPECT_TRUE(mark("1"));
     EXPECT_TRUE(mark("  1 "));
@@ -62,7 +65,8 @@ protected:
         root = dir.path() + QStringLiteral("/disc/");
         appData = dir.path() + QStringLiteral("/appdata/");
         QDir().mkpath(appData);
-        for (const char* day : {"2003-05-04", "1999-05-03", "1979-04-10"}) QDir().mkpath(root + day);
+        for (const char* day : {"2003-05-04", "1999-05-03", "1979-04-10"})
+            QDir().mkpath(root + day);
         input = root + QStringLiteral("chase-list.csv");
     }
     QString Catalogue() const { return appData + QStringLiteral("nimbrel.cas"); }
@@ -74,23 +78,29 @@ protected:
 
 TEST_F(BuilderTest, BuildsRecordsAndNarratives) {
     const QString longText = QString(150, 'a') + QString(100, 'b');
-    test::WriteFile(input,
-                    "date,who,use,x,codes,rank,note,y,description,narr,fcst,z\r\n"
-                    "2003-05-04,me,1,,TD, 4 stars,a note that is longer than twenty,,\"Kansas, big day\","
-                    "Narrative text,Discussion text,unused\r\n"
-                    "1999-05-03,me,0,,TD,5,,,skipped,no,no\r\n"
-                    "1979-04-10,me, 1 ,,TCF,x,,," + longText.toLatin1() + "\n"
-                    "2003-05-04,me,1,,SD,2,,,second,Replaced narrative,Replaced discussion\n");
+    test::WriteFile(
+        input,
+        "date,who,use,x,codes,rank,note,y,description,narr,fcst,z\r\n"
+        "2003-05-04,me,1,,TD, 4 stars,a note that is longer than twenty,,\"Kansas, big day\","
+        "Narrative text,Discussion text,unused\r\n"
+        "1999-05-03,me,0,,TD,5,,,skipped,no,no\r\n"
+        "1979-04-10,me, 1 ,,TCF,x,,," +
+            longText.toLatin1() +
+            "\n"
+            "2003-05-04,me,1,,SD,2,,,second,Replaced narrative,Replaced discussion\n");
     EXPECT_EQ(Build(), 3);
 
     const QByteArray bytes = test::ReadFile(Catalogue());
     ASSERT_EQ(bytes.size(), 3 * 252);
     // First record, checked byte by byte at the layout's offsets.
-    EXPECT_EQ(bytes.mid(0, 11), QByteArray("\x0a" "2003-05-04"));
+    EXPECT_EQ(bytes.mid(0, 11), QByteArray("\x0a"
+                                           "2003-05-04"));
     EXPECT_EQ(bytes.mid(11, 3), QByteArray("\x02TD"));
     EXPECT_EQ(bytes.mid(24, 4), QByteArray("\x04\x00\x00\x00", 4));
-    EXPECT_EQ(bytes.mid(28, 21), QByteArray("\x14" "a note that is longe"));
-    EXPECT_EQ(bytes.mid(49, 16), QByteArray("\x0f" "Kansas, big day"));
+    EXPECT_EQ(bytes.mid(28, 21), QByteArray("\x14"
+                                            "a note that is longe"));
+    EXPECT_EQ(bytes.mid(49, 16), QByteArray("\x0f"
+                                            "Kansas, big day"));
 
     const CatalogueRead read = ReadCaseCatalogue(Catalogue());
     ASSERT_TRUE(read.Ok());

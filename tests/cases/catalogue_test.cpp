@@ -23,8 +23,8 @@ protected:
 };
 
 TEST_F(CatalogueTest, ReadsFieldsAtTheirOffsetsIgnoringPadding) {
-    QByteArray file = HandRecord("2003-05-04", "TD", 3, "Kansas tornado outbreak", "a note")
-                    + HandRecord("1979-04-10", "TCF", -2, "");
+    QByteArray file = HandRecord("2003-05-04", "TD", 3, "Kansas tornado outbreak", "a note") +
+                      HandRecord("1979-04-10", "TCF", -2, "");
     test::WriteFile(Path(), file);
 
     const CatalogueRead read = ReadCaseCatalogue(Path());
@@ -111,8 +111,9 @@ TEST_F(CatalogueTest, FailuresKeepWhatWasReadBefore) {
     read = ReadCaseCatalogue(dir.filePath(QStringLiteral("absent.cas")));
     EXPECT_EQ(read.Error, "File not found");
     EXPECT_TRUE(read.Entries.empty());
-    EXPECT_THROW(ForEachCaseEntry(dir.filePath(QStringLiteral("absent.cas")), [](const CaseEntry&) {}),
-                 FileNotFound);
+    EXPECT_THROW(
+        ForEachCaseEntry(dir.filePath(QStringLiteral("absent.cas")), [](const CaseEntry&) {}),
+        FileNotFound);
 }
 
 TEST(CaseDayTest, TakesTheDayByPosition) {

@@ -47,7 +47,8 @@ TEST(RevealTest, ConfirmShowsTheDateThenNamesTheCaseDayNotTheClocksDay) {
     SimClock clock;
     SetInitialClock(clock);
     clock.DateHidden = true;
-    for (int i = 0; i < 23; ++i) AdvanceOneHour(clock);
+    for (int i = 0; i < 23; ++i)
+        AdvanceOneHour(clock);
     QString labelWhenUpdated;
     int messagesBeforeUpdate = -1;
     EXPECT_TRUE(RevealCaseDate(clock, prompts, [&] {
@@ -93,7 +94,8 @@ TEST_F(SummaryTest, BothFilesInOrder) {
 }
 
 TEST_F(SummaryTest, NoFilesOrNoFolder) {
-    const QStringList expected{"WEATHER SUMMARY", "TUESDAY APRIL 10, 1979", " ", "No summary files found."};
+    const QStringList expected{"WEATHER SUMMARY", "TUESDAY APRIL 10, 1979", " ",
+                               "No summary files found."};
     QDir().mkpath(CaseDir());
     EXPECT_EQ(SummaryLines(CaseDir(), April10Noon1979), expected);
     EXPECT_EQ(SummaryLines(dir.path() + "/absent/", April10Noon1979), expected);

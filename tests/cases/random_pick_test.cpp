@@ -69,7 +69,7 @@ TEST(CaseFilterTest, MinimumRanking) {
 TEST(CaseFilterTest, YearRangeFromTheFieldsLeadingDigits) {
     const CaseEntry first = Entry("1979-04-10", "TD"), last = Entry("2009-06-05", "TD");
     CaseFilter f = AllCases();
-    EXPECT_TRUE(PassesFilter(first, f));  // inclusive at both ends
+    EXPECT_TRUE(PassesFilter(first, f)); // inclusive at both ends
     EXPECT_TRUE(PassesFilter(last, f));
     f.YearMin = "1980";
     EXPECT_FALSE(PassesFilter(first, f));
@@ -80,7 +80,7 @@ TEST(CaseFilterTest, YearRangeFromTheFieldsLeadingDigits) {
     f.YearMin = " 1979 and on";
     f.YearMax = "19x9"; // reads as 19: every case is later
     EXPECT_FALSE(PassesFilter(first, f));
-    f.YearMin = "";     // empty reads as 0
+    f.YearMin = ""; // empty reads as 0
     f.YearMax = "2009";
     EXPECT_TRUE(PassesFilter(first, f));
     // A day whose year is not a number reads as year 0.
@@ -105,7 +105,8 @@ TEST_F(RandomPickTest, EmptyCatalogueDrawsNothing) {
 }
 
 TEST_F(RandomPickTest, NoPassingEntryDrawsNothing) {
-    Write(HandRecord("1970-05-01", "TD", 1, "too early") + HandRecord("2003-05-04", "DF", 1, "no event"));
+    Write(HandRecord("1970-05-01", "TD", 1, "too early") +
+          HandRecord("2003-05-04", "DF", 1, "no event"));
     RandomGenerator rng;
     rng.Seed(5);
     EXPECT_EQ(RandomCasePick(Path(), AllCases(), rng), QString());
@@ -113,7 +114,8 @@ TEST_F(RandomPickTest, NoPassingEntryDrawsNothing) {
 }
 
 TEST_F(RandomPickTest, OnePassingEntryIsAlwaysReturned) {
-    Write(HandRecord("1970-05-01", "TD", 1, "too early") + HandRecord("2003-05-04", "TD", 2, "the one") +
+    Write(HandRecord("1970-05-01", "TD", 1, "too early") +
+          HandRecord("2003-05-04", "TD", 2, "the one") +
           HandRecord("2010-05-01", "SD", 4, "too late"));
     RandomGenerator rng;
     for (std::uint32_t seed = 0; seed < 50; ++seed) {
@@ -142,7 +144,8 @@ TEST_F(RandomPickTest, DuplicatesAreCountedTwice) {
     std::map<QString, int> counts;
     RandomGenerator rng;
     rng.Seed(12345);
-    for (int i = 0; i < 600; ++i) ++counts[RandomCasePick(Path(), AllCases(), rng)];
+    for (int i = 0; i < 600; ++i)
+        ++counts[RandomCasePick(Path(), AllCases(), rng)];
     ASSERT_EQ(counts.size(), 2u);
     // Two of three candidates are the twin.
     EXPECT_GT(counts["2003-05-04 twin"], 340);

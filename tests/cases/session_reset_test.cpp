@@ -13,7 +13,8 @@ Session PlayedSession() {
     s.ProductItemsEnabled = {false, false, true, false, false};
     s.ProductThisHour = 1;
     s.LastProductKind = 3;
-    for (SoundingStation& st : s.Stations) st = SoundingStation{};
+    for (SoundingStation& st : s.Stations)
+        st = SoundingStation{};
     s.Polygon.GeoVertices[0] = GeoPoint{38.5, -99.0};
     s.Polygon.Vertices[0] = PixelPoint{410, 222};
     s.Polygon.SideWords = "NORTHEAST";
@@ -81,7 +82,7 @@ TEST(SessionResetTest, ViewportBackToItsStart) {
     EXPECT_EQ(v.StretchX, 1.0);
     EXPECT_EQ(v.StretchY, 1.0);
     EXPECT_EQ(v.ProjectionKind, 1);
-    EXPECT_EQ(v.OffsetX, 17);     // not named by the reset
+    EXPECT_EQ(v.OffsetX, 17); // not named by the reset
     EXPECT_EQ(v.Rotation, 2.5);
 }
 

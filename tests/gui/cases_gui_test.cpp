@@ -11,10 +11,10 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -53,7 +53,8 @@ struct CasesFixture : GuiFixture {
     CasesFixture() {
         appData = Temp.path() + QStringLiteral("/appdata/");
         root = Temp.path() + QStringLiteral("/disc/");
-        for (const char* day : {"1979-04-10", "2003-05-04", "1999-05-03"}) QDir().mkpath(root + day);
+        for (const char* day : {"1979-04-10", "2003-05-04", "1999-05-03"})
+            QDir().mkpath(root + day);
         QDir().mkpath(appData);
         WriteCaseCatalogue(appData + QStringLiteral("nimbrel.cas"),
                            {Entry("1999-05-03", "TD", 5, "Oklahoma outbreak"),
@@ -92,10 +93,12 @@ TEST(CasesGui, DoubleClickLoadsAtOnceWithTheBoxesAsTheyStand) {
     f.Load().StartCaseInMorning->setChecked(false);
     QStringList listed;
     f.WhileModal(f.Form->Loadcase1, [&] {
-        for (int i = 0; i < f.Load().ListBox1->count(); ++i) listed << f.Load().ListBox1->item(i)->text();
+        for (int i = 0; i < f.Load().ListBox1->count(); ++i)
+            listed << f.Load().ListBox1->item(i)->text();
         f.DoubleClickRow(1);
     });
-    EXPECT_EQ(listed, QStringList({"1999-05-03 Oklahoma outbreak", "2003-05-04 Kansas and Missouri"}));
+    EXPECT_EQ(listed,
+              QStringList({"1999-05-03 Oklahoma outbreak", "2003-05-04 Kansas and Missouri"}));
     EXPECT_FALSE(f.Load().isVisible());
     const SimClock& clock = f.Form->State().Clock;
     EXPECT_DOUBLE_EQ(clock.CaseStart, May4Noon2003);
@@ -169,7 +172,8 @@ TEST(CasesGui, AnyBoxes) {
     QApplication::processEvents();
     ClickBox(d.EventAny);
     EXPECT_FALSE(d.EventAny->isChecked());
-    for (QCheckBox* b : {d.EventNull, d.EventSevere, d.EventTornado}) EXPECT_TRUE(b->isEnabled());
+    for (QCheckBox* b : {d.EventNull, d.EventSevere, d.EventTornado})
+        EXPECT_TRUE(b->isEnabled());
     EXPECT_FALSE(d.EventNull->isChecked());
     EXPECT_TRUE(d.EventSevere->isChecked());
     EXPECT_FALSE(d.EventTornado->isChecked());
@@ -180,9 +184,9 @@ TEST(CasesGui, AnyBoxes) {
     }
 
     ClickBox(d.RegimeAny);
-    const QList<QCheckBox*> regimes = {d.RegimeDryline, d.RegimeColdCore, d.RegimeFrontal,
-                                       d.RegimeNorthwest, d.RegimeOutflow, d.RegimeMCS,
-                                       d.RegimeUpslope, d.RegimeDerecho, d.RegimeHighRisk};
+    const QList<QCheckBox*> regimes = {d.RegimeDryline,   d.RegimeColdCore, d.RegimeFrontal,
+                                       d.RegimeNorthwest, d.RegimeOutflow,  d.RegimeMCS,
+                                       d.RegimeUpslope,   d.RegimeDerecho,  d.RegimeHighRisk};
     for (QCheckBox* b : regimes) {
         EXPECT_TRUE(b->isEnabled());
         EXPECT_TRUE(b->isChecked()); // they keep their checks
@@ -281,8 +285,9 @@ TEST(CasesGui, SummaryWithOnlyTheDiscussion) {
         lines = f.Form->OtherWindows().Information->Lines();
         f.Form->OtherWindows().Information->accept();
     });
-    EXPECT_EQ(lines, QStringList({"WEATHER SUMMARY", "SUNDAY MAY 4, 2003", " ", "FORECAST DISCUSSION",
-                                  "Strong shear.", "Discrete cells likely.", " ", " "}));
+    EXPECT_EQ(lines,
+              QStringList({"WEATHER SUMMARY", "SUNDAY MAY 4, 2003", " ", "FORECAST DISCUSSION",
+                           "Strong shear.", "Discrete cells likely.", " ", " "}));
 }
 
 } // namespace
@@ -294,7 +299,8 @@ namespace {
 // refreshes the working report file there.
 TEST(CasesGui, EveryShippedCaseOpensRevealsAndSummarises) {
     const QString shipped = ShippedDataDir();
-    if (!QFileInfo(shipped + "appdata/nimbrel.cas").isFile()) GTEST_SKIP() << "no shipped catalogue";
+    if (!QFileInfo(shipped + "appdata/nimbrel.cas").isFile())
+        GTEST_SKIP() << "no shipped catalogue";
     GuiFixture f;
     const QString appData = f.Temp.path() + "/appdata/";
     QDir().mkpath(appData);
@@ -341,14 +347,16 @@ TEST(CasesGui, EveryShippedCaseOpensRevealsAndSummarises) {
         QByteArray fcst = ReadFile(root + e.CaseDate + "/fcst.txt");
         narr.chop(2); // each is one line ended by CR LF
         fcst.chop(2);
-        EXPECT_EQ(lines, QStringList({"WEATHER SUMMARY", english.toString(day, "dddd MMMM d, yyyy").toUpper(),
-                                      " ", "WEATHER SUMMARY", QString::fromLatin1(narr), " ", " ",
+        EXPECT_EQ(lines, QStringList({"WEATHER SUMMARY",
+                                      english.toString(day, "dddd MMMM d, yyyy").toUpper(), " ",
+                                      "WEATHER SUMMARY", QString::fromLatin1(narr), " ", " ",
                                       "FORECAST DISCUSSION", QString::fromLatin1(fcst), " ", " "}));
 
         // The random pick with the case's year as the whole range.
         f.Form->LoadCase("1979-04-10 x", false, true);
         int sameYear = 0;
-        for (const CaseEntry& other : catalogue.Entries) sameYear += other.CaseDate.left(4) == e.CaseDate.left(4);
+        for (const CaseEntry& other : catalogue.Entries)
+            sameYear += other.CaseDate.left(4) == e.CaseDate.left(4);
         if (sameYear != 1) continue;
         QTimer::singleShot(0, [&] {
             random.YearMin->setText(e.CaseDate.left(4));
