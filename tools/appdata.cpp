@@ -15,9 +15,10 @@ namespace nimbrel::tools {
 
 QStringList WriteChaserIcons(const QString& appData) {
     QStringList names;
-    for (ChaserOutcome outcome : {ChaserOutcome::Awaiting, ChaserOutcome::EmptyHanded, ChaserOutcome::CaughtStorm,
-                                  ChaserOutcome::CaughtTornado, ChaserOutcome::Busted, ChaserOutcome::OutOfRange,
-                                  ChaserOutcome::NotChasing}) {
+    for (ChaserOutcome outcome :
+         {ChaserOutcome::Awaiting, ChaserOutcome::EmptyHanded, ChaserOutcome::CaughtStorm,
+          ChaserOutcome::CaughtTornado, ChaserOutcome::Busted, ChaserOutcome::OutOfRange,
+          ChaserOutcome::NotChasing}) {
         const QString name = ChaserIconFile(outcome);
         // The same pictures as the statistics panel's legend, so map and legend agree.
         if (!ChaserIcon(outcome).save(appData + name, "BMP"))
@@ -31,13 +32,14 @@ QStringList MakeAppData(const QString& sharedData, const QString& appData) {
     if (!QDir().mkpath(appData)) throw FileError(QStringLiteral("Cannot create ") + appData);
     QStringList summary = MakeGeographyFiles(sharedData + QStringLiteral("geo/"), appData);
 
-    const std::vector<City> cities =
-        ParseGazetteer(ReadWholeFile(sharedData + QStringLiteral("cities/us-cities-30000.tsv")), 30000);
+    const std::vector<City> cities = ParseGazetteer(
+        ReadWholeFile(sharedData + QStringLiteral("cities/us-cities-30000.tsv")), 30000);
     WriteWholeFile(appData + QStringLiteral("nimbrel.cit"), EncodeCityFile(cities));
     summary << QStringLiteral("nimbrel.cit: %1 cities").arg(cities.size());
 
     WriteGif(DrawStationMap(appData), appData + QStringLiteral("greatplains.gif"));
-    summary << QStringLiteral("greatplains.gif: %1 x %2").arg(StationMapWidth).arg(StationMapHeight);
+    summary
+        << QStringLiteral("greatplains.gif: %1 x %2").arg(StationMapWidth).arg(StationMapHeight);
 
     summary << QStringLiteral("icons: ") + WriteChaserIcons(appData).join(QLatin1Char(' '));
 

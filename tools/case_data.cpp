@@ -22,14 +22,17 @@ QStringList MakeCaseReports(const QString& reportTables, const QString& disc) {
     QStringList summary;
     const QStringList days = ListMatching(disc, QStringLiteral("????-??-??"));
     for (const QString& day : days) {
-        const DateTime date = EncodeDate(day.left(4).toInt(), day.mid(5, 2).toInt(), day.mid(8, 2).toInt());
+        const DateTime date =
+            EncodeDate(day.left(4).toInt(), day.mid(5, 2).toInt(), day.mid(8, 2).toInt());
         for (const QString& table : SourceFilesFor(date)) {
             if (QFileInfo::exists(staged + table)) continue;
             if (QFileInfo::exists(reportTables + table)) {
-                if (!QFile::link(reportTables + table, staged + table)) CopyWholeFile(reportTables + table, staged + table);
+                if (!QFile::link(reportTables + table, staged + table))
+                    CopyWholeFile(reportTables + table, staged + table);
             } else {
                 WriteWholeFile(staged + table, {});
-                summary << QStringLiteral("%1: no table %2, an empty stand-in was used").arg(day, table);
+                summary << QStringLiteral("%1: no table %2, an empty stand-in was used")
+                               .arg(day, table);
             }
         }
     }
@@ -40,7 +43,11 @@ QStringList MakeCaseReports(const QString& reportTables, const QString& disc) {
         int counts[4] = {0, 0, 0, 0};
         for (const StormReport& r : ReadReports(disc + day + QStringLiteral("/rpt.dat")))
             if (r.Kind >= 1 && r.Kind <= 3) ++counts[r.Kind];
-        summary << QStringLiteral("%1/rpt.dat: %2 tornado, %3 hail, %4 wind").arg(day).arg(counts[1]).arg(counts[2]).arg(counts[3]);
+        summary << QStringLiteral("%1/rpt.dat: %2 tornado, %3 hail, %4 wind")
+                       .arg(day)
+                       .arg(counts[1])
+                       .arg(counts[2])
+                       .arg(counts[3]);
     }
     return summary;
 }

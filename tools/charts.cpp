@@ -26,12 +26,18 @@ struct KindStyle {
 // drawings and go out as GIF, except 700 and 250 mb which are JPEG so that the viewer's
 // two decoders are both exercised on ordinary charts.
 const KindStyle Styles[] = {
-    {"satv", "VISIBLE SATELLITE", "jpg", QColor(28, 30, 38), QColor(150, 150, 150), QColor(60, 62, 72), QColor(235, 235, 235)},
-    {"hsfc", "SURFACE ANALYSIS", "gif", QColor(255, 255, 255), QColor(120, 120, 120), QColor(215, 225, 240), QColor(0, 0, 0)},
-    {"h850", "850 MB ANALYSIS", "gif", QColor(255, 255, 255), QColor(120, 120, 120), QColor(215, 225, 240), QColor(0, 0, 0)},
-    {"h700", "700 MB ANALYSIS", "jpg", QColor(255, 255, 255), QColor(120, 120, 120), QColor(215, 225, 240), QColor(0, 0, 0)},
-    {"h500", "500 MB ANALYSIS", "gif", QColor(255, 255, 255), QColor(120, 120, 120), QColor(215, 225, 240), QColor(0, 0, 0)},
-    {"h250", "250 MB ANALYSIS", "jpg", QColor(255, 255, 255), QColor(120, 120, 120), QColor(215, 225, 240), QColor(0, 0, 0)},
+    {"satv", "VISIBLE SATELLITE", "jpg", QColor(28, 30, 38), QColor(150, 150, 150),
+     QColor(60, 62, 72), QColor(235, 235, 235)},
+    {"hsfc", "SURFACE ANALYSIS", "gif", QColor(255, 255, 255), QColor(120, 120, 120),
+     QColor(215, 225, 240), QColor(0, 0, 0)},
+    {"h850", "850 MB ANALYSIS", "gif", QColor(255, 255, 255), QColor(120, 120, 120),
+     QColor(215, 225, 240), QColor(0, 0, 0)},
+    {"h700", "700 MB ANALYSIS", "jpg", QColor(255, 255, 255), QColor(120, 120, 120),
+     QColor(215, 225, 240), QColor(0, 0, 0)},
+    {"h500", "500 MB ANALYSIS", "gif", QColor(255, 255, 255), QColor(120, 120, 120),
+     QColor(215, 225, 240), QColor(0, 0, 0)},
+    {"h250", "250 MB ANALYSIS", "jpg", QColor(255, 255, 255), QColor(120, 120, 120),
+     QColor(215, 225, 240), QColor(0, 0, 0)},
 };
 
 const KindStyle& StyleOf(const QString& prefix) {
@@ -41,12 +47,14 @@ const KindStyle& StyleOf(const QString& prefix) {
 }
 
 QString ValidText(DateTime valid) {
-    return QStringLiteral("VALID ") + FormatDateTime(QStringLiteral("hhnn"), valid) + QStringLiteral(" UTC");
+    return QStringLiteral("VALID ") + FormatDateTime(QStringLiteral("hhnn"), valid) +
+           QStringLiteral(" UTC");
 }
 
 void DrawSampleMark(QImage& image, QColor colour) {
     const QString mark = QStringLiteral("SAMPLE");
-    DrawText(image, image.width() - TextWidth(mark, 3) - 10, image.height() - 7 * 3 - 10, mark, colour, 3);
+    DrawText(image, image.width() - TextWidth(mark, 3) - 10, image.height() - 7 * 3 - 10, mark,
+             colour, 3);
 }
 
 // The chart area: a conic projection of the central United States scaled to the image.
@@ -81,12 +89,14 @@ QImage DrawChartBase(const QString& prefix, const std::vector<Polyline>& outline
         std::vector<Polyline> graticule;
         for (int lat = 20; lat <= 55; lat += 5) {
             Polyline line;
-            for (int lon = -130; lon <= -60; ++lon) line.push_back({double(lat), double(lon)});
+            for (int lon = -130; lon <= -60; ++lon)
+                line.push_back({double(lat), double(lon)});
             graticule.push_back(line);
         }
         for (int lon = -130; lon <= -60; lon += 5) {
             Polyline line;
-            for (int lat = 20; lat <= 55; ++lat) line.push_back({double(lat), double(lon)});
+            for (int lat = 20; lat <= 55; ++lat)
+                line.push_back({double(lat), double(lon)});
             graticule.push_back(line);
         }
         DrawPolylines(painter, graticule, project);
@@ -97,7 +107,8 @@ QImage DrawChartBase(const QString& prefix, const std::vector<Polyline>& outline
         painter.drawLine(0, 32, ChartWidth, 32);
     }
     DrawText(image, 10, 9, QString::fromLatin1(style.Title), style.Text, 2);
-    DrawText(image, 10, ChartHeight - 17, QStringLiteral("SAMPLE CHART FOR TRAINING - NOT AN ANALYSIS OF THE DAY"), style.Text);
+    DrawText(image, 10, ChartHeight - 17,
+             QStringLiteral("SAMPLE CHART FOR TRAINING - NOT AN ANALYSIS OF THE DAY"), style.Text);
     DrawSampleMark(image, style.Text);
     return image;
 }
@@ -122,7 +133,8 @@ QImage DrawSoundingBase(const QString& station) {
             painter.drawLine(QPointF(x0, bottom), QPointF(x0 + (bottom - top), top));
         }
         painter.setPen(QPen(QColor(120, 120, 120), 1));
-        for (int p = 1000; p >= 100; p -= 100) painter.drawLine(QPointF(left, yOf(p)), QPointF(right, yOf(p)));
+        for (int p = 1000; p >= 100; p -= 100)
+            painter.drawLine(QPointF(left, yOf(p)), QPointF(right, yOf(p)));
         painter.setClipping(false);
         painter.setPen(QPen(QColor(0, 0, 0), 1));
         painter.drawRect(left, top, right - left, bottom - top);
@@ -137,7 +149,8 @@ QImage DrawSoundingBase(const QString& station) {
         DrawText(image, x - TextWidth(label) / 2, bottom + 6, label, QColor(0, 100, 0));
     }
     DrawText(image, left, 14, station.toUpper() + QStringLiteral(" SOUNDING"), QColor(0, 0, 0), 2);
-    DrawText(image, left, SoundingHeight - 26, QStringLiteral("TEMPERATURE (C)   PRESSURE (MB)"), QColor(0, 0, 0));
+    DrawText(image, left, SoundingHeight - 26, QStringLiteral("TEMPERATURE (C)   PRESSURE (MB)"),
+             QColor(0, 0, 0));
     DrawSampleMark(image, QColor(200, 0, 0));
     return image;
 }
@@ -145,7 +158,8 @@ QImage DrawSoundingBase(const QString& station) {
 } // namespace
 
 QString FrameSpec::FileName() const {
-    QString name = Prefix + QLatin1Char('-') + FormatDateTime(QStringLiteral("yymmdd\"-\"hhnn"), Valid);
+    QString name =
+        Prefix + QLatin1Char('-') + FormatDateTime(QStringLiteral("yymmdd\"-\"hhnn"), Valid);
     if (!Station.isEmpty()) name += QLatin1Char('-') + Station;
     return name + QLatin1Char('.') + Extension;
 }
@@ -154,19 +168,25 @@ std::vector<FrameSpec> FramesOfDay(int year, int month, int day) {
     const DateTime start = EncodeDate(year, month, day) + 12 * OneHour;
     std::vector<FrameSpec> frames;
     for (int half = 0; half <= 46; ++half)
-        frames.push_back({QStringLiteral("satv"), start + half * OneHour / 2, {}, QStringLiteral("jpg")});
+        frames.push_back(
+            {QStringLiteral("satv"), start + half * OneHour / 2, {}, QStringLiteral("jpg")});
     for (int hour = 0; hour <= 23; ++hour)
-        frames.push_back({QStringLiteral("hsfc"), start + hour * OneHour, {}, QStringLiteral("gif")});
+        frames.push_back(
+            {QStringLiteral("hsfc"), start + hour * OneHour, {}, QStringLiteral("gif")});
     StationTable table;
     FillStationTable(table);
     for (int hour : {0, 12}) {
         const DateTime valid = start + hour * OneHour;
         for (const char* prefix : {"h850", "h700", "h500", "h250"})
-            frames.push_back({QString::fromLatin1(prefix), valid, {}, QString::fromLatin1(StyleOf(QString::fromLatin1(prefix)).Extension)});
+            frames.push_back({QString::fromLatin1(prefix),
+                              valid,
+                              {},
+                              QString::fromLatin1(StyleOf(QString::fromLatin1(prefix)).Extension)});
         for (std::size_t row = 0; row < table.size(); ++row) {
             const QStringList ids = table[row].Identifiers.toLower().split(QLatin1Char('/'));
             const bool second = (row == 9 || row == 15) && ids.size() > 1;
-            frames.push_back({QStringLiteral("skew"), valid, second ? ids[1] : ids[0], QStringLiteral("gif")});
+            frames.push_back(
+                {QStringLiteral("skew"), valid, second ? ids[1] : ids[0], QStringLiteral("gif")});
         }
     }
     return frames;
@@ -199,17 +219,22 @@ int WriteSampleFrames(const QString& appData, const QString& discRoot, const QSt
         const QString folder = discRoot + day + QLatin1Char('/');
         if (!QDir().mkpath(folder)) throw FileError(QStringLiteral("Cannot create ") + folder);
         bool okY = false, okM = false, okD = false;
-        const int y = day.left(4).toInt(&okY), m = day.mid(5, 2).toInt(&okM), d = day.mid(8, 2).toInt(&okD);
-        if (!okY || !okM || !okD || !IsValidDate(y, m, d)) throw DataError(QStringLiteral("Not a case day: ") + day);
+        const int y = day.left(4).toInt(&okY), m = day.mid(5, 2).toInt(&okM),
+                  d = day.mid(8, 2).toInt(&okD);
+        if (!okY || !okM || !okD || !IsValidDate(y, m, d))
+            throw DataError(QStringLiteral("Not a case day: ") + day);
         for (const FrameSpec& frame : FramesOfDay(y, m, d)) {
             const QString key = frame.Prefix + frame.Station;
             auto base = bases.find(key);
-            if (base == bases.end()) base = bases.emplace(key, DrawFrameBase(frame, outlines)).first;
+            if (base == bases.end())
+                base = bases.emplace(key, DrawFrameBase(frame, outlines)).first;
             QImage image = base->second.copy();
             StampValidTime(image, frame);
             const QString path = folder + frame.FileName();
-            if (frame.Extension == QLatin1String("jpg")) WriteJpeg(image, path);
-            else WriteGif(image, path);
+            if (frame.Extension == QLatin1String("jpg"))
+                WriteJpeg(image, path);
+            else
+                WriteGif(image, path);
             ++written;
         }
     }

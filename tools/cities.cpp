@@ -12,19 +12,23 @@ namespace nimbrel::tools {
 
 QString StateNameOfPostal(const QString& postal) {
     static const std::map<QString, QString> names = {
-        {"AL", "ALABAMA"}, {"AK", "ALASKA"}, {"AZ", "ARIZONA"}, {"AR", "ARKANSAS"},
-        {"CA", "CALIFORNIA"}, {"CO", "COLORADO"}, {"CT", "CONNECTICUT"}, {"DE", "DELAWARE"},
-        {"DC", "DISTRICT OF COLUMBIA"}, {"FL", "FLORIDA"}, {"GA", "GEORGIA"}, {"HI", "HAWAII"},
-        {"ID", "IDAHO"}, {"IL", "ILLINOIS"}, {"IN", "INDIANA"}, {"IA", "IOWA"}, {"KS", "KANSAS"},
-        {"KY", "KENTUCKY"}, {"LA", "LOUISIANA"}, {"ME", "MAINE"}, {"MD", "MARYLAND"},
-        {"MA", "MASSACHUSETTS"}, {"MI", "MICHIGAN"}, {"MN", "MINNESOTA"}, {"MS", "MISSISSIPPI"},
-        {"MO", "MISSOURI"}, {"MT", "MONTANA"}, {"NE", "NEBRASKA"}, {"NV", "NEVADA"},
-        {"NH", "NEW HAMPSHIRE"}, {"NJ", "NEW JERSEY"}, {"NM", "NEW MEXICO"}, {"NY", "NEW YORK"},
-        {"NC", "NORTH CAROLINA"}, {"ND", "NORTH DAKOTA"}, {"OH", "OHIO"}, {"OK", "OKLAHOMA"},
-        {"OR", "OREGON"}, {"PA", "PENNSYLVANIA"}, {"RI", "RHODE ISLAND"}, {"SC", "SOUTH CAROLINA"},
-        {"SD", "SOUTH DAKOTA"}, {"TN", "TENNESSEE"}, {"TX", "TEXAS"}, {"UT", "UTAH"},
-        {"VT", "VERMONT"}, {"VA", "VIRGINIA"}, {"WA", "WASHINGTON"}, {"WV", "WEST VIRGINIA"},
-        {"WI", "WISCONSIN"}, {"WY", "WYOMING"},
+        {"AL", "ALABAMA"},        {"AK", "ALASKA"},         {"AZ", "ARIZONA"},
+        {"AR", "ARKANSAS"},       {"CA", "CALIFORNIA"},     {"CO", "COLORADO"},
+        {"CT", "CONNECTICUT"},    {"DE", "DELAWARE"},       {"DC", "DISTRICT OF COLUMBIA"},
+        {"FL", "FLORIDA"},        {"GA", "GEORGIA"},        {"HI", "HAWAII"},
+        {"ID", "IDAHO"},          {"IL", "ILLINOIS"},       {"IN", "INDIANA"},
+        {"IA", "IOWA"},           {"KS", "KANSAS"},         {"KY", "KENTUCKY"},
+        {"LA", "LOUISIANA"},      {"ME", "MAINE"},          {"MD", "MARYLAND"},
+        {"MA", "MASSACHUSETTS"},  {"MI", "MICHIGAN"},       {"MN", "MINNESOTA"},
+        {"MS", "MISSISSIPPI"},    {"MO", "MISSOURI"},       {"MT", "MONTANA"},
+        {"NE", "NEBRASKA"},       {"NV", "NEVADA"},         {"NH", "NEW HAMPSHIRE"},
+        {"NJ", "NEW JERSEY"},     {"NM", "NEW MEXICO"},     {"NY", "NEW YORK"},
+        {"NC", "NORTH CAROLINA"}, {"ND", "NORTH DAKOTA"},   {"OH", "OHIO"},
+        {"OK", "OKLAHOMA"},       {"OR", "OREGON"},         {"PA", "PENNSYLVANIA"},
+        {"RI", "RHODE ISLAND"},   {"SC", "SOUTH CAROLINA"}, {"SD", "SOUTH DAKOTA"},
+        {"TN", "TENNESSEE"},      {"TX", "TEXAS"},          {"UT", "UTAH"},
+        {"VT", "VERMONT"},        {"VA", "VIRGINIA"},       {"WA", "WASHINGTON"},
+        {"WV", "WEST VIRGINIA"},  {"WI", "WISCONSIN"},      {"WY", "WYOMING"},
     };
     const auto it = names.find(postal.trimmed().toUpper());
     return it == names.end() ? QString() : it->second;
@@ -35,7 +39,10 @@ std::vector<City> ParseGazetteer(const QByteArray& tsv, int minimumPopulation) {
     bool header = true;
     for (const QByteArray& rawLine : tsv.split('\n')) {
         const QByteArray line = rawLine.endsWith('\r') ? rawLine.chopped(1) : rawLine;
-        if (header) { header = false; continue; }
+        if (header) {
+            header = false;
+            continue;
+        }
         if (line.trimmed().isEmpty()) continue;
         const QList<QByteArray> f = line.split('\t');
         if (f.size() < 8) continue;
@@ -69,8 +76,9 @@ QByteArray EncodeCityFile(std::vector<City> cities) {
     });
     QByteArray out;
     for (const City& c : cities) {
-        out += QByteArray::number(c.Population) + ',' + c.Name.toLatin1() + ',' + c.Postal.toLatin1() + ',' +
-               c.StateName.toLatin1() + ',' + QByteArray::number(c.Latitude, 'f', 4) + ',' +
+        out += QByteArray::number(c.Population) + ',' + c.Name.toLatin1() + ',' +
+               c.Postal.toLatin1() + ',' + c.StateName.toLatin1() + ',' +
+               QByteArray::number(c.Latitude, 'f', 4) + ',' +
                QByteArray::number(c.Longitude, 'f', 4) + ',' + c.SourceId.toLatin1() + "\r\n";
     }
     return out;
@@ -89,7 +97,8 @@ std::vector<City> ReadCityFile(const QString& path) {
         c.StateName = QString::fromLatin1(fields[3]);
         c.Latitude = fields[4].trimmed().toDouble(&okLat);
         c.Longitude = fields[5].trimmed().toDouble(&okLon);
-        if (!okPop || !okLat || !okLon) throw DataError(QStringLiteral("Bad city line: ") + QString::fromLatin1(line));
+        if (!okPop || !okLat || !okLon)
+            throw DataError(QStringLiteral("Bad city line: ") + QString::fromLatin1(line));
         cities.push_back(c);
     }
     return cities;

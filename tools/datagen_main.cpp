@@ -18,9 +18,9 @@
 #include <QGuiApplication>
 #include <QStringList>
 
+#include "appdata.h"
 #include "base/errors.h"
 #include "base/mask.h"
-#include "appdata.h"
 #include "case_data.h"
 #include "charts.h"
 
@@ -32,12 +32,15 @@ QString Folder(const QString& path) {
 }
 
 int Usage() {
-    std::fputs("usage: nimbrel-datagen appdata|reports|catalogue|frames ... (see the source header)\n", stderr);
+    std::fputs(
+        "usage: nimbrel-datagen appdata|reports|catalogue|frames ... (see the source header)\n",
+        stderr);
     return 2;
 }
 
 void Print(const QStringList& lines) {
-    for (const QString& line : lines) std::printf("%s\n", qPrintable(line));
+    for (const QString& line : lines)
+        std::printf("%s\n", qPrintable(line));
 }
 
 } // namespace
@@ -64,7 +67,8 @@ int main(int argc, char** argv) {
                 days.sort();
             }
             const int count = nimbrel::tools::WriteSampleFrames(Folder(args[1]), disc, days);
-            std::printf("%d frames for %lld case days\n", count, static_cast<long long>(days.size()));
+            std::printf("%d frames for %lld case days\n", count,
+                        static_cast<long long>(days.size()));
         } else {
             return Usage();
         }

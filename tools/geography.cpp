@@ -25,7 +25,8 @@ QJsonObject ParseObject(const QByteArray& json) {
 std::vector<int> ToIndexes(const QJsonArray& array) {
     std::vector<int> out;
     out.reserve(std::size_t(array.size()));
-    for (const QJsonValue& v : array) out.push_back(v.toInt());
+    for (const QJsonValue& v : array)
+        out.push_back(v.toInt());
     return out;
 }
 
@@ -35,10 +36,12 @@ std::vector<std::vector<int>> GeometryRings(const QJsonObject& geometry) {
     const QString type = geometry.value(QStringLiteral("type")).toString();
     const QJsonArray arcs = geometry.value(QStringLiteral("arcs")).toArray();
     if (type == QStringLiteral("Polygon")) {
-        for (const QJsonValue& ring : arcs) rings.push_back(ToIndexes(ring.toArray()));
+        for (const QJsonValue& ring : arcs)
+            rings.push_back(ToIndexes(ring.toArray()));
     } else if (type == QStringLiteral("MultiPolygon")) {
         for (const QJsonValue& polygon : arcs)
-            for (const QJsonValue& ring : polygon.toArray()) rings.push_back(ToIndexes(ring.toArray()));
+            for (const QJsonValue& ring : polygon.toArray())
+                rings.push_back(ToIndexes(ring.toArray()));
     }
     return rings;
 }
@@ -49,13 +52,18 @@ QString IdOf(const QJsonObject& geometry) {
 }
 
 QJsonArray Geometries(const QJsonObject& root, const QString& name) {
-    const QJsonObject object = root.value(QStringLiteral("objects")).toObject().value(name).toObject();
+    const QJsonObject object =
+        root.value(QStringLiteral("objects")).toObject().value(name).toObject();
     if (object.isEmpty()) throw DataError(QStringLiteral("TopoJSON object missing: ") + name);
     return object.value(QStringLiteral("geometries")).toArray();
 }
 
-std::int16_t Minutes(double degrees) { return std::int16_t(std::lround(degrees * 60.0)); }
-std::int16_t Hundredths(double degrees) { return std::int16_t(std::lround(degrees * 100.0)); }
+std::int16_t Minutes(double degrees) {
+    return std::int16_t(std::lround(degrees * 60.0));
+}
+std::int16_t Hundredths(double degrees) {
+    return std::int16_t(std::lround(degrees * 100.0));
+}
 
 } // namespace
 
@@ -73,7 +81,8 @@ Topology::Topology(const QByteArray& json) : json_(json) {
         long long x = 0, y = 0; // arcs are delta-encoded: keep a running sum
         for (const QJsonValue& p : arcValue.toArray()) {
             const QJsonArray pair = p.toArray();
-            if (pair.size() < 2) throw DataError(QStringLiteral("TopoJSON arc point without two values"));
+            if (pair.size() < 2)
+                throw DataError(QStringLiteral("TopoJSON arc point without two values"));
             x += pair[0].toInteger();
             y += pair[1].toInteger();
             arc.push_back({double(y) * sy + ty, double(x) * sx + tx});
@@ -87,12 +96,14 @@ Polyline Topology::Ring(const std::vector<int>& arcIndexes) const {
     for (int index : arcIndexes) {
         const bool reversed = index < 0;
         const std::size_t arcIndex = std::size_t(reversed ? ~index : index);
-        if (arcIndex >= arcs_.size()) throw DataError(QStringLiteral("TopoJSON arc index out of range"));
+        if (arcIndex >= arcs_.size())
+            throw DataError(QStringLiteral("TopoJSON arc index out of range"));
         Polyline arc = arcs_[arcIndex];
         if (reversed) std::reverse(arc.begin(), arc.end());
         // Consecutive arcs of a ring share their joining point: keep it once.
         const std::size_t skip = ring.empty() ? 0 : 1;
-        ring.insert(ring.end(), arc.begin() + std::ptrdiff_t(std::min(skip, arc.size())), arc.end());
+        ring.insert(ring.end(), arc.begin() + std::ptrdiff_t(std::min(skip, arc.size())),
+                    arc.end());
     }
     return ring;
 }
@@ -103,20 +114,26 @@ std::vector<TopoFeature> Topology::Features(const QString& name) const {
         const QJsonObject geometry = g.toObject();
         TopoFeature feature;
         feature.Id = IdOf(geometry);
-        feature.Name = geometry.value(QStringLiteral("properties")).toObject().value(QStringLiteral("name")).toString();
-        for (const std::vector<int>& ring : GeometryRings(geometry)) feature.Rings.push_back(Ring(ring));
+        feature.Name = geometry.value(QStringLiteral("properties"))
+                           .toObject()
+                           .value(QStringLiteral("name"))
+                           .toString();
+        for (const std::vector<int>& ring : GeometryRings(geometry))
+            feature.Rings.push_back(Ring(ring));
         features.push_back(std::move(feature));
     }
     return features;
 }
 
-std::vector<Polyline> Topology::SharedArcs(const QString& name, bool (*keep)(const QString&)) const {
+std::vector<Polyline> Topology::SharedArcs(const QString& name,
+                                           bool (*keep)(const QString&)) const {
     std::map<std::size_t, int> uses;
     for (const QJsonValue& g : Geometries(ParseObject(json_), name)) {
         const QJsonObject geometry = g.toObject();
         if (keep && !keep(IdOf(geometry))) continue;
         for (const std::vector<int>& ring : GeometryRings(geometry))
-            for (int index : ring) ++uses[std::size_t(index < 0 ? ~index : index)];
+            for (int index : ring)
+                ++uses[std::size_t(index < 0 ? ~index : index)];
     }
     std::vector<Polyline> shared;
     for (const auto& [index, count] : uses)
@@ -154,7 +171,8 @@ QByteArray EncodeLine(const Polyline& line, bool first) {
     std::vector<std::pair<std::int16_t, std::int16_t>> points;
     for (const LatLon& p : line) {
         // West positive, as the line layers store longitudes.
-        const std::pair<std::int16_t, std::int16_t> q{Hundredths(p.Latitude), Hundredths(-p.Longitude)};
+        const std::pair<std::int16_t, std::int16_t> q{Hundredths(p.Latitude),
+                                                      Hundredths(-p.Longitude)};
         // A latitude that rounds to a pen-up value would break the line: leave it out.
         if (q.first == 0 || q.first == -1 || q.first == -100) continue;
         if (points.empty() || points.back() != q) points.push_back(q);
@@ -186,7 +204,8 @@ std::vector<Polyline> ParseGmtSegments(const QByteArray& text) {
         bool okLon = false, okLat = false;
         const double lon = fields.value(0).toDouble(&okLon);
         const double lat = fields.size() > 1 ? fields[1].toDouble(&okLat) : 0.0;
-        if (!okLon || !okLat) throw DataError(QStringLiteral("Bad river point: ") + QString::fromLatin1(line));
+        if (!okLon || !okLat)
+            throw DataError(QStringLiteral("Bad river point: ") + QString::fromLatin1(line));
         current.push_back({lat, lon});
     }
     if (!current.empty()) segments.push_back(std::move(current));
@@ -238,30 +257,38 @@ QStringList MakeGeographyFiles(const QString& geoFolder, const QString& outFolde
     }
     WriteWholeFile(outFolder + QStringLiteral("nimbrel.gis"), gis);
     summary << QStringLiteral("nimbrel.gis: %1 states, %2 outlines, %3 points")
-                   .arg(stateCount).arg(outlineCount).arg(gis.size() / 6);
+                   .arg(stateCount)
+                   .arg(outlineCount)
+                   .arg(gis.size() / 6);
 
     const Topology counties(ReadWholeFile(geoFolder + QStringLiteral("counties-10m.json")));
     QByteArray cgf;
     int countyLines = 0;
-    for (const Polyline& arc : counties.SharedArcs(QStringLiteral("counties"), &IsContiguousState)) {
+    for (const Polyline& arc :
+         counties.SharedArcs(QStringLiteral("counties"), &IsContiguousState)) {
         const QByteArray line = EncodeLine(arc, cgf.isEmpty());
         if (line.isEmpty()) continue;
         cgf += line;
         ++countyLines;
     }
     WriteWholeFile(outFolder + QStringLiteral("nimbrel.cgf"), cgf);
-    summary << QStringLiteral("nimbrel.cgf: %1 county lines, %2 records").arg(countyLines).arg(cgf.size() / 4);
+    summary << QStringLiteral("nimbrel.cgf: %1 county lines, %2 records")
+                   .arg(countyLines)
+                   .arg(cgf.size() / 4);
 
     QByteArray pr1;
     int riverLines = 0;
-    for (const Polyline& segment : ParseGmtSegments(ReadWholeFile(geoFolder + QStringLiteral("rivers-major-plains.txt")))) {
+    for (const Polyline& segment :
+         ParseGmtSegments(ReadWholeFile(geoFolder + QStringLiteral("rivers-major-plains.txt")))) {
         const QByteArray line = EncodeLine(segment, pr1.isEmpty());
         if (line.isEmpty()) continue;
         pr1 += line;
         ++riverLines;
     }
     WriteWholeFile(outFolder + QStringLiteral("nimbrel.pr1"), pr1);
-    summary << QStringLiteral("nimbrel.pr1: %1 river segments, %2 records").arg(riverLines).arg(pr1.size() / 4);
+    summary << QStringLiteral("nimbrel.pr1: %1 river segments, %2 records")
+                   .arg(riverLines)
+                   .arg(pr1.size() / 4);
     return summary;
 }
 

@@ -8,7 +8,9 @@
 namespace nimbrel::tools {
 namespace {
 constexpr double Rad = std::numbers::pi / 180.0;
-double TanHalf(double latitude) { return std::tan(std::numbers::pi / 4 + latitude * Rad / 2); }
+double TanHalf(double latitude) {
+    return std::tan(std::numbers::pi / 4 + latitude * Rad / 2);
+}
 } // namespace
 
 QPointF LambertConic::Project(const LatLon& p) const {
@@ -27,19 +29,22 @@ std::vector<double> SolveLinear(std::vector<std::vector<double>> m, std::vector<
         std::size_t pivot = col;
         for (std::size_t r = col + 1; r < n; ++r)
             if (std::abs(m[r][col]) > std::abs(m[pivot][col])) pivot = r;
-        if (std::abs(m[pivot][col]) < 1e-12) throw DataError(QStringLiteral("Singular system in a projection fit"));
+        if (std::abs(m[pivot][col]) < 1e-12)
+            throw DataError(QStringLiteral("Singular system in a projection fit"));
         std::swap(m[col], m[pivot]);
         std::swap(b[col], b[pivot]);
         for (std::size_t r = 0; r < n; ++r) {
             if (r == col) continue;
             const double f = m[r][col] / m[col][col];
             if (f == 0.0) continue;
-            for (std::size_t k = col; k < n; ++k) m[r][k] -= f * m[col][k];
+            for (std::size_t k = col; k < n; ++k)
+                m[r][k] -= f * m[col][k];
             b[r] -= f * b[col];
         }
     }
     std::vector<double> x(n);
-    for (std::size_t i = 0; i < n; ++i) x[i] = b[i] / m[i][i];
+    for (std::size_t i = 0; i < n; ++i)
+        x[i] = b[i] / m[i][i];
     return x;
 }
 
@@ -52,7 +57,8 @@ Affine FitAffine(const std::vector<QPointF>& from, const std::vector<QPointF>& t
     for (std::size_t i = 0; i < from.size(); ++i) {
         const double row[3] = {from[i].x(), from[i].y(), 1.0};
         for (int r = 0; r < 3; ++r) {
-            for (int c = 0; c < 3; ++c) m[r][c] += row[r] * row[c];
+            for (int c = 0; c < 3; ++c)
+                m[r][c] += row[r] * row[c];
             bx[r] += row[r] * to[i].x();
             by[r] += row[r] * to[i].y();
         }
@@ -62,12 +68,16 @@ Affine FitAffine(const std::vector<QPointF>& from, const std::vector<QPointF>& t
 }
 
 namespace {
-double Kernel(double r2) { return r2 <= 0.0 ? 0.0 : 0.5 * r2 * std::log(r2); } // r^2 log r
+double Kernel(double r2) {
+    return r2 <= 0.0 ? 0.0 : 0.5 * r2 * std::log(r2);
+} // r^2 log r
 } // namespace
 
-ThinPlateSpline::ThinPlateSpline(const std::vector<QPointF>& from, const std::vector<QPointF>& to) : from_(from) {
+ThinPlateSpline::ThinPlateSpline(const std::vector<QPointF>& from, const std::vector<QPointF>& to)
+    : from_(from) {
     const std::size_t n = from.size();
-    if (to.size() != n || n < 3) throw DataError(QStringLiteral("A spline needs at least three point pairs"));
+    if (to.size() != n || n < 3)
+        throw DataError(QStringLiteral("A spline needs at least three point pairs"));
     const std::size_t size = n + 3;
     std::vector<std::vector<double>> m(size, std::vector<double>(size, 0.0));
     std::vector<double> bx(size, 0.0), by(size, 0.0);

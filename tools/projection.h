@@ -21,7 +21,9 @@ struct LambertConic {
 /// x = A[0]*e + A[1]*n + A[2], y = A[3]*e + A[4]*n + A[5].
 struct Affine {
     std::array<double, 6> A{1, 0, 0, 0, 1, 0};
-    QPointF Map(QPointF p) const { return {A[0] * p.x() + A[1] * p.y() + A[2], A[3] * p.x() + A[4] * p.y() + A[5]}; }
+    QPointF Map(QPointF p) const {
+        return {A[0] * p.x() + A[1] * p.y() + A[2], A[3] * p.x() + A[4] * p.y() + A[5]};
+    }
 };
 
 /// Least-squares affine map from `from` to `to` (at least three points not on a line);

@@ -9,10 +9,13 @@ namespace nimbrel::tools {
 namespace {
 
 void PutLE(QByteArray& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out += char((value >> (8 * i)) & 0xFF);
+    for (int i = 0; i < bytes; ++i)
+        out += char((value >> (8 * i)) & 0xFF);
 }
 
-short Clip(double v) { return short(std::clamp(std::lround(v), -32767L, 32767L)); }
+short Clip(double v) {
+    return short(std::clamp(std::lround(v), -32767L, 32767L));
+}
 
 } // namespace
 
@@ -22,7 +25,10 @@ std::vector<short> PrinterSamples() {
     const int total = SoundRate * 14 / 10;
     std::vector<double> mix(std::size_t(total), 0.0);
     std::uint32_t state = 12345u;
-    auto next = [&state]() { state = state * 1103515245u + 12345u; return (state >> 16) & 0x7FFF; };
+    auto next = [&state]() {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) & 0x7FFF;
+    };
     int t = SoundRate / 20;
     int inLine = 0;
     while (t < total - SoundRate / 20) {
@@ -31,8 +37,9 @@ std::vector<short> PrinterSamples() {
         for (int i = 0; i < SoundRate / 80 && t + i < total; ++i) {
             const double s = double(i) / SoundRate;
             const double noise = (next() / 16383.5) - 1.0;
-            mix[std::size_t(t + i)] += strike * std::exp(-s * 250.0) *
-                                       (0.6 * noise + 0.4 * std::sin(2 * std::numbers::pi * pitch * s));
+            mix[std::size_t(t + i)] +=
+                strike * std::exp(-s * 250.0) *
+                (0.6 * noise + 0.4 * std::sin(2 * std::numbers::pi * pitch * s));
         }
         t += SoundRate / 11 + int(next() % (SoundRate / 60));
         if (++inLine == 12) { // carriage return: a pause
@@ -44,7 +51,8 @@ std::vector<short> PrinterSamples() {
     for (int i = 0; i < total; ++i)
         mix[std::size_t(i)] += 0.08 * std::sin(2 * std::numbers::pi * 120.0 * i / SoundRate);
     std::vector<short> samples;
-    for (double v : mix) samples.push_back(Clip(v * 20000.0));
+    for (double v : mix)
+        samples.push_back(Clip(v * 20000.0));
     return samples;
 }
 
@@ -60,7 +68,8 @@ std::vector<short> WarningToneSamples() {
         const double frequency = (i / part) % 2 == 0 ? 960.0 : 760.0;
         phase += 2 * std::numbers::pi * frequency / SoundRate;
         const int inPart = i % part;
-        const double envelope = std::min({1.0, double(inPart) / ramp, double(part - 1 - inPart) / ramp});
+        const double envelope =
+            std::min({1.0, double(inPart) / ramp, double(part - 1 - inPart) / ramp});
         samples.push_back(Clip(std::sin(phase) * envelope * 12000.0));
     }
     return samples;
@@ -72,16 +81,17 @@ QByteArray EncodeWav(const std::vector<short>& samples, int rate) {
     out += "RIFF";
     PutLE(out, 36 + dataBytes, 4);
     out += "WAVEfmt ";
-    PutLE(out, 16, 4);                    // format chunk size
-    PutLE(out, 1, 2);                     // PCM
-    PutLE(out, 1, 2);                     // mono
+    PutLE(out, 16, 4); // format chunk size
+    PutLE(out, 1, 2);  // PCM
+    PutLE(out, 1, 2);  // mono
     PutLE(out, std::uint32_t(rate), 4);
     PutLE(out, std::uint32_t(rate) * 2, 4); // bytes per second
-    PutLE(out, 2, 2);                     // block align
-    PutLE(out, 16, 2);                    // bits per sample
+    PutLE(out, 2, 2);                       // block align
+    PutLE(out, 16, 2);                      // bits per sample
     out += "data";
     PutLE(out, dataBytes, 4);
-    for (short s : samples) PutLE(out, std::uint16_t(s), 2);
+    for (short s : samples)
+        PutLE(out, std::uint16_t(s), 2);
     return out;
 }
 

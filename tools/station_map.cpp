@@ -35,7 +35,9 @@ constexpr LatLon Sites[20] = {
 
 } // namespace
 
-LatLon StationPosition(int row) { return Sites[row]; }
+LatLon StationPosition(int row) {
+    return Sites[row];
+}
 
 StationMapProjection::StationMapProjection() {
     StationTable table;
@@ -47,12 +49,17 @@ StationMapProjection::StationMapProjection() {
     }
     placement_ = FitAffine(projected, pixels);
     std::vector<QPointF> placed;
-    for (const QPointF& p : projected) placed.push_back(placement_.Map(p));
+    for (const QPointF& p : projected)
+        placed.push_back(placement_.Map(p));
     bend_ = ThinPlateSpline(placed, pixels);
 }
 
-QPointF StationMapProjection::ProjectUnbent(const LatLon& p) const { return placement_.Map(conic_.Project(p)); }
-QPointF StationMapProjection::Project(const LatLon& p) const { return bend_.Map(ProjectUnbent(p)); }
+QPointF StationMapProjection::ProjectUnbent(const LatLon& p) const {
+    return placement_.Map(conic_.Project(p));
+}
+QPointF StationMapProjection::Project(const LatLon& p) const {
+    return bend_.Map(ProjectUnbent(p));
+}
 
 QImage DrawStationMap(const QString& appData) {
     const StationMapProjection projection;
@@ -79,13 +86,16 @@ QImage DrawStationMap(const QString& appData) {
         int x = s.X + 17;
         if (x + TextWidth(label) > StationMapWidth - 2) x = s.X - 17 - TextWidth(label);
         const int y = s.Y - GlyphHeight / 2;
-        for (int dy = -1; dy <= GlyphHeight; ++dy) // a white backing keeps labels readable over lines
+        for (int dy = -1; dy <= GlyphHeight;
+             ++dy) // a white backing keeps labels readable over lines
             for (int dx = -1; dx <= TextWidth(label); ++dx)
-                if (image.rect().contains(x + dx, y + dy)) image.setPixel(x + dx, y + dy, qRgb(255, 255, 255));
+                if (image.rect().contains(x + dx, y + dy))
+                    image.setPixel(x + dx, y + dy, qRgb(255, 255, 255));
         DrawText(image, x, y, label, QColor(0, 0, 0));
     }
     DrawText(image, 4, 4, QStringLiteral("UPPER AIR STATIONS"), QColor(0, 0, 0), 2);
-    DrawText(image, 4, StationMapHeight - 11, QStringLiteral("CLICK A STATION FOR ITS SOUNDINGS"), QColor(80, 80, 80));
+    DrawText(image, 4, StationMapHeight - 11, QStringLiteral("CLICK A STATION FOR ITS SOUNDINGS"),
+             QColor(80, 80, 80));
     return image;
 }
 

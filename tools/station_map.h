@@ -39,7 +39,8 @@ QImage DrawStationMap(const QString& appData);
 /// Draws `lines` projected by `project` with the current pen; segments whose ends are
 /// far outside the picture are skipped.
 template <typename Project>
-void DrawPolylines(class QPainter& painter, const std::vector<Polyline>& lines, const Project& project);
+void DrawPolylines(class QPainter& painter, const std::vector<Polyline>& lines,
+                   const Project& project);
 
 } // namespace nimbrel::tools
 

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "appdata.h"
 #include "base/errors.h"
 #include "base/records.h"
 #include "cities.h"
@@ -22,7 +24,9 @@
 using namespace nimbrel;
 
 namespace {
-QString AppData() { return test::ShippedDataDir() + QStringLiteral("appdata/"); }
+QString AppData() {
+    return test::ShippedDataDir() + QStringLiteral("appdata/");
+}
 } // namespace
 
 TEST(CityFileTest, GazetteerRowsBecomeUpperCaseLinesByPopulation) {
@@ -32,7 +36,8 @@ TEST(CityFileTest, GazetteerRowsBecomeUpperCaseLinesByPopulation) {
         "2\tEspa\xf1ola\tEspanola\t36.0\t-106.0\tPPL\tNM\t29999\t2019\n"
         "3\tSan Juan\tSan Juan\t18.4\t-66.1\tPPLA\tPR\t400000\t2019\n"
         "4\tLawton\tLawton\t34.61\t-98.39\tPPL\tok\t96867\t2019\n"
-        "6\tCity of Milford (balance)\tCity of Milford (balance)\t41.22\t-73.06\tPPL\tCT\t30000\t2019\n"
+        "6\tCity of Milford (balance)\tCity of Milford "
+        "(balance)\t41.22\t-73.06\tPPL\tCT\t30000\t2019\n"
         "5\tBroken\n";
     const std::vector<tools::City> cities = tools::ParseGazetteer(tsv, 30000);
     ASSERT_EQ(cities.size(), 3u); // too small, unknown state and short rows are dropped
@@ -42,13 +47,15 @@ TEST(CityFileTest, GazetteerRowsBecomeUpperCaseLinesByPopulation) {
     EXPECT_EQ(text, QByteArray("122180,NORMAN,OK,OKLAHOMA,35.2200,-97.4400,1\r\n"
                                "96867,LAWTON,OK,OKLAHOMA,34.6100,-98.3900,4\r\n"
                                "30000,CITY OF MILFORD,CT,CONNECTICUT,41.2200,-73.0600,6\r\n"));
-    EXPECT_EQ(tools::StateNameOfPostal(QStringLiteral(" dc")), QStringLiteral("DISTRICT OF COLUMBIA"));
+    EXPECT_EQ(tools::StateNameOfPostal(QStringLiteral(" dc")),
+              QStringLiteral("DISTRICT OF COLUMBIA"));
     EXPECT_EQ(tools::StateNameOfPostal(QStringLiteral("PR")), QString());
 }
 
 TEST(CityFileTest, ShippedCitiesAreReadByTheProgramAndAllLargeEnough) {
     const std::vector<City> cities = ReadCityFile(AppData() + QStringLiteral("nimbrel.cit"));
-    const QList<QByteArray> lines = ReadWholeFile(AppData() + QStringLiteral("nimbrel.cit")).split('\n');
+    const QList<QByteArray> lines =
+        ReadWholeFile(AppData() + QStringLiteral("nimbrel.cit")).split('\n');
     // Every line is a city the program accepts (no line lost to a parse failure).
     EXPECT_EQ(qsizetype(cities.size()), lines.size() - 1); // the text ends with a line end
     EXPECT_GT(cities.size(), 1500u);
@@ -74,13 +81,18 @@ TEST(CityFileTest, ShippedCitiesMatchTheGazetteer) {
     // Count the gazetteer's rows of 30000 or more in the 50 states and DC, by hand.
     int expected = 0;
     bool header = true;
-    for (const QByteArray& line : ReadWholeFile(shared + QStringLiteral("cities/us-cities-30000.tsv")).split('\n')) {
-        if (header) { header = false; continue; }
+    for (const QByteArray& line :
+         ReadWholeFile(shared + QStringLiteral("cities/us-cities-30000.tsv")).split('\n')) {
+        if (header) {
+            header = false;
+            continue;
+        }
         const QList<QByteArray> f = line.split('\t');
         if (f.size() < 8) continue;
         if (f[7].toInt() >= 30000 && f[6] != "PR") ++expected;
     }
-    EXPECT_EQ(ReadCityFile(AppData() + QStringLiteral("nimbrel.cit")).size(), std::size_t(expected));
+    EXPECT_EQ(ReadCityFile(AppData() + QStringLiteral("nimbrel.cit")).size(),
+              std::size_t(expected));
 }
 
 TEST(CityFileTest, AWatchPointIsNamedFromARealCity) {
@@ -96,7 +108,8 @@ TEST(FitTest, AffineFitRecoversAnExactMapAndTheSplineInterpolates) {
     // x = 2e - n + 5, y = 0.5e + 3n - 1 on four points: the fit is exact.
     const std::vector<QPointF> from = {{0, 0}, {1, 0}, {0, 1}, {2, 3}};
     std::vector<QPointF> to;
-    for (const QPointF& p : from) to.push_back({2 * p.x() - p.y() + 5, 0.5 * p.x() + 3 * p.y() - 1});
+    for (const QPointF& p : from)
+        to.push_back({2 * p.x() - p.y() + 5, 0.5 * p.x() + 3 * p.y() - 1});
     const tools::Affine a = tools::FitAffine(from, to);
     EXPECT_NEAR(a.A[0], 2.0, 1e-9);
     EXPECT_NEAR(a.A[1], -1.0, 1e-9);
@@ -124,8 +137,10 @@ TEST(StationMapTest, EveryStationLandsOnItsRowsPixel) {
     const tools::StationMapProjection projection;
     for (int row = 0; row < 20; ++row) {
         const QPointF p = projection.Project(tools::StationPosition(row));
-        EXPECT_NEAR(p.x(), table[std::size_t(row)].X, 1.0) << table[std::size_t(row)].Identifiers.toStdString();
-        EXPECT_NEAR(p.y(), table[std::size_t(row)].Y, 1.0) << table[std::size_t(row)].Identifiers.toStdString();
+        EXPECT_NEAR(p.x(), table[std::size_t(row)].X, 1.0)
+            << table[std::size_t(row)].Identifiers.toStdString();
+        EXPECT_NEAR(p.y(), table[std::size_t(row)].Y, 1.0)
+            << table[std::size_t(row)].Identifiers.toStdString();
         // The least-squares placement alone is already close: the table is a real map,
         // and the bending only corrects the hand placing of its pixels.
         const QPointF unbent = projection.ProjectUnbent(tools::StationPosition(row));
@@ -151,15 +166,17 @@ TEST(StationMapTest, ShippedMapDecodesAtItsSizeWithGeographyAndLabels) {
         for (int dy = -4; dy <= 4; ++dy)
             for (int dx = 17; dx <= 40; ++dx)
                 for (int side : {1, -1})
-                    if (map.rect().contains(s.X + side * dx, s.Y + dy) && (map.pixel(s.X + side * dx, s.Y + dy) & 0xFFFFFF) == 0)
+                    if (map.rect().contains(s.X + side * dx, s.Y + dy) &&
+                        (map.pixel(s.X + side * dx, s.Y + dy) & 0xFFFFFF) == 0)
                         ++dark;
         EXPECT_GT(dark, 10) << s.Identifiers.toStdString();
     }
 }
 
 TEST(IconTest, ShippedIconsAreTheLegendsPicturesAndDistinct) {
-    const ChaserOutcome outcomes[] = {ChaserOutcome::Awaiting, ChaserOutcome::EmptyHanded, ChaserOutcome::CaughtStorm,
-                                      ChaserOutcome::CaughtTornado, ChaserOutcome::Busted, ChaserOutcome::OutOfRange,
+    const ChaserOutcome outcomes[] = {ChaserOutcome::Awaiting,    ChaserOutcome::EmptyHanded,
+                                      ChaserOutcome::CaughtStorm, ChaserOutcome::CaughtTornado,
+                                      ChaserOutcome::Busted,      ChaserOutcome::OutOfRange,
                                       ChaserOutcome::NotChasing};
     std::vector<QImage> icons;
     for (ChaserOutcome o : outcomes) {
@@ -167,17 +184,20 @@ TEST(IconTest, ShippedIconsAreTheLegendsPicturesAndDistinct) {
         ASSERT_FALSE(icon.isNull()) << ChaserIconFile(o).toStdString();
         ASSERT_EQ(icon.size(), QSize(18, 18));
         icon = icon.convertToFormat(QImage::Format_RGB32);
-        EXPECT_EQ(icon, ChaserIcon(o).convertToFormat(QImage::Format_RGB32)) << ChaserIconFile(o).toStdString();
+        EXPECT_EQ(icon, ChaserIcon(o).convertToFormat(QImage::Format_RGB32))
+            << ChaserIconFile(o).toStdString();
         icons.push_back(icon);
     }
     for (std::size_t i = 0; i < icons.size(); ++i)
-        for (std::size_t j = i + 1; j < icons.size(); ++j) EXPECT_NE(icons[i], icons[j]) << i << " " << j;
+        for (std::size_t j = i + 1; j < icons.size(); ++j)
+            EXPECT_NE(icons[i], icons[j]) << i << " " << j;
 }
 
 namespace {
 std::uint32_t LE(const QByteArray& b, int at, int bytes) {
     std::uint32_t v = 0;
-    for (int i = 0; i < bytes; ++i) v |= std::uint32_t(std::uint8_t(b[at + i])) << (8 * i);
+    for (int i = 0; i < bytes; ++i)
+        v |= std::uint32_t(std::uint8_t(b[at + i])) << (8 * i);
     return v;
 }
 } // namespace
@@ -189,8 +209,8 @@ TEST(SoundTest, ShippedSoundsArePlayablePcmWavesOfAFewSeconds) {
         EXPECT_EQ(b.left(4), QByteArray("RIFF"));
         EXPECT_EQ(LE(b, 4, 4), std::uint32_t(b.size() - 8)) << name;
         EXPECT_EQ(b.mid(8, 8), QByteArray("WAVEfmt "));
-        EXPECT_EQ(LE(b, 20, 2), 1u);  // PCM
-        EXPECT_EQ(LE(b, 22, 2), 1u);  // mono
+        EXPECT_EQ(LE(b, 20, 2), 1u); // PCM
+        EXPECT_EQ(LE(b, 22, 2), 1u); // mono
         EXPECT_EQ(LE(b, 24, 4), 22050u);
         EXPECT_EQ(LE(b, 34, 2), 16u);
         EXPECT_EQ(b.mid(36, 4), QByteArray("data"));
@@ -221,16 +241,30 @@ TEST(OutlookParagraphsTest, TenUpperCaseParagraphsWithoutPlaceNames) {
     }
     ASSERT_EQ(paragraphs.size(), 10u);
     QStringList places;
-    for (const char* postal : {"AL", "AZ", "AR", "CA", "CO", "IA", "KS", "LA", "MN", "MO", "MT", "NE", "NM",
-                               "ND", "OK", "SD", "TX", "WY", "IL", "WI"})
+    for (const char* postal : {"AL", "AZ", "AR", "CA", "CO", "IA", "KS", "LA", "MN", "MO",
+                               "MT", "NE", "NM", "ND", "OK", "SD", "TX", "WY", "IL", "WI"})
         places << tools::StateNameOfPostal(QString::fromLatin1(postal));
-    places << QStringLiteral("PLAINS") << QStringLiteral("GULF") << QStringLiteral("ROCKIES") << QStringLiteral("MISSISSIPPI");
+    places << QStringLiteral("PLAINS") << QStringLiteral("GULF") << QStringLiteral("ROCKIES")
+           << QStringLiteral("MISSISSIPPI");
     for (const QStringList& p : paragraphs) {
         ASSERT_FALSE(p.isEmpty());
         const QString body = p.join(QLatin1Char(' '));
         EXPECT_EQ(body, body.toUpper());
         for (const QString& place : places)
-            EXPECT_FALSE(body.contains(QRegularExpression(QStringLiteral("\\b") + place + QStringLiteral("\\b"))))
+            EXPECT_FALSE(body.contains(
+                QRegularExpression(QStringLiteral("\\b") + place + QStringLiteral("\\b"))))
                 << place.toStdString();
     }
+}
+
+TEST(AppDataTest, RegeneratingFromTheSourcesGivesTheShippedBytes) {
+    const QString shared = test::SharedDataDir();
+    if (shared.isEmpty()) GTEST_SKIP() << "shared source data not present";
+    QTemporaryDir dir;
+    const QString out = dir.path() + QLatin1Char('/');
+    tools::MakeAppData(shared, out);
+    const QStringList made = QDir(out).entryList(QDir::Files);
+    EXPECT_EQ(made.size(), 14);
+    for (const QString& name : made)
+        EXPECT_EQ(ReadWholeFile(out + name), ReadWholeFile(AppData() + name)) << name.toStdString();
 }

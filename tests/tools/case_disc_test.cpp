@@ -28,10 +28,15 @@ using namespace nimbrel;
 
 namespace {
 
-QString Shipped() { return test::ShippedDataDir(); }
-const QStringList CaseDays = {QStringLiteral("1979-04-10"), QStringLiteral("1999-05-03"), QStringLiteral("2007-05-04")};
+QString Shipped() {
+    return test::ShippedDataDir();
+}
+const QStringList CaseDays = {QStringLiteral("1979-04-10"), QStringLiteral("1999-05-03"),
+                              QStringLiteral("2007-05-04")};
 
-DateTime DayOf(const QString& day) { return EncodeDate(day.left(4).toInt(), day.mid(5, 2).toInt(), day.mid(8, 2).toInt()); }
+DateTime DayOf(const QString& day) {
+    return EncodeDate(day.left(4).toInt(), day.mid(5, 2).toInt(), day.mid(8, 2).toInt());
+}
 
 // Counts the rows of a report table dated `day`, by kind of row, independently of the
 // extraction (plain field splitting).
@@ -66,8 +71,10 @@ TEST(CatalogueTest, ShippedCatalogueListsTheDiscsDaysWithHonestFields) {
         EXPECT_EQ(events, 1) << e.Codes.toStdString();
         EXPECT_FALSE(e.Description.isEmpty());
         // The list line hands the day on; loading it must lead to the day's folder.
-        const CaseLoad load = PrepareCaseLoad(CaseListLine(e), true, true, Shipped() + QStringLiteral("disc/"));
-        EXPECT_TRUE(QFileInfo(load.CaseDirectory + QStringLiteral("rpt.dat")).isFile()) << load.CaseDirectory.toStdString();
+        const CaseLoad load =
+            PrepareCaseLoad(CaseListLine(e), true, true, Shipped() + QStringLiteral("disc/"));
+        EXPECT_TRUE(QFileInfo(load.CaseDirectory + QStringLiteral("rpt.dat")).isFile())
+            << load.CaseDirectory.toStdString();
     }
     days.sort();
     EXPECT_EQ(days, CaseDays);
@@ -78,14 +85,18 @@ TEST(CatalogueTest, RebuildingFromTheCaseListGivesTheShippedBytes) {
     const QString root = dir.path() + QStringLiteral("/disc/");
     const QString appData = dir.path() + QStringLiteral("/appdata/");
     QDir().mkpath(appData);
-    for (const QString& day : CaseDays) QDir().mkpath(root + day);
+    for (const QString& day : CaseDays)
+        QDir().mkpath(root + day);
     tools::MakeCatalogue(Shipped() + QStringLiteral("disc/chase-list.csv"), appData, root);
     EXPECT_EQ(ReadWholeFile(appData + QStringLiteral("nimbrel.cas")),
               ReadWholeFile(Shipped() + QStringLiteral("appdata/nimbrel.cas")));
     for (const QString& day : CaseDays)
         for (const char* name : {"narr.txt", "fcst.txt"}) {
-            const QByteArray shipped = ReadWholeFile(Shipped() + QStringLiteral("disc/") + day + QLatin1Char('/') + QString::fromLatin1(name));
-            EXPECT_EQ(ReadWholeFile(root + day + QLatin1Char('/') + QString::fromLatin1(name)), shipped) << day.toStdString() << name;
+            const QByteArray shipped = ReadWholeFile(Shipped() + QStringLiteral("disc/") + day +
+                                                     QLatin1Char('/') + QString::fromLatin1(name));
+            EXPECT_EQ(ReadWholeFile(root + day + QLatin1Char('/') + QString::fromLatin1(name)),
+                      shipped)
+                << day.toStdString() << name;
             // One line of text, ended by CR LF, as the builder writes it.
             EXPECT_GT(shipped.size(), 200);
             EXPECT_TRUE(shipped.endsWith("\r\n"));
@@ -95,7 +106,8 @@ TEST(CatalogueTest, RebuildingFromTheCaseListGivesTheShippedBytes) {
 
 TEST(CaseReportsTest, EachDayHoldsItsTablesRowsInsideTheDay) {
     for (const QString& day : CaseDays) {
-        const std::vector<StormReport> reports = ReadReports(Shipped() + QStringLiteral("disc/") + day + QStringLiteral("/rpt.dat"));
+        const std::vector<StormReport> reports =
+            ReadReports(Shipped() + QStringLiteral("disc/") + day + QStringLiteral("/rpt.dat"));
         ASSERT_FALSE(reports.empty()) << day.toStdString();
         // The tables keep local standard time: a day's reports run from 0600 UTC of the
         // day to 0600 UTC of the next.
@@ -115,7 +127,8 @@ TEST(CaseReportsTest, EachDayHoldsItsTablesRowsInsideTheDay) {
     // 1979-04-10, 28 and 162 on 2007-05-04.
     auto count = [](const QString& day, int kind) {
         int n = 0;
-        for (const StormReport& r : ReadReports(Shipped() + QStringLiteral("disc/") + day + QStringLiteral("/rpt.dat")))
+        for (const StormReport& r :
+             ReadReports(Shipped() + QStringLiteral("disc/") + day + QStringLiteral("/rpt.dat")))
             if (r.Kind == kind) ++n;
         return n;
     };
@@ -133,11 +146,13 @@ TEST(CaseReportsTest, ReportsMatchTheTablesAndRebuildToTheSameBytes) {
 
     QTemporaryDir dir;
     const QString root = dir.path() + QLatin1Char('/');
-    for (const QString& day : CaseDays) QDir().mkpath(root + day);
+    for (const QString& day : CaseDays)
+        QDir().mkpath(root + day);
     tools::MakeCaseReports(tables, root);
     for (const QString& day : CaseDays)
-        EXPECT_EQ(ReadWholeFile(root + day + QStringLiteral("/rpt.dat")),
-                  ReadWholeFile(Shipped() + QStringLiteral("disc/") + day + QStringLiteral("/rpt.dat")))
+        EXPECT_EQ(
+            ReadWholeFile(root + day + QStringLiteral("/rpt.dat")),
+            ReadWholeFile(Shipped() + QStringLiteral("disc/") + day + QStringLiteral("/rpt.dat")))
             << day.toStdString();
     // The first report of the default day is the table's first row of that day: a
     // tornado in Texas at 1308 CST, 1908 UTC, at 33.65 N 101.23 W.
@@ -183,12 +198,18 @@ TEST(SampleFramesTest, FramesDrawAtTheirSizeAndTheSameEveryTime) {
         tools::ReadOutlineFile(Shipped() + QStringLiteral("appdata/nimbrel.gis"));
     QTemporaryDir dir;
     const QString root = dir.path() + QLatin1Char('/');
-    ASSERT_EQ(tools::WriteSampleFrames(Shipped() + QStringLiteral("appdata/"), root, {QStringLiteral("2007-05-04")}), 119);
+    ASSERT_EQ(tools::WriteSampleFrames(Shipped() + QStringLiteral("appdata/"), root,
+                                       {QStringLiteral("2007-05-04")}),
+              119);
     const QString folder = root + QStringLiteral("2007-05-04/");
-    EXPECT_EQ(DecodeJpegFile(folder + QStringLiteral("satv-070504-1230.jpg")).size(), QSize(800, 600));
-    EXPECT_EQ(DecodeGifFile(folder + QStringLiteral("hsfc-070505-0300.gif")).size(), QSize(800, 600));
-    EXPECT_EQ(DecodeJpegFile(folder + QStringLiteral("h250-070505-0000.jpg")).size(), QSize(800, 600));
-    EXPECT_EQ(DecodeGifFile(folder + QStringLiteral("skew-070504-1200-ddc.gif")).size(), QSize(480, 600));
+    EXPECT_EQ(DecodeJpegFile(folder + QStringLiteral("satv-070504-1230.jpg")).size(),
+              QSize(800, 600));
+    EXPECT_EQ(DecodeGifFile(folder + QStringLiteral("hsfc-070505-0300.gif")).size(),
+              QSize(800, 600));
+    EXPECT_EQ(DecodeJpegFile(folder + QStringLiteral("h250-070505-0000.jpg")).size(),
+              QSize(800, 600));
+    EXPECT_EQ(DecodeGifFile(folder + QStringLiteral("skew-070504-1200-ddc.gif")).size(),
+              QSize(480, 600));
     // Two frames of one kind differ only in the valid time at the top right.
     const QImage a = DecodeGifFile(folder + QStringLiteral("hsfc-070504-1200.gif"));
     const QImage b = DecodeGifFile(folder + QStringLiteral("hsfc-070504-1300.gif"));
@@ -199,9 +220,12 @@ TEST(SampleFramesTest, FramesDrawAtTheirSizeAndTheSameEveryTime) {
     for (const tools::FrameSpec& f : tools::FramesOfDay(2007, 5, 4)) {
         if (!f.FileName().contains(QStringLiteral("-0000"))) continue;
         const QString path = again.filePath(f.FileName());
-        if (f.Extension == QStringLiteral("jpg")) tools::WriteJpeg(tools::DrawFrame(f, outlines), path);
-        else tools::WriteGif(tools::DrawFrame(f, outlines), path);
-        ASSERT_EQ(ReadWholeFile(path), ReadWholeFile(folder + f.FileName())) << f.FileName().toStdString();
+        if (f.Extension == QStringLiteral("jpg"))
+            tools::WriteJpeg(tools::DrawFrame(f, outlines), path);
+        else
+            tools::WriteGif(tools::DrawFrame(f, outlines), path);
+        ASSERT_EQ(ReadWholeFile(path), ReadWholeFile(folder + f.FileName()))
+            << f.FileName().toStdString();
     }
 }
 
@@ -215,12 +239,14 @@ TEST(SampleDiscSmokeTest, TheDefaultCaseOpensWithChartsSoundingsAndReports) {
     const QString folder = load.CaseDirectory;
     // At 1200 UTC every chart kind has exactly its 1200 UTC frame; at the end of the
     // day the satellite loop holds 47 frames and the surface loop 24.
-    for (ChartKind kind : {ChartKind::VisibleSatellite, ChartKind::SurfaceAnalysis, ChartKind::Chart850,
-                           ChartKind::Chart700, ChartKind::Chart500, ChartKind::Chart250}) {
+    for (ChartKind kind :
+         {ChartKind::VisibleSatellite, ChartKind::SurfaceAnalysis, ChartKind::Chart850,
+          ChartKind::Chart700, ChartKind::Chart500, ChartKind::Chart250}) {
         const QStringList atStart = BuildFrameList(folder, FrameMask(kind), morning);
         ASSERT_EQ(atStart.size(), 1) << FrameMask(kind).toStdString();
         const QString path = folder + atStart[0];
-        const QImage picture = atStart[0].contains(QStringLiteral("jpg")) ? DecodeJpegFile(path) : DecodeGifFile(path);
+        const QImage picture =
+            atStart[0].contains(QStringLiteral("jpg")) ? DecodeJpegFile(path) : DecodeGifFile(path);
         EXPECT_FALSE(picture.isNull());
     }
     const DateTime evening = morning + 23 * OneHour;
@@ -245,10 +271,14 @@ TEST(SampleDiscSmokeTest, TheDefaultCaseOpensWithChartsSoundingsAndReports) {
     // The day's reports, over Texas and Oklahoma.
     const std::vector<StormReport> reports = ReadReports(folder + QStringLiteral("rpt.dat"));
     std::set<QString> states;
-    for (const StormReport& r : reports) states.insert(r.State);
+    for (const StormReport& r : reports)
+        states.insert(r.State);
     EXPECT_EQ(reports.size(), 49u);
     EXPECT_TRUE(states.count(QStringLiteral("TX")) && states.count(QStringLiteral("OK")));
     // The per-user set beside it.
-    for (const char* name : {"nimbrel.cas", "nimbrel.gis", "greatplains.gif", "cha_tor.bmp", "printer.wav"})
-        EXPECT_TRUE(QFileInfo::exists(QStringLiteral(NIMBREL_STAGED_DATA "/appdata/") + QString::fromLatin1(name))) << name;
+    for (const char* name :
+         {"nimbrel.cas", "nimbrel.gis", "greatplains.gif", "cha_tor.bmp", "printer.wav"})
+        EXPECT_TRUE(QFileInfo::exists(QStringLiteral(NIMBREL_STAGED_DATA "/appdata/") +
+                                      QString::fromLatin1(name)))
+            << name;
 }

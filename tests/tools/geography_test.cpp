@@ -36,7 +36,9 @@ const char* TwoSquares = R"({
   ]
 })";
 
-bool KeepAll(const QString&) { return true; }
+bool KeepAll(const QString&) {
+    return true;
+}
 
 } // namespace
 
@@ -93,10 +95,14 @@ TEST(GeographyEncodingTest, ContiguousStateCodes) {
 
 TEST(GeographyEncodingTest, OutlineRecordsAreMinutesClosedAndCoded) {
     // 35.5 N = 2130', -97.25 E = -5835'; the ring is given open and comes back closed.
-    const Polyline ring = {{35.5, -97.25}, {35.5, -97.0}, {35.5, -97.0}, {35.75, -97.0}, {35.75, -97.25}};
+    const Polyline ring = {
+        {35.5, -97.25}, {35.5, -97.0}, {35.5, -97.0}, {35.75, -97.0}, {35.75, -97.25}};
     const QByteArray bytes = EncodeOutline(ring, 40);
     ASSERT_EQ(bytes.size(), 5 * 6); // the repeated point dropped, the first point repeated
-    auto rec = [&](int i) { return RecordView(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()) + i * 6, 6)); };
+    auto rec = [&](int i) {
+        return RecordView(
+            std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()) + i * 6, 6));
+    };
     EXPECT_EQ(rec(0).Int16(0), 1040);
     EXPECT_EQ(rec(0).Int16(2), 2130);
     EXPECT_EQ(rec(0).Int16(4), -5835);
@@ -123,7 +129,8 @@ TEST(GeographyEncodingTest, LineRecordsAreHundredthsWestPositiveWithPenUps) {
 }
 
 TEST(GeographyEncodingTest, GmtSegmentsSplitAtHeaders) {
-    const auto segments = ParseGmtSegments("> Bin 1\n-97.5 35.25\n-97.0\t35.5\n>\n\n-96 36\n-95 37\n");
+    const auto segments =
+        ParseGmtSegments("> Bin 1\n-97.5 35.25\n-97.0\t35.5\n>\n\n-96 36\n-95 37\n");
     ASSERT_EQ(segments.size(), 2u);
     ASSERT_EQ(segments[0].size(), 2u);
     EXPECT_DOUBLE_EQ(segments[0][1].Longitude, -97.0);
@@ -133,7 +140,9 @@ TEST(GeographyEncodingTest, GmtSegmentsSplitAtHeaders) {
 }
 
 namespace {
-QString AppData() { return test::ShippedDataDir() + QStringLiteral("appdata/"); }
+QString AppData() {
+    return test::ShippedDataDir() + QStringLiteral("appdata/");
+}
 
 bool InContiguousBox(const LatLon& p) {
     return p.Latitude > 24.0 && p.Latitude < 49.5 && p.Longitude > -125.0 && p.Longitude < -66.5;
@@ -160,13 +169,15 @@ TEST(ShippedGeographyTest, StateOutlinesAreClosedAndCoverTheFortyEightStates) {
     EXPECT_EQ(states.count(15), 0u); // Hawaii
     EXPECT_EQ(states.count(40), 1u); // Oklahoma
 
-    const std::vector<Polyline> outlines = ReadOutlineFile(AppData() + QStringLiteral("nimbrel.gis"));
+    const std::vector<Polyline> outlines =
+        ReadOutlineFile(AppData() + QStringLiteral("nimbrel.gis"));
     EXPECT_GE(outlines.size(), 48u);
     for (const Polyline& o : outlines) {
         ASSERT_GE(o.size(), 4u);
         EXPECT_DOUBLE_EQ(o.front().Latitude, o.back().Latitude);
         EXPECT_DOUBLE_EQ(o.front().Longitude, o.back().Longitude);
-        for (const LatLon& p : o) ASSERT_TRUE(InContiguousBox(p)) << p.Latitude << " " << p.Longitude;
+        for (const LatLon& p : o)
+            ASSERT_TRUE(InContiguousBox(p)) << p.Latitude << " " << p.Longitude;
     }
 }
 
@@ -178,7 +189,8 @@ TEST(ShippedGeographyTest, LineLayersAreWholeRecordsInsideTheirRegions) {
         EXPECT_GT(lines.size(), 100u) << name;
         for (const Polyline& line : lines) {
             ASSERT_GE(line.size(), 2u) << name;
-            for (const LatLon& p : line) ASSERT_TRUE(InContiguousBox(p)) << name << " " << p.Latitude << " " << p.Longitude;
+            for (const LatLon& p : line)
+                ASSERT_TRUE(InContiguousBox(p)) << name << " " << p.Latitude << " " << p.Longitude;
         }
     }
     // The rivers are those of the Plains export: 106-88 W and 30-46 N, widened to the
@@ -209,9 +221,12 @@ TEST(ShippedGeographyTest, TheProgramsBasemapDrawsAllThreeLayers) {
     for (int y = 0; y < bitmap.height(); ++y)
         for (int x = 0; x < bitmap.width(); ++x) {
             const QRgb c = bitmap.pixel(x, y) & 0xFFFFFF;
-            if (c == 0xCCCCCC) ++county;
-            else if (c == 0xDDCCAA) ++river;
-            else if (c == 0x777777) ++outline;
+            if (c == 0xCCCCCC)
+                ++county;
+            else if (c == 0xDDCCAA)
+                ++river;
+            else if (c == 0x777777)
+                ++outline;
         }
     EXPECT_GT(county, 10000);
     EXPECT_GT(river, 1000);
@@ -223,6 +238,9 @@ TEST(ShippedGeographyTest, TheProgramsBasemapDrawsAllThreeLayers) {
     int onBorder = 0;
     for (int y = north.Y; y <= south.Y; ++y)
         for (int dx = -2; dx <= 2; ++dx)
-            if ((bitmap.pixel(south.X + dx, y) & 0xFFFFFF) == 0x777777) { ++onBorder; break; }
+            if ((bitmap.pixel(south.X + dx, y) & 0xFFFFFF) == 0x777777) {
+                ++onBorder;
+                break;
+            }
     EXPECT_GT(onBorder, (south.Y - north.Y) * 8 / 10);
 }

@@ -16,7 +16,8 @@ TEST(FontTest, DrawsTheDotPatternOfAGlyph) {
     image.fill(Qt::white);
     DrawText(image, 1, 1, QStringLiteral("t"), QColor(0, 0, 0)); // drawn as a capital T
     // T: a full top bar, then the middle column only.
-    for (int x = 1; x <= 5; ++x) EXPECT_EQ(image.pixel(x, 1) & 0xFFFFFF, 0u) << x;
+    for (int x = 1; x <= 5; ++x)
+        EXPECT_EQ(image.pixel(x, 1) & 0xFFFFFF, 0u) << x;
     for (int y = 2; y <= 7; ++y) {
         EXPECT_EQ(image.pixel(3, y) & 0xFFFFFF, 0u) << y;
         EXPECT_EQ(image.pixel(2, y) & 0xFFFFFF, 0xFFFFFFu) << y;
@@ -27,7 +28,7 @@ TEST(FontTest, DrawsTheDotPatternOfAGlyph) {
 
 TEST(FontTest, WidthScaleAndClipping) {
     EXPECT_EQ(TextWidth(QString()), 0);
-    EXPECT_EQ(TextWidth(QStringLiteral("AB")), 11);     // 5 + 1 + 5
+    EXPECT_EQ(TextWidth(QStringLiteral("AB")), 11); // 5 + 1 + 5
     EXPECT_EQ(TextWidth(QStringLiteral("AB"), 2), 22);
     EXPECT_TRUE(HasGlyph(QLatin1Char('q')));
     EXPECT_TRUE(HasGlyph(QLatin1Char(' ')));
@@ -42,9 +43,11 @@ TEST(FontTest, WidthScaleAndClipping) {
 
 TEST(GifWriterTest, RoundTripsEveryPixelThroughTheProgramsDecoder) {
     QImage image(37, 23, QImage::Format_RGB32);
-    const QRgb colours[5] = {qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(255, 34, 34), qRgb(1, 2, 3), qRgb(0, 170, 0)};
+    const QRgb colours[5] = {qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(255, 34, 34), qRgb(1, 2, 3),
+                             qRgb(0, 170, 0)};
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, colours[(x * 7 + y * 3) % 5]);
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, colours[(x * 7 + y * 3) % 5]);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("t.gif"));
     WriteGif(image, path);
@@ -62,10 +65,13 @@ TEST(GifWriterTest, RoundTripsEveryPixelThroughTheProgramsDecoder) {
 TEST(GifWriterTest, RefusesMoreColoursThanAPaletteHolds) {
     QImage image(17, 17, QImage::Format_RGB32);
     for (int y = 0; y < 17; ++y)
-        for (int x = 0; x < 17; ++x) image.setPixel(x, y, qRgb(x, y, 0)); // 289 colours
+        for (int x = 0; x < 17; ++x)
+            image.setPixel(x, y, qRgb(x, y, 0)); // 289 colours
     QTemporaryDir dir;
     EXPECT_THROW(WriteGif(image, dir.filePath(QStringLiteral("t.gif"))), DataError);
-    EXPECT_THROW(WriteGif(QImage(2, 2, QImage::Format_RGB32), QStringLiteral("/nonexistent/dir/t.gif")), FileError);
+    EXPECT_THROW(
+        WriteGif(QImage(2, 2, QImage::Format_RGB32), QStringLiteral("/nonexistent/dir/t.gif")),
+        FileError);
 }
 
 TEST(JpegWriterTest, DecodesToTheSameSizeAndNearlyTheSameColours) {
