@@ -335,6 +335,8 @@ TEST(ImageFiles, MissingFileIsFileNotFoundAndErrorsNameTheFile) {
     test::WriteFile(broken, "not an image at all");
     const QString message = ErrorOf([&] { DecodeJpegFile(broken); });
     EXPECT_TRUE(message.startsWith(broken + QStringLiteral(": JPEG image error"))) << message.toStdString();
+    // Frame lists may name folders; reading one is an error, not a crash.
+    EXPECT_FALSE(ErrorOf([&] { DecodeGifFile(dir.path()); }).isEmpty());
 }
 
 TEST(ImageSize, Bounds) {
