@@ -35,7 +35,8 @@ std::vector<unsigned char> ChartIndices() {
     constexpr int Cell = 40;
     const int gw = Width / Cell + 2, gh = Height / Cell + 2;
     std::vector<double> grid(static_cast<std::size_t>(gw) * gh);
-    for (double& g : grid) g = next() / 65535.0;
+    for (double& g : grid)
+        g = next() / 65535.0;
     for (int y = 0; y < Height; ++y) {
         for (int x = 0; x < Width; ++x) {
             const int cx = x / Cell, cy = y / Cell;
@@ -47,7 +48,8 @@ std::vector<unsigned char> ChartIndices() {
             v += (next() % 16) / 255.0; // sensor noise
             unsigned char index = static_cast<unsigned char>(std::min(223.0, v * 223.0));
             const double height = std::sin(x / 90.0) * 40 + std::cos(y / 70.0) * 40 + y * 0.3;
-            if (std::fmod(std::abs(height), 30.0) < 1.2) index = static_cast<unsigned char>(224 + (x / 100) % 32);
+            if (std::fmod(std::abs(height), 30.0) < 1.2)
+                index = static_cast<unsigned char>(224 + (x / 100) % 32);
             if (x % 100 == 0 || y % 100 == 0) index = 255;
             pixels[static_cast<std::size_t>(y) * Width + x] = index;
         }
@@ -75,8 +77,9 @@ QByteArray EncodeGif(const std::vector<unsigned char>& pixels) {
     GifColorType colours[256];
     for (int i = 0; i < 256; ++i) {
         const QRgb c = PaletteColour(i);
-        colours[i] = GifColorType{static_cast<GifByteType>(qRed(c)), static_cast<GifByteType>(qGreen(c)),
-                                  static_cast<GifByteType>(qBlue(c))};
+        colours[i] =
+            GifColorType{static_cast<GifByteType>(qRed(c)), static_cast<GifByteType>(qGreen(c)),
+                         static_cast<GifByteType>(qBlue(c))};
     }
     ColorMapObject* map = GifMakeMapObject(256, colours);
     EGifPutScreenDesc(gif, Width, Height, 8, 0, map);
@@ -123,7 +126,8 @@ void Show(QImage& view, const QImage& decoded) {
 
 void OurGifStep(benchmark::State& state) {
     QImage view;
-    for (auto _ : state) Show(view, DecodeGifFile(TheFrames().Gif));
+    for (auto _ : state)
+        Show(view, DecodeGifFile(TheFrames().Gif));
 }
 
 void QtGifStep(benchmark::State& state) {
@@ -136,7 +140,8 @@ void QtGifStep(benchmark::State& state) {
 
 void OurJpegStep(benchmark::State& state) {
     QImage view;
-    for (auto _ : state) Show(view, DecodeJpegFile(TheFrames().Jpeg));
+    for (auto _ : state)
+        Show(view, DecodeJpegFile(TheFrames().Jpeg));
 }
 
 void QtJpegStep(benchmark::State& state) {

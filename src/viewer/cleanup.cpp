@@ -19,25 +19,28 @@ struct CleanupPattern {
 
 // Order matters: a file matching two patterns is handled by the first.
 const CleanupPattern Patterns[] = {
-    {"*AREA*", Treatment::Delete},   {"*BAND*", Treatment::Delete},  {"*robots*", Treatment::Delete},
-    {"*.mcv", Treatment::Move},      {"*.meta", Treatment::Delete},  {"*metar*", Treatment::Delete},
-    {"*upper*", Treatment::Delete},  {"*index*", Treatment::Delete},
+    {"*AREA*", Treatment::Delete},  {"*BAND*", Treatment::Delete},  {"*robots*", Treatment::Delete},
+    {"*.mcv", Treatment::Move},     {"*.meta", Treatment::Delete},  {"*metar*", Treatment::Delete},
+    {"*upper*", Treatment::Delete}, {"*index*", Treatment::Delete},
 };
 
 } // namespace
 
 QString RunCleanup(const QString& caseRoot, const QString& archiveFolder, Prompts& prompts,
                    const std::function<void(const QString&)>& setCaption) {
-    const QStringList caseFolders = ListMatching(caseRoot, QStringLiteral("????-??-??"), CleanupLimit);
+    const QStringList caseFolders =
+        ListMatching(caseRoot, QStringLiteral("????-??-??"), CleanupLimit);
     for (const QString& folder : caseFolders) {
         const QString caseFolder = caseRoot + folder + QLatin1Char('/');
         for (const CleanupPattern& pattern : Patterns) {
-            const QStringList names = ListMatching(caseFolder, QString::fromLatin1(pattern.Mask), CleanupLimit);
+            const QStringList names =
+                ListMatching(caseFolder, QString::fromLatin1(pattern.Mask), CleanupLimit);
             for (const QString& name : names) {
                 const QString path = caseFolder + name;
                 if (pattern.How == Treatment::Delete) {
                     setCaption(QStringLiteral("Deleting ") + path);
-                    if (!QFile::remove(path)) prompts.Information(QStringLiteral("Had trouble deleting ") + path);
+                    if (!QFile::remove(path))
+                        prompts.Information(QStringLiteral("Had trouble deleting ") + path);
                 } else {
                     // Without a known archive the copy has nowhere to go: stop like a
                     // failed copy instead of writing somewhere relative.

@@ -52,7 +52,8 @@ struct MemoryInput {
 int ReadFromMemory(GifFileType* gif, GifByteType* buffer, int length) {
     auto* in = static_cast<MemoryInput*>(gif->UserData);
     if (length <= 0) return 0;
-    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(length), in->Size - in->Position);
+    const std::size_t n =
+        std::min<std::size_t>(static_cast<std::size_t>(length), in->Size - in->Position);
     std::memcpy(buffer, in->Data + in->Position, n);
     in->Position += n;
     return static_cast<int>(n);
@@ -111,7 +112,8 @@ QImage DecodeGif(const QByteArray& bytes) {
     const GifImageDesc& desc = gif->Image;
     const std::int64_t left = desc.Left, top = desc.Top, width = desc.Width, height = desc.Height;
     if (!ImageSizeAcceptable(width, height)) {
-        if (width <= 0 || height <= 0) throw DataError(QStringLiteral("GIF image error: the image is empty"));
+        if (width <= 0 || height <= 0)
+            throw DataError(QStringLiteral("GIF image error: the image is empty"));
         throw DataError(TooLargeText(width, height));
     }
     std::int64_t canvasWidth = gif->SWidth, canvasHeight = gif->SHeight;
@@ -119,7 +121,8 @@ QImage DecodeGif(const QByteArray& bytes) {
         canvasWidth = left + width;
         canvasHeight = top + height;
     }
-    if (!ImageSizeAcceptable(canvasWidth, canvasHeight)) throw DataError(TooLargeText(canvasWidth, canvasHeight));
+    if (!ImageSizeAcceptable(canvasWidth, canvasHeight))
+        throw DataError(TooLargeText(canvasWidth, canvasHeight));
 
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
     if (!map || !map->Colors || map->ColorCount <= 0)
@@ -156,7 +159,8 @@ QImage DecodeGif(const QByteArray& bytes) {
             const std::int64_t y = top + row;
             if (y < 0 || y >= canvasHeight) continue;
             auto* out = reinterpret_cast<QRgb*>(picture.scanLine(static_cast<int>(y)));
-            for (std::int64_t x = visibleFrom; x < visibleTo; ++x) out[x] = palette[line[x - left]];
+            for (std::int64_t x = visibleFrom; x < visibleTo; ++x)
+                out[x] = palette[line[x - left]];
         }
     }
     return picture;
@@ -258,8 +262,8 @@ JpegOutcome RunJpeg(JpegJob* job) {
     jpeg_calc_output_dimensions(info);
     if (!ImageSizeAcceptable(info->output_width, info->output_height)) return JpegOutcome::TooLarge;
 
-    *job->Picture = QImage(static_cast<int>(info->output_width), static_cast<int>(info->output_height),
-                           QImage::Format_RGB32);
+    *job->Picture = QImage(static_cast<int>(info->output_width),
+                           static_cast<int>(info->output_height), QImage::Format_RGB32);
     if (job->Picture->isNull()) return JpegOutcome::TooLarge;
     job->Picture->fill(0xffffffffu);
     const bool direct = HaveDirectSpace && !cmyk;
@@ -277,13 +281,16 @@ JpegOutcome RunJpeg(JpegJob* job) {
             for (JDIMENSION x = 0; x < info->output_width; ++x, in += 4)
                 out[x] = FromInvertedCmyk(in[0], in[1], in[2], in[3]);
         } else {
-            for (JDIMENSION x = 0; x < info->output_width; ++x, in += 3) out[x] = qRgb(in[0], in[1], in[2]);
+            for (JDIMENSION x = 0; x < info->output_width; ++x, in += 3)
+                out[x] = qRgb(in[0], in[1], in[2]);
         }
     }
     // Finishing checks that every row was taken; rows the library could not deliver
     // are white, and the decoding is abandoned quietly instead.
-    if (info->output_scanline < info->output_height) jpeg_abort_decompress(info);
-    else jpeg_finish_decompress(info);
+    if (info->output_scanline < info->output_height)
+        jpeg_abort_decompress(info);
+    else
+        jpeg_finish_decompress(info);
     return JpegOutcome::Done;
 }
 
@@ -311,13 +318,17 @@ QImage DecodeJpeg(const QByteArray& bytes) {
     const int components = job->Info.num_components;
     if (job->Created) jpeg_destroy_decompress(&job->Info);
     switch (outcome) {
-    case JpegOutcome::Done: return picture;
+    case JpegOutcome::Done:
+        return picture;
     case JpegOutcome::LibraryError:
-        throw DataError(QStringLiteral("JPEG image error: ") + QString::fromLatin1(job->Error.Message));
-    case JpegOutcome::TooLarge: throw DataError(TooLargeText(width, height));
+        throw DataError(QStringLiteral("JPEG image error: ") +
+                        QString::fromLatin1(job->Error.Message));
+    case JpegOutcome::TooLarge:
+        throw DataError(TooLargeText(width, height));
     case JpegOutcome::Unsupported:
-        throw DataError(QStringLiteral("JPEG image error: unsupported colour format (%1 components)")
-                            .arg(components));
+        throw DataError(
+            QStringLiteral("JPEG image error: unsupported colour format (%1 components)")
+                .arg(components));
     }
     return picture;
 }
@@ -333,8 +344,7 @@ QByteArray ReadImageFile(const QString& path) {
     return ReadWholeFile(path);
 }
 
-template <typename Decoder>
-QImage DecodeFile(const QString& path, Decoder decode) {
+template <typename Decoder> QImage DecodeFile(const QString& path, Decoder decode) {
     const QByteArray bytes = ReadImageFile(path);
     try {
         return decode(bytes);
@@ -345,7 +355,11 @@ QImage DecodeFile(const QString& path, Decoder decode) {
 
 } // namespace
 
-QImage DecodeGifFile(const QString& path) { return DecodeFile(path, DecodeGif); }
-QImage DecodeJpegFile(const QString& path) { return DecodeFile(path, DecodeJpeg); }
+QImage DecodeGifFile(const QString& path) {
+    return DecodeFile(path, DecodeGif);
+}
+QImage DecodeJpegFile(const QString& path) {
+    return DecodeFile(path, DecodeJpeg);
+}
 
 } // namespace nimbrel

@@ -16,20 +16,29 @@ constexpr qsizetype TimeKeyLength = 11;
 
 // File names compare as the bytes the file system stores, not by locale rules, so
 // that the newest frame of one prefix is always the last.
-bool ByteOrderLess(const QString& a, const QString& b) { return a.toUtf8() < b.toUtf8(); }
+bool ByteOrderLess(const QString& a, const QString& b) {
+    return a.toUtf8() < b.toUtf8();
+}
 
 } // namespace
 
 QString FrameMask(ChartKind kind) {
     switch (kind) {
-    case ChartKind::VisibleSatellite: return QStringLiteral("satv-??????-????*");
-    case ChartKind::SurfaceAnalysis: return QStringLiteral("hsfc-??????-????*");
-    case ChartKind::Chart850: return QStringLiteral("h850-??????-????*");
-    case ChartKind::Chart700: return QStringLiteral("h700-??????-????*");
-    case ChartKind::Chart500: return QStringLiteral("h500-??????-????*");
-    case ChartKind::Chart250: return QStringLiteral("h250-??????-????*");
+    case ChartKind::VisibleSatellite:
+        return QStringLiteral("satv-??????-????*");
+    case ChartKind::SurfaceAnalysis:
+        return QStringLiteral("hsfc-??????-????*");
+    case ChartKind::Chart850:
+        return QStringLiteral("h850-??????-????*");
+    case ChartKind::Chart700:
+        return QStringLiteral("h700-??????-????*");
+    case ChartKind::Chart500:
+        return QStringLiteral("h500-??????-????*");
+    case ChartKind::Chart250:
+        return QStringLiteral("h250-??????-????*");
     case ChartKind::TargetMap:
-    case ChartKind::Sounding: break;
+    case ChartKind::Sounding:
+        break;
     }
     return QString();
 }
@@ -67,7 +76,8 @@ DateTime FrameValidTime(const QString& fileName) {
     auto chars = [&](int from, int count) { return fileName.mid(from - 1, count); };
     const QString year = chars(6, 2);
     const QChar firstYearDigit = year.isEmpty() ? QChar() : year[0];
-    const bool nineteenHundreds = firstYearDigit >= QLatin1Char('5') && firstYearDigit <= QLatin1Char('9');
+    const bool nineteenHundreds =
+        firstYearDigit >= QLatin1Char('5') && firstYearDigit <= QLatin1Char('9');
     const QString text = chars(8, 2) + QLatin1Char('/') + chars(10, 2) + QLatin1Char('/') +
                          (nineteenHundreds ? QStringLiteral("19") : QStringLiteral("20")) + year +
                          QLatin1Char(' ') + chars(13, 2) + QLatin1Char(':') + chars(15, 2) +
@@ -75,11 +85,12 @@ DateTime FrameValidTime(const QString& fileName) {
     // Only plain digits may stand in the fields: the general text reader would also
     // take signs and blanks, which no frame name may carry.
     const QString digits = chars(6, 6) + chars(13, 4);
-    const bool allDigits = digits.size() == 10 &&
-                           std::all_of(digits.begin(), digits.end(), [](QChar c) {
-                               return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-                           });
-    if (!allDigits) throw ConvertError(QStringLiteral("'%1' is not a valid date and time").arg(text));
+    const bool allDigits =
+        digits.size() == 10 && std::all_of(digits.begin(), digits.end(), [](QChar c) {
+            return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        });
+    if (!allDigits)
+        throw ConvertError(QStringLiteral("'%1' is not a valid date and time").arg(text));
     return StrToDateTime(text);
 }
 

@@ -11,8 +11,14 @@
 namespace nimbrel {
 
 enum class ChartKind : std::int32_t {
-    TargetMap = 0, VisibleSatellite = 1, SurfaceAnalysis = 2, Chart850 = 3, Chart700 = 4,
-    Chart500 = 5, Chart250 = 6, Sounding = 7
+    TargetMap = 0,
+    VisibleSatellite = 1,
+    SurfaceAnalysis = 2,
+    Chart850 = 3,
+    Chart700 = 4,
+    Chart500 = 5,
+    Chart250 = 6,
+    Sounding = 7
 };
 
 /// The six things the loop player can be told to do.

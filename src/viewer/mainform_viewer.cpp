@@ -112,8 +112,10 @@ void TfMainForm::ShowFrame(const QString& fileName) {
     if (fileName.contains(QStringLiteral("jpg"))) Image1->SetPicture(DecodeJpegFile(path));
     if (fileName.contains(QStringLiteral("gif"))) {
         const QImage decoded = DecodeGifFile(path);
-        if (session_.Kind == ChartKind::Sounding) Image1->SetPicture(ComposeSoundingView(Image1->Picture(), decoded));
-        else Image1->SetPicture(decoded);
+        if (session_.Kind == ChartKind::Sounding)
+            Image1->SetPicture(ComposeSoundingView(Image1->Picture(), decoded));
+        else
+            Image1->SetPicture(decoded);
     }
     // A name that is no date stops here, after the picture: the labels keep their text.
     const DateTime validTime = FrameValidTime(fileName);
@@ -146,21 +148,34 @@ void TfMainForm::FrameCommand(FrameCommandKind command) {
     if (step.Show) ShowFrame(step.FileName);
 }
 
-void TfMainForm::SatelliteTimerTimer() { FrameCommand(TickCommand(session_.Player)); }
+void TfMainForm::SatelliteTimerTimer() {
+    FrameCommand(TickCommand(session_.Player));
+}
 
 void TfMainForm::PlayerButton(FrameCommandKind command) {
     if (TimeOfDay(session_.Clock) == 0.5)
-        Ask().Information(QStringLiteral("There are no charts to loop yet because the simulation time is "
-                                         "only 1200 UTC.  You must use Advance To Next Hour to reveal "
-                                         "more charts."));
+        Ask().Information(
+            QStringLiteral("There are no charts to loop yet because the simulation time is "
+                           "only 1200 UTC.  You must use Advance To Next Hour to reveal "
+                           "more charts."));
     FrameCommand(command);
 }
 
-void TfMainForm::PlayRevButtonClick() { PlayerButton(FrameCommandKind::PlayReverse); }
-void TfMainForm::StepRevButtonClick() { PlayerButton(FrameCommandKind::StepBack); }
-void TfMainForm::PauseButtonClick() { PlayerButton(FrameCommandKind::Stop); }
-void TfMainForm::StepFwdButtonClick() { PlayerButton(FrameCommandKind::StepForward); }
-void TfMainForm::PlayFwdButtonClick() { PlayerButton(FrameCommandKind::PlayForward); }
+void TfMainForm::PlayRevButtonClick() {
+    PlayerButton(FrameCommandKind::PlayReverse);
+}
+void TfMainForm::StepRevButtonClick() {
+    PlayerButton(FrameCommandKind::StepBack);
+}
+void TfMainForm::PauseButtonClick() {
+    PlayerButton(FrameCommandKind::Stop);
+}
+void TfMainForm::StepFwdButtonClick() {
+    PlayerButton(FrameCommandKind::StepForward);
+}
+void TfMainForm::PlayFwdButtonClick() {
+    PlayerButton(FrameCommandKind::PlayForward);
+}
 
 void TfMainForm::LoopSpeedChange() {
     // Applies at once, even in the middle of a dwell.
@@ -171,8 +186,8 @@ void TfMainForm::LoopSpeedChange() {
 
 void TfMainForm::DwellSpeedChange() {
     // Read at the next end frame; nothing to change now.
-    DwellSpeedText->setText(QStringLiteral("Dwell speed = ") + QString::number(DwellSpeed->value()) +
-                            QStringLiteral(" ms"));
+    DwellSpeedText->setText(QStringLiteral("Dwell speed = ") +
+                            QString::number(DwellSpeed->value()) + QStringLiteral(" ms"));
 }
 
 void TfMainForm::EnableLoopButtons(bool enabled) {
@@ -184,7 +199,8 @@ void TfMainForm::EnableLoopButtons(bool enabled) {
 
 void TfMainForm::SelectChartItem(QAction* item, ChartKind kind, bool stopLoop) {
     Targeting1->setChecked(false);
-    for (QAction* a : {Visiblesatellite1, SurfaceAnalysis1, N850mb1, N700mb1, N500mb1, N250mb1, Sounding1})
+    for (QAction* a :
+         {Visiblesatellite1, SurfaceAnalysis1, N850mb1, N700mb1, N500mb1, N250mb1, Sounding1})
         a->setChecked(a == item);
     if (stopLoop) FrameCommand(FrameCommandKind::Stop);
     EnableLoopButtons(true);
@@ -192,19 +208,34 @@ void TfMainForm::SelectChartItem(QAction* item, ChartKind kind, bool stopLoop) {
     RefreshView(false);
 }
 
-void TfMainForm::Visiblesatellite1Click() { SelectChartItem(Visiblesatellite1, ChartKind::VisibleSatellite, true); }
-void TfMainForm::SurfaceAnalysis1Click() { SelectChartItem(SurfaceAnalysis1, ChartKind::SurfaceAnalysis, true); }
-void TfMainForm::N850mb1Click() { SelectChartItem(N850mb1, ChartKind::Chart850, true); }
-void TfMainForm::N700mb1Click() { SelectChartItem(N700mb1, ChartKind::Chart700, true); }
-void TfMainForm::N500mb1Click() { SelectChartItem(N500mb1, ChartKind::Chart500, true); }
+void TfMainForm::Visiblesatellite1Click() {
+    SelectChartItem(Visiblesatellite1, ChartKind::VisibleSatellite, true);
+}
+void TfMainForm::SurfaceAnalysis1Click() {
+    SelectChartItem(SurfaceAnalysis1, ChartKind::SurfaceAnalysis, true);
+}
+void TfMainForm::N850mb1Click() {
+    SelectChartItem(N850mb1, ChartKind::Chart850, true);
+}
+void TfMainForm::N700mb1Click() {
+    SelectChartItem(N700mb1, ChartKind::Chart700, true);
+}
+void TfMainForm::N500mb1Click() {
+    SelectChartItem(N500mb1, ChartKind::Chart500, true);
+}
 // A loop that plays goes on over the 250 mb frames.
-void TfMainForm::N250mb1Click() { SelectChartItem(N250mb1, ChartKind::Chart250, false); }
-void TfMainForm::Sounding1Click() { SelectChartItem(Sounding1, ChartKind::Sounding, true); }
+void TfMainForm::N250mb1Click() {
+    SelectChartItem(N250mb1, ChartKind::Chart250, false);
+}
+void TfMainForm::Sounding1Click() {
+    SelectChartItem(Sounding1, ChartKind::Sounding, true);
+}
 
 void TfMainForm::Targeting1Click() {
     ReportsTimer.start();
     Targeting1->setChecked(true);
-    for (QAction* a : {Visiblesatellite1, SurfaceAnalysis1, N850mb1, N700mb1, N500mb1, N250mb1, Sounding1})
+    for (QAction* a :
+         {Visiblesatellite1, SurfaceAnalysis1, N850mb1, N700mb1, N500mb1, N250mb1, Sounding1})
         a->setChecked(false);
     FrameCommand(FrameCommandKind::Stop);
     session_.Kind = ChartKind::TargetMap;
@@ -214,7 +245,8 @@ void TfMainForm::Targeting1Click() {
 
 void TfMainForm::ShowStationMap() {
     // A missing or broken map stops here, before any marker exists.
-    Image1->SetPicture(DecodeGifFile(session_.Folders.AppDataDirectory + QStringLiteral("greatplains.gif")));
+    Image1->SetPicture(
+        DecodeGifFile(session_.Folders.AppDataDirectory + QStringLiteral("greatplains.gif")));
     Image1->update();
     for (std::size_t i = 0; i < StationMarkers.size(); ++i) {
         const SoundingStation& station = session_.Stations[i];
@@ -222,8 +254,9 @@ void TfMainForm::ShowStationMap() {
         // The view sits at the content's origin, so map pixels are content pixels.
         marker->move(Image1->x() + station.X - StationMarker::Size / 2,
                      Image1->y() + station.Y - StationMarker::Size / 2);
-        connect(marker, &StationMarker::Pressed, this,
-                [this](StationMarker* sender) { Guard([this, sender] { SkewMouseDown(sender); }); });
+        connect(marker, &StationMarker::Pressed, this, [this](StationMarker* sender) {
+            Guard([this, sender] { SkewMouseDown(sender); });
+        });
         marker->show();
         marker->raise();
         StationMarkers[i] = marker;
@@ -243,7 +276,8 @@ void TfMainForm::RemoveStationMarkers() {
 }
 
 void TfMainForm::SkewMouseDown(StationMarker* sender) {
-    if (!sender || sender->Row() < 1 || sender->Row() > static_cast<int>(session_.Stations.size())) return;
+    if (!sender || sender->Row() < 1 || sender->Row() > static_cast<int>(session_.Stations.size()))
+        return;
     const QStringList masks = SoundingMasks(session_.Stations[sender->Row() - 1].Identifiers);
     // The station's soundings may be filed under its second identifier.
     if (LoadFrames(masks[0]) == 0 && masks.size() > 1) LoadFrames(masks[1]);
@@ -261,7 +295,8 @@ void TfMainForm::Print1Click() {
     if (!printer.isValid() || fileWithoutName)
         throw FileError(QStringLiteral("There is no default printer currently selected"));
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const QSize printed = PrintedSize(picture.width(), picture.height(), page.width(), page.height());
+    const QSize printed =
+        PrintedSize(picture.width(), picture.height(), page.width(), page.height());
 
     BusyCursor busy;
     printer.setDocName(QStringLiteral("Kestrane map"));

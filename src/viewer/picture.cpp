@@ -19,7 +19,8 @@ QImage ComposeSoundingView(const QImage& current, const QImage& sounding) {
 
 void DrawForecastOutline(QImage& picture, const std::array<PixelPoint, 6>& vertices) {
     QPolygon outline;
-    for (const PixelPoint& v : vertices) outline << QPoint(v.X, v.Y);
+    for (const PixelPoint& v : vertices)
+        outline << QPoint(v.X, v.Y);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);

@@ -4,15 +4,21 @@
 
 namespace nimbrel {
 
-bool QtLoopTimer::IsActive() const { return timer_.isActive(); }
+bool QtLoopTimer::IsActive() const {
+    return timer_.isActive();
+}
 
 void QtLoopTimer::Start() {
     if (!timer_.isActive()) timer_.start();
 }
 
-void QtLoopTimer::Stop() { timer_.stop(); }
+void QtLoopTimer::Stop() {
+    timer_.stop();
+}
 
-int QtLoopTimer::Interval() const { return timer_.interval(); }
+int QtLoopTimer::Interval() const {
+    return timer_.interval();
+}
 
 void QtLoopTimer::SetInterval(int milliseconds) {
     // QTimer restarts a running countdown on every setInterval, even to the same value;

@@ -44,15 +44,17 @@ struct ViewerWindow {
             QFile::copy(shipped + name, app + name);
         const QString chart = TestDataDir() + QStringLiteral("images/video-001.gif");
         const QString sounding = TestDataDir() + QStringLiteral("images/video-005.gray.gif");
-        for (const char* name : {"satv-790410-1100.gif", "satv-790410-1200.gif", "satv-790410-1300.gif",
-                                 "h250-790410-1200.gif", "h500-790410-1200.gif"})
+        for (const char* name :
+             {"satv-790410-1100.gif", "satv-790410-1200.gif", "satv-790410-1300.gif",
+              "h250-790410-1200.gif", "h500-790410-1200.gif"})
             QFile::copy(chart, day + QString::fromLatin1(name));
         QFile::copy(sounding, day + QStringLiteral("skew-790410-1200-oun.gif"));
         f.Show(app, root);
     }
     TfMainForm& m() const { return *f.Form; }
     std::vector<QToolButton*> Buttons() const {
-        return {m().PlayRevButton, m().StepRevButton, m().PauseButton, m().StepFwdButton, m().PlayFwdButton};
+        return {m().PlayRevButton, m().StepRevButton, m().PauseButton, m().StepFwdButton,
+                m().PlayFwdButton};
     }
     int VisibleMarkers() const {
         int n = 0;
@@ -83,7 +85,8 @@ TEST(ViewerWindow, ViewMenuSwitchesKeepTheFrameListAndSetTheButtons) {
     ViewerWindow w;
     w.m().Targeting1->trigger();
     EXPECT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join(QStringLiteral("; ")).toStdString();
-    for (QToolButton* b : w.Buttons()) EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    for (QToolButton* b : w.Buttons())
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
     EXPECT_TRUE(w.m().Targeting1->isChecked());
     EXPECT_FALSE(w.m().Visiblesatellite1->isChecked());
     EXPECT_TRUE(w.m().ReportsTimer.isActive());
@@ -93,7 +96,8 @@ TEST(ViewerWindow, ViewMenuSwitchesKeepTheFrameListAndSetTheButtons) {
 
     w.m().Sounding1->trigger();
     EXPECT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join(QStringLiteral("; ")).toStdString();
-    for (QToolButton* b : w.Buttons()) EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
+    for (QToolButton* b : w.Buttons())
+        EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
     EXPECT_TRUE(w.m().Sounding1->isChecked());
     EXPECT_FALSE(w.m().Targeting1->isChecked());
     EXPECT_FALSE(w.m().ReportsTimer.isActive());
@@ -177,7 +181,8 @@ TEST(ViewerWindow, HourlyAdvanceShowsTheNewFrame) {
 TEST(ViewerWindow, FrameWithABadDateStopsAfterThePicture) {
     ViewerWindow w;
     // Day 00 sorts before the others and is listed (its key is before the clock's).
-    QFile::copy(TestDataDir() + QStringLiteral("images/video-005.gray.gif"), w.day + QStringLiteral("satv-790400-1100.gif"));
+    QFile::copy(TestDataDir() + QStringLiteral("images/video-005.gray.gif"),
+                w.day + QStringLiteral("satv-790400-1100.gif"));
     w.m().Visiblesatellite1->trigger();
     QTest::mouseClick(w.m().PauseButton, Qt::LeftButton);
     w.m().State().Player.FrameIndex = 1;

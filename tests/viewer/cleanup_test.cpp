@@ -19,7 +19,9 @@ protected:
         archive_ = root_ + QStringLiteral("mcv-files/");
         ASSERT_TRUE(QDir().mkpath(archive_));
     }
-    void Put(const QString& relative, const QByteArray& bytes = "data") { test::WriteFile(root_ + relative, bytes); }
+    void Put(const QString& relative, const QByteArray& bytes = "data") {
+        test::WriteFile(root_ + relative, bytes);
+    }
     bool Exists(const QString& relative) const { return QFileInfo::exists(root_ + relative); }
     QString Run(const QString& archive) {
         return RunCleanup(root_, archive, prompts_, [this](const QString& c) { captions_ << c; });
@@ -36,8 +38,8 @@ protected:
 
 TEST_F(CleanupTree, DeletesRawFilesMovesMcvAndKeepsTheRest) {
     const QString day = QStringLiteral("1979-04-10/");
-    for (const char* name : {"GOES-AREA0001", "x.BAND4", "robots.txt", "obs.meta", "metar.txt", "upper-air.txt",
-                             "index.html", "lowarea.txt"})
+    for (const char* name : {"GOES-AREA0001", "x.BAND4", "robots.txt", "obs.meta", "metar.txt",
+                             "upper-air.txt", "index.html", "lowarea.txt"})
         Put(day + QString::fromLatin1(name));
     Put(day + QStringLiteral("AREA-index.dat")); // matches two patterns
     Put(day + QStringLiteral("sat.mcv"), "mcv contents");
@@ -54,10 +56,13 @@ TEST_F(CleanupTree, DeletesRawFilesMovesMcvAndKeepsTheRest) {
     EXPECT_TRUE(prompts_.Shown.isEmpty());
 
     // The file matching two patterns is deleted once, under the first.
-    EXPECT_EQ(captions_.count(QStringLiteral("Deleting ") + root_ + day + QStringLiteral("AREA-index.dat")), 1);
+    EXPECT_EQ(captions_.count(QStringLiteral("Deleting ") + root_ + day +
+                              QStringLiteral("AREA-index.dat")),
+              1);
     // Nine deletions announced; the move is not.
     EXPECT_EQ(captions_.size(), 9);
-    for (const QString& c : captions_) EXPECT_FALSE(c.contains(QStringLiteral(".mcv")));
+    for (const QString& c : captions_)
+        EXPECT_FALSE(c.contains(QStringLiteral(".mcv")));
 }
 
 TEST_F(CleanupTree, FolderMatchingAPatternIsReportedAndTheRunGoesOn) {
@@ -65,8 +70,8 @@ TEST_F(CleanupTree, FolderMatchingAPatternIsReportedAndTheRunGoesOn) {
     Put(day + QStringLiteral("BANDS/inside"));
     Put(day + QStringLiteral("upper.txt"));
     EXPECT_EQ(Run(archive_), QStringLiteral("Done!"));
-    EXPECT_EQ(prompts_.Shown,
-              QStringList{QStringLiteral("I:Had trouble deleting ") + root_ + day + QStringLiteral("BANDS")});
+    EXPECT_EQ(prompts_.Shown, QStringList{QStringLiteral("I:Had trouble deleting ") + root_ + day +
+                                          QStringLiteral("BANDS")});
     EXPECT_FALSE(Exists(day + QStringLiteral("upper.txt")));
     EXPECT_TRUE(Exists(day + QStringLiteral("BANDS/inside")));
 }
@@ -81,8 +86,9 @@ TEST_F(CleanupTree, FailedArchiveCopyStopsTheRunAndKeepsWorkDone) {
     EXPECT_FALSE(Exists(day + QStringLiteral("AREA1")));   // done before the failure
     EXPECT_TRUE(Exists(day + QStringLiteral("one.mcv")));  // not lost
     EXPECT_TRUE(Exists(day + QStringLiteral("two.meta"))); // never reached
-    EXPECT_EQ(captions_.last(), QStringLiteral("Deleting ") + root_ + day + QStringLiteral("AREA1"));
-    EXPECT_FALSE(QFileInfo::exists(missingArchive));       // the tool does not create it
+    EXPECT_EQ(captions_.last(),
+              QStringLiteral("Deleting ") + root_ + day + QStringLiteral("AREA1"));
+    EXPECT_FALSE(QFileInfo::exists(missingArchive)); // the tool does not create it
 
     // No archive folder known at all: stops the same way.
     EXPECT_THROW(Run(QString()), FileError);
@@ -90,7 +96,8 @@ TEST_F(CleanupTree, FailedArchiveCopyStopsTheRunAndKeepsWorkDone) {
 }
 
 TEST_F(CleanupTree, TakesAtMost300MatchesPerPatternAndFolder) {
-    for (int i = 0; i < 301; ++i) Put(QStringLiteral("1979-04-10/AREA%1").arg(i, 3, 10, QLatin1Char('0')));
+    for (int i = 0; i < 301; ++i)
+        Put(QStringLiteral("1979-04-10/AREA%1").arg(i, 3, 10, QLatin1Char('0')));
     Run(archive_);
     EXPECT_EQ(CountFiles(QStringLiteral("1979-04-10")), 1);
     Run(archive_); // the next run takes the rest

@@ -19,7 +19,9 @@
 namespace nimbrel {
 namespace {
 
-QString Images() { return test::TestDataDir() + QStringLiteral("images/"); }
+QString Images() {
+    return test::TestDataDir() + QStringLiteral("images/");
+}
 
 QImage Reference(const QString& png) {
     QImage img(Images() + png);
@@ -34,7 +36,8 @@ int MaxDifference(const QImage& a, const QImage& b) {
         const auto* pa = reinterpret_cast<const QRgb*>(a.constScanLine(y));
         const auto* pb = reinterpret_cast<const QRgb*>(b.constScanLine(y));
         for (int x = 0; x < a.width(); ++x) {
-            worst = std::max({worst, std::abs(qRed(pa[x]) - qRed(pb[x])), std::abs(qGreen(pa[x]) - qGreen(pb[x])),
+            worst = std::max({worst, std::abs(qRed(pa[x]) - qRed(pb[x])),
+                              std::abs(qGreen(pa[x]) - qGreen(pb[x])),
                               std::abs(qBlue(pa[x]) - qBlue(pb[x]))});
         }
     }
@@ -66,7 +69,8 @@ struct FrameSpec {
 
 ColorMapObject* MakeMap(const std::vector<QRgb>& colours) {
     int size = 2;
-    while (size < static_cast<int>(colours.size())) size *= 2;
+    while (size < static_cast<int>(colours.size()))
+        size *= 2;
     std::vector<GifColorType> entries(size, GifColorType{0, 0, 0});
     for (std::size_t i = 0; i < colours.size(); ++i)
         entries[i] = GifColorType{static_cast<GifByteType>(qRed(colours[i])),
@@ -75,7 +79,8 @@ ColorMapObject* MakeMap(const std::vector<QRgb>& colours) {
     return GifMakeMapObject(size, entries.data());
 }
 
-QByteArray MakeGif(int width, int height, const std::vector<QRgb>& global, const std::vector<FrameSpec>& frames) {
+QByteArray MakeGif(int width, int height, const std::vector<QRgb>& global,
+                   const std::vector<FrameSpec>& frames) {
     QByteArray out;
     int error = 0;
     GifFileType* gif = EGifOpen(&out, WriteToArray, &error);
@@ -114,7 +119,11 @@ const QRgb Green = qRgb(0, 255, 0);
 // ---- GIF against reference decodings ----------------------------------------------
 
 TEST(GifDecoder, MatchesReferenceDecodings) {
-    struct Case { const char* File; const char* Png; int Tolerance; };
+    struct Case {
+        const char* File;
+        const char* Png;
+        int Tolerance;
+    };
     // The GIFs were quantised to their palettes from the reference picture, the 5 bit
     // one to 32 colours; the tolerances allow for that, not for decoding errors.
     const Case cases[] = {{"video-001.gif", "video-001.png", 64},
@@ -151,7 +160,8 @@ void ExpectSameAsWitness(const QString& path) {
             }
         }
     EXPECT_GT(opaque, 0);
-    EXPECT_EQ(differing, 0) << "of " << opaque << " opaque and " << transparent << " transparent pixels";
+    EXPECT_EQ(differing, 0) << "of " << opaque << " opaque and " << transparent
+                            << " transparent pixels";
 }
 
 TEST(GifDecoder, InterlacedAndPlainFilesOfOnePictureDecodeAlike) {
@@ -161,7 +171,8 @@ TEST(GifDecoder, InterlacedAndPlainFilesOfOnePictureDecodeAlike) {
 }
 
 TEST(GifDecoder, AgreesWithAWitnessDecoder) {
-    for (const char* name : {"triangle-001.gif", "video-005.gray.gif", "video-001.gif", "video-001.5bpp.gif"}) {
+    for (const char* name :
+         {"triangle-001.gif", "video-005.gray.gif", "video-001.gif", "video-001.5bpp.gif"}) {
         SCOPED_TRACE(name);
         ExpectSameAsWitness(Images() + QString::fromLatin1(name));
     }
@@ -202,10 +213,10 @@ TEST(GifDecoder, LocalColourTableWinsAndOnlyTheFirstFrameIsShown) {
 TEST(GifDecoder, IndexBeyondTheColourTableIsBlack) {
     // Hand-made: a two-colour table, but the image data's code size allows index 3.
     // LZW codes (3 bits): clear (4), pixel 3, end (5) -> bytes 0x5C 0x01.
-    const unsigned char bytes[] = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0,
-                                   255, 0, 0, 0, 255, 0,                       // table: red, green
-                                   0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0,            // image 1 x 1
-                                   2, 2, 0x5C, 0x01, 0, 0x3B};
+    const unsigned char bytes[] = {'G',  'I', 'F',  '8',  '9', 'a', 1, 0,   1, 0,
+                                   0x80, 0,   0,    255,  0,   0,   0, 255, 0, // table: red, green
+                                   0x2C, 0,   0,    0,    0,   1,   0, 1,   0, 0, // image 1 x 1
+                                   2,    2,   0x5C, 0x01, 0,   0x3B};
     const QImage img = DecodeGif(QByteArray(reinterpret_cast<const char*>(bytes), sizeof bytes));
     ASSERT_EQ(img.size(), QSize(1, 1));
     EXPECT_EQ(img.pixel(0, 0), qRgb(0, 0, 0));
@@ -223,17 +234,19 @@ TEST(GifDecoder, TruncatedDataKeepsTheRowsDecoded) {
     EXPECT_EQ(lastRow.pixel(full.width() - 1, 0), White);
 
     // Cut inside the header: nothing to show, a clear error.
-    EXPECT_TRUE(ErrorOf([&] { DecodeGif(whole.left(20)); }).startsWith(QStringLiteral("GIF image error")));
+    EXPECT_TRUE(
+        ErrorOf([&] { DecodeGif(whole.left(20)); }).startsWith(QStringLiteral("GIF image error")));
 }
 
 TEST(GifDecoder, RefusesAbsurdSizesBeforeAllocating) {
     // A 20-byte file claiming a 65535 x 65535 screen with a frame of the same size.
-    const unsigned char bytes[] = {'G', 'I', 'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0, 0,
-                                   0, 0, 0, 255, 255, 255,
-                                   0x2C, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 2, 0, 0x3B};
+    const unsigned char bytes[] = {'G', 'I', 'F',  '8',  '9',  'a',  0xFF, 0xFF, 0xFF, 0xFF, 0x80,
+                                   0,   0,   0,    0,    0,    255,  255,  255,  0x2C, 0,    0,
+                                   0,   0,   0xFF, 0xFF, 0xFF, 0xFF, 0,    2,    0,    0x3B};
     QElapsedTimer clock;
     clock.start();
-    const QString message = ErrorOf([&] { DecodeGif(QByteArray(reinterpret_cast<const char*>(bytes), sizeof bytes)); });
+    const QString message =
+        ErrorOf([&] { DecodeGif(QByteArray(reinterpret_cast<const char*>(bytes), sizeof bytes)); });
     EXPECT_TRUE(message.contains(QStringLiteral("65535 x 65535"))) << message.toStdString();
     EXPECT_LT(clock.elapsed(), 1000);
 
@@ -242,32 +255,46 @@ TEST(GifDecoder, RefusesAbsurdSizesBeforeAllocating) {
     f.Width = 9000;
     f.Height = 1;
     f.Pixels.assign(9000, 0);
-    EXPECT_TRUE(ErrorOf([&] { DecodeGif(MakeGif(1, 1, {Red, Blue}, {f})); }).contains(QStringLiteral("9000 x 1")));
+    EXPECT_TRUE(ErrorOf([&] {
+                    DecodeGif(MakeGif(1, 1, {Red, Blue}, {f}));
+                }).contains(QStringLiteral("9000 x 1")));
 }
 
 TEST(GifDecoder, NoImageNoTableOrNotAGifAreErrors) {
-    EXPECT_EQ(ErrorOf([] { DecodeGif(MakeGif(3, 3, {Red, Blue}, {})); }),
+    EXPECT_EQ(ErrorOf([] {
+                  DecodeGif(MakeGif(3, 3, {Red, Blue}, {}));
+              }),
               QStringLiteral("GIF image error: the file holds no image"));
     // Hand-made: neither a global nor a local colour table (codes: clear, 1, end).
-    const unsigned char noTable[] = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x00, 0, 0,
-                                     0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x4C, 0x01, 0, 0x3B};
-    EXPECT_EQ(ErrorOf([&] { DecodeGif(QByteArray(reinterpret_cast<const char*>(noTable), sizeof noTable)); }),
+    const unsigned char noTable[] = {'G',  'I', 'F', '8',  '9', 'a',  1,    0, 1,   0,
+                                     0x00, 0,   0,   0x2C, 0,   0,    0,    0, 1,   0,
+                                     1,    0,   0,   2,    2,   0x4C, 0x01, 0, 0x3B};
+    EXPECT_EQ(ErrorOf([&] {
+                  DecodeGif(QByteArray(reinterpret_cast<const char*>(noTable), sizeof noTable));
+              }),
               QStringLiteral("GIF image error: the image has no colour table"));
-    EXPECT_TRUE(ErrorOf([] { DecodeGif(QByteArray("PNG and not GIF")); }).startsWith(QStringLiteral("GIF image error")));
-    EXPECT_TRUE(ErrorOf([] { DecodeGif(QByteArray()); }).startsWith(QStringLiteral("GIF image error")));
+    EXPECT_TRUE(ErrorOf([] {
+                    DecodeGif(QByteArray("PNG and not GIF"));
+                }).startsWith(QStringLiteral("GIF image error")));
+    EXPECT_TRUE(
+        ErrorOf([] { DecodeGif(QByteArray()); }).startsWith(QStringLiteral("GIF image error")));
 }
 
 // ---- JPEG ------------------------------------------------------------------------
 
 TEST(JpegDecoder, MatchesReferenceDecodings) {
-    struct Case { const char* File; const char* Png; };
+    struct Case {
+        const char* File;
+        const char* Png;
+    };
     // Decoders may differ in their inverse transforms and upsampling; a few levels of
     // difference per channel are expected, a colour mix-up is not.
-    const Case cases[] = {{"video-001.jpeg", "video-001.png"},
-                          {"video-001.progressive.jpeg", "video-001.png"},
-                          {"video-001.cmyk.jpeg", "video-001.cmyk.png"},
-                          {"video-005.gray.jpeg", "video-005.gray.png"},
-                          {"video-001.progressive.truncated.jpeg", "video-001.progressive.truncated.png"}};
+    const Case cases[] = {
+        {"video-001.jpeg", "video-001.png"},
+        {"video-001.progressive.jpeg", "video-001.png"},
+        {"video-001.cmyk.jpeg", "video-001.cmyk.png"},
+        {"video-005.gray.jpeg", "video-005.gray.png"},
+        {"video-001.progressive.truncated.jpeg", "video-001.progressive.truncated.png"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.File);
         const QImage decoded = DecodeJpegFile(Images() + QString::fromLatin1(c.File));
@@ -316,8 +343,11 @@ TEST(JpegDecoder, RefusesAbsurdSizesAndBrokenFiles) {
     // Within each side's bound but not in area.
     EXPECT_FALSE(ErrorOf([&] { DecodeJpeg(WithFrameSize(whole, 8000, 8000)); }).isEmpty());
 
-    EXPECT_TRUE(ErrorOf([] { DecodeJpeg(QByteArray("GIF89a, not a JPEG")); }).startsWith(QStringLiteral("JPEG image error")));
-    EXPECT_TRUE(ErrorOf([] { DecodeJpeg(QByteArray()); }).startsWith(QStringLiteral("JPEG image error")));
+    EXPECT_TRUE(ErrorOf([] {
+                    DecodeJpeg(QByteArray("GIF89a, not a JPEG"));
+                }).startsWith(QStringLiteral("JPEG image error")));
+    EXPECT_TRUE(
+        ErrorOf([] { DecodeJpeg(QByteArray()); }).startsWith(QStringLiteral("JPEG image error")));
 }
 
 TEST(JpegDecoder, TruncatedFileKeepsTheTopOfThePicture) {
@@ -330,11 +360,13 @@ TEST(JpegDecoder, TruncatedFileKeepsTheTopOfThePicture) {
 
 TEST(ImageFiles, MissingFileIsFileNotFoundAndErrorsNameTheFile) {
     QTemporaryDir dir;
-    EXPECT_EQ(ErrorOf([&] { DecodeGifFile(dir.path() + QStringLiteral("/none.gif")); }), QStringLiteral("File not found"));
+    EXPECT_EQ(ErrorOf([&] { DecodeGifFile(dir.path() + QStringLiteral("/none.gif")); }),
+              QStringLiteral("File not found"));
     const QString broken = dir.path() + QStringLiteral("/broken.jpg");
     test::WriteFile(broken, "not an image at all");
     const QString message = ErrorOf([&] { DecodeJpegFile(broken); });
-    EXPECT_TRUE(message.startsWith(broken + QStringLiteral(": JPEG image error"))) << message.toStdString();
+    EXPECT_TRUE(message.startsWith(broken + QStringLiteral(": JPEG image error")))
+        << message.toStdString();
     // Frame lists may name folders; reading one is an error, not a crash.
     EXPECT_FALSE(ErrorOf([&] { DecodeGifFile(dir.path()); }).isEmpty());
 }
@@ -361,16 +393,21 @@ protected:
 };
 
 TEST_F(SharedImages, HostileHeadersGiveClearErrors) {
-    EXPECT_TRUE(ErrorOf([&] { DecodeGifFile(Path("invalid.1.gif")); }).contains(QStringLiteral("46565 x 23539")));
-    EXPECT_TRUE(ErrorOf([&] { DecodeJpegFile(Path("issue205.jpg")); }).contains(QStringLiteral("64250 x 64250")));
+    EXPECT_TRUE(ErrorOf([&] {
+                    DecodeGifFile(Path("invalid.1.gif"));
+                }).contains(QStringLiteral("46565 x 23539")));
+    EXPECT_TRUE(ErrorOf([&] {
+                    DecodeJpegFile(Path("issue205.jpg"));
+                }).contains(QStringLiteral("64250 x 64250")));
     EXPECT_FALSE(ErrorOf([&] { DecodeJpegFile(Path("CVE-2017-2862.jpg")); }).isEmpty());
     EXPECT_FALSE(ErrorOf([&] { DecodeGifFile(Path("gifsuite-invalid-code.gif")); }).isEmpty());
     EXPECT_FALSE(ErrorOf([&] { DecodeGifFile(Path("gifsuite-zero-size.gif")); }).isEmpty());
 }
 
 TEST_F(SharedImages, SmallGifSuiteCasesDecodeToTheirExpectedPixels) {
-    for (const char* name : {"gifsuite-extra-data.gif", "gifsuite-no-eoi.gif", "gifsuite-local-color-table.gif",
-                             "gifsuite-no-global-color-table.gif"}) {
+    for (const char* name :
+         {"gifsuite-extra-data.gif", "gifsuite-no-eoi.gif", "gifsuite-local-color-table.gif",
+          "gifsuite-no-global-color-table.gif"}) {
         SCOPED_TRACE(name);
         const QImage img = DecodeGifFile(Path(name));
         ASSERT_EQ(img.size(), QSize(1, 1));

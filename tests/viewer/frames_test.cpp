@@ -14,7 +14,9 @@ namespace {
 // 10 April 1979 is day 28955 after 30 December 1899.
 constexpr double April10_1979 = 28955.0;
 
-DateTime At(double day, int hour, int minute) { return day + hour / 24.0 + minute / 1440.0; }
+DateTime At(double day, int hour, int minute) {
+    return day + hour / 24.0 + minute / 1440.0;
+}
 
 class FrameFolder : public ::testing::Test {
 protected:
@@ -32,12 +34,14 @@ TEST_F(FrameFolder, ListsFramesUpToTheClockInByteOrder) {
     Touch(QStringLiteral("SATV-790410-1700.gif")); // mask ignores case; upper case sorts first
     Touch(QStringLiteral("hsfc-790410-1200.gif")); // another kind
     Touch(QStringLiteral("satv-7904101200.gif"));  // no hyphen where the mask wants one
-    ASSERT_TRUE(QDir().mkdir(Folder() + QStringLiteral("satv-790410-1500.dir"))); // folders count too
+    ASSERT_TRUE(
+        QDir().mkdir(Folder() + QStringLiteral("satv-790410-1500.dir"))); // folders count too
 
     const QStringList frames =
         BuildFrameList(Folder(), QStringLiteral("satv-??????-????*"), At(April10_1979, 18, 0));
-    EXPECT_EQ(frames, (QStringList{"SATV-790410-1700.gif", "satv-790409-2300.gif", "satv-790410-1200.jpg",
-                                   "satv-790410-1500.dir", "satv-790410-1800.gif"}));
+    EXPECT_EQ(frames,
+              (QStringList{"SATV-790410-1700.gif", "satv-790409-2300.gif", "satv-790410-1200.jpg",
+                           "satv-790410-1500.dir", "satv-790410-1800.gif"}));
 }
 
 TEST_F(FrameFolder, ClockAtNoonListsOnlyTheMorningFrames) {
@@ -52,9 +56,11 @@ TEST_F(FrameFolder, ClockAtNoonListsOnlyTheMorningFrames) {
 }
 
 TEST_F(FrameFolder, MissingOrEmptyFolderGivesEmptyList) {
-    EXPECT_TRUE(BuildFrameList(Folder(), QStringLiteral("satv-??????-????*"), At(April10_1979, 18, 0)).isEmpty());
-    EXPECT_TRUE(BuildFrameList(Folder() + QStringLiteral("nothere/"), QStringLiteral("satv-??????-????*"),
-                               At(April10_1979, 18, 0))
+    EXPECT_TRUE(
+        BuildFrameList(Folder(), QStringLiteral("satv-??????-????*"), At(April10_1979, 18, 0))
+            .isEmpty());
+    EXPECT_TRUE(BuildFrameList(Folder() + QStringLiteral("nothere/"),
+                               QStringLiteral("satv-??????-????*"), At(April10_1979, 18, 0))
                     .isEmpty());
 }
 
@@ -77,11 +83,14 @@ TEST(SoundingMasks, SecondIdentifierOnlyWhenPresent) {
 }
 
 TEST(FrameValidTime, CenturyFollowsTheFirstYearDigit) {
-    EXPECT_DOUBLE_EQ(FrameValidTime(QStringLiteral("satv-790410-1800.gif")), At(April10_1979, 18, 0));
-    EXPECT_DOUBLE_EQ(FrameValidTime(QStringLiteral("h500-050504-0000.jpg")), 38476.0);            // 2005
-    EXPECT_DOUBLE_EQ(FrameValidTime(QStringLiteral("h500-491231-2359.gif")), At(54788.0, 23, 59)); // 2049
-    EXPECT_DOUBLE_EQ(FrameValidTime(QStringLiteral("h500-500101-0000.gif")), 18264.0);            // 1950
-    EXPECT_DOUBLE_EQ(FrameValidTime(QStringLiteral("skew-790410-1200-okc.gif")), At(April10_1979, 12, 0));
+    EXPECT_DOUBLE_EQ(FrameValidTime(QStringLiteral("satv-790410-1800.gif")),
+                     At(April10_1979, 18, 0));
+    EXPECT_DOUBLE_EQ(FrameValidTime(QStringLiteral("h500-050504-0000.jpg")), 38476.0); // 2005
+    EXPECT_DOUBLE_EQ(FrameValidTime(QStringLiteral("h500-491231-2359.gif")),
+                     At(54788.0, 23, 59));                                             // 2049
+    EXPECT_DOUBLE_EQ(FrameValidTime(QStringLiteral("h500-500101-0000.gif")), 18264.0); // 1950
+    EXPECT_DOUBLE_EQ(FrameValidTime(QStringLiteral("skew-790410-1200-okc.gif")),
+                     At(April10_1979, 12, 0));
 }
 
 TEST(FrameValidTime, InvalidDateNamesTheTextBuiltFromTheName) {
@@ -93,10 +102,14 @@ TEST(FrameValidTime, InvalidDateNamesTheTextBuiltFromTheName) {
         }
         return QStringLiteral("no error");
     };
-    EXPECT_EQ(messageFor("satv-791345-1800.gif"), QStringLiteral("'13/45/1979 18:00:00' is not a valid date and time"));
-    EXPECT_EQ(messageFor("satv-790410-2500.gif"), QStringLiteral("'04/10/1979 25:00:00' is not a valid date and time"));
-    EXPECT_EQ(messageFor("satv-0402a0-1800.gif"), QStringLiteral("'02/a0/2004 18:00:00' is not a valid date and time"));
-    EXPECT_EQ(messageFor("satv-0402 1-1800.gif"), QStringLiteral("'02/ 1/2004 18:00:00' is not a valid date and time"));
+    EXPECT_EQ(messageFor("satv-791345-1800.gif"),
+              QStringLiteral("'13/45/1979 18:00:00' is not a valid date and time"));
+    EXPECT_EQ(messageFor("satv-790410-2500.gif"),
+              QStringLiteral("'04/10/1979 25:00:00' is not a valid date and time"));
+    EXPECT_EQ(messageFor("satv-0402a0-1800.gif"),
+              QStringLiteral("'02/a0/2004 18:00:00' is not a valid date and time"));
+    EXPECT_EQ(messageFor("satv-0402 1-1800.gif"),
+              QStringLiteral("'02/ 1/2004 18:00:00' is not a valid date and time"));
     EXPECT_EQ(messageFor("satv-79"), QStringLiteral("'//1979 ::00' is not a valid date and time"));
 }
 

@@ -44,7 +44,10 @@ TEST(Player, PlayingForwardWrapsAndDwellsOnTheLastFrame) {
     EXPECT_EQ(p.LoopDirection, 1);
     EXPECT_EQ(t.IntervalMs, 1000); // the first step comes after the interval the timer had
 
-    struct Expect { const char* Name; int Interval; };
+    struct Expect {
+        const char* Name;
+        int Interval;
+    };
     const Expect ticks[] = {{"a-1", Loop}, {"a-2", Loop}, {"a-3", Loop + Dwell}, {"a-1", Loop}};
     for (const Expect& e : ticks) {
         s = ApplyFrameCommand(p, t, TickCommand(p), Loop, Dwell);
@@ -126,8 +129,8 @@ TEST(Player, EmptyListOnlyReportsAndKeepsALoopRunning) {
     PlayerState p;
     RecordingTimer t;
     t.Active = true;
-    for (FrameCommandKind c : {FrameCommandKind::Stop, FrameCommandKind::StepForward, FrameCommandKind::GoLast,
-                               FrameCommandKind::PlayReverse}) {
+    for (FrameCommandKind c : {FrameCommandKind::Stop, FrameCommandKind::StepForward,
+                               FrameCommandKind::GoLast, FrameCommandKind::PlayReverse}) {
         const FrameStep s = ApplyFrameCommand(p, t, c, Loop, Dwell);
         EXPECT_TRUE(s.NoImages);
         EXPECT_FALSE(s.Show);
@@ -141,9 +144,11 @@ TEST(Player, PositionOutsideTheListNeverIndexesOutside) {
     PlayerState p = ThreeFrames();
     RecordingTimer t;
     p.FrameIndex = 7;
-    EXPECT_EQ(ApplyFrameCommand(p, t, FrameCommandKind::StepBack, Loop, Dwell).FileName, QStringLiteral("a-3"));
+    EXPECT_EQ(ApplyFrameCommand(p, t, FrameCommandKind::StepBack, Loop, Dwell).FileName,
+              QStringLiteral("a-3"));
     p.FrameIndex = -4;
-    EXPECT_EQ(ApplyFrameCommand(p, t, FrameCommandKind::StepForward, Loop, Dwell).FileName, QStringLiteral("a-1"));
+    EXPECT_EQ(ApplyFrameCommand(p, t, FrameCommandKind::StepForward, Loop, Dwell).FileName,
+              QStringLiteral("a-1"));
 }
 
 // The real timer: a countdown must restart when the interval changes and must not
