@@ -275,6 +275,21 @@ TEST(SampleDiscSmokeTest, TheDefaultCaseOpensWithChartsSoundingsAndReports) {
         states.insert(r.State);
     EXPECT_EQ(reports.size(), 49u);
     EXPECT_TRUE(states.count(QStringLiteral("TX")) && states.count(QStringLiteral("OK")));
+    // Every frame of every day on the disc is named with a valid time inside its case
+    // window, 1200 UTC of the day to 1100 UTC of the next.
+    for (const QString& day : CaseDays) {
+        const DateTime start = DayOf(day) + 0.5;
+        int frames = 0;
+        for (const QString& name : QDir(disc + day).entryList(QDir::Files)) {
+            if (name == QStringLiteral("rpt.dat") || name.endsWith(QStringLiteral(".txt")))
+                continue;
+            ++frames;
+            const DateTime valid = FrameValidTime(name);
+            EXPECT_GE(valid, start - 1e-9) << name.toStdString();
+            EXPECT_LE(valid, start + 23 * OneHour + 1e-9) << name.toStdString();
+        }
+        EXPECT_EQ(frames, 119) << day.toStdString();
+    }
     // The per-user set beside it.
     for (const char* name :
          {"nimbrel.cas", "nimbrel.gis", "greatplains.gif", "cha_tor.bmp", "printer.wav"})
