@@ -1,24 +1,14 @@
 #include "products/issue.h"
 
-#include <QFile>
-
 #include "base/errors.h"
 #include "base/records.h"
 #include "products/places.h"
 #include "products/product_stamps.h"
 #include "products/product_text.h"
+#include "products/wave_file.h"
 
 namespace nimbrel {
 namespace {
-
-// The sound plays asynchronously and a player would fail quietly; check the file here
-// so that a missing sound stops the product like any missing file.
-void RequireReadable(const QString& path) {
-    QFile f(path);
-    if (!f.exists()) throw FileNotFound();
-    if (!f.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("Cannot read %1: %2").arg(path, f.errorString()));
-}
 
 GeoPoint Geo(const ScreenToGeoFn& toGeo, const PixelPoint& p) { return toGeo(p.X, p.Y); }
 
@@ -45,7 +35,9 @@ std::optional<BuiltProduct> BuildProduct(const ProductRequest& request, RandomGe
 
     if (ProductSoundWanted(kind, request.WarningSoundsOn)) {
         product.SoundPath = request.AppDataDirectory + ProductSoundFileName(kind);
-        RequireReadable(product.SoundPath);
+        // The sound plays in the background where a failure would pass unnoticed; a missing
+        // or damaged sound stops the product here like any missing file.
+        CheckWaveFile(product.SoundPath);
     }
 
     if (IsOutlook(kind)) {

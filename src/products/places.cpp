@@ -53,7 +53,7 @@ std::vector<City> ParseCityList(const QByteArray& text) {
 std::vector<City> ReadCityFile(const QString& path) { return ParseCityList(ReadWholeFile(path)); }
 
 int RoundToFiveMiles(double statuteMiles) {
-    return static_cast<int>(RoundHalfEven(statuteMiles / 5.0)) * 5;
+    return static_cast<int>(RoundNearestEven(statuteMiles / 5.0)) * 5;
 }
 
 QString DescribePlace(const GeoPoint& point, const std::vector<City>& cities) {

@@ -10,7 +10,7 @@ constexpr double WatchLength = 0.25;           // a watch runs six hours
 } // namespace
 
 DateTime RoundToStep(DateTime value, double stepsPerDay) {
-    return RoundHalfEven(value * stepsPerDay) / stepsPerDay;
+    return RoundNearestEven(value * stepsPerDay) / stepsPerDay;
 }
 
 ProductStamps ComputeProductStamps(DateTime simulationTime) {

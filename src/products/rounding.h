@@ -6,7 +6,7 @@
 namespace nimbrel {
 
 /// Nearest whole number; x.5 goes to the even one (2.5 -> 2, 3.5 -> 4).
-inline double RoundHalfEven(double x) {
+inline double RoundNearestEven(double x) {
     const double lower = std::floor(x);
     const double diff = x - lower;
     if (diff > 0.5) return lower + 1.0;

@@ -13,7 +13,10 @@ void SoundPlayer::Play(const QString& path) {
     fileName_ = path;
     if (!effect_) effect_ = new QSoundEffect(this);
     effect_->stop();
-    effect_->setSource(QUrl::fromLocalFile(path));
+    // A new source makes the service drop and reload its sample; the same sound again
+    // only starts over.
+    const QUrl source = QUrl::fromLocalFile(path);
+    if (effect_->source() != source) effect_->setSource(source);
     effect_->play();
 }
 

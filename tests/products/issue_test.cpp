@@ -6,6 +6,7 @@
 #include "base/errors.h"
 #include "products/issue.h"
 #include "linear_view.h"
+#include "wave_bytes.h"
 #include "support/test_support.h"
 
 namespace nimbrel {
@@ -63,8 +64,8 @@ protected:
         test::WriteFile(folder_ + QString::fromLatin1(name), bytes);
     }
     void WriteAll() {
-        Write("printer.wav", "RIFF");
-        Write("warningtone.wav", "RIFF");
+        Write("printer.wav", test::WaveBytes());
+        Write("warningtone.wav", test::WaveBytes());
         QByteArray gnr;
         for (int i = 0; i < 10; ++i) {
             if (i > 0) gnr += "===\n";
@@ -150,6 +151,11 @@ TEST_F(BuildProductTest, MissingFilesStopTheProduct) {
     WriteAll();
     QFile::remove(folder_ + QStringLiteral("warningtone.wav"));
     EXPECT_THROW(Build(ProductKind::SevereWatch), FileNotFound);
+
+    // A damaged sound is refused before it reaches the sound service.
+    WriteAll();
+    Write("warningtone.wav", test::WaveBytes().left(60));
+    EXPECT_THROW(Build(ProductKind::TornadoWatch), DataError);
 }
 
 TEST_F(BuildProductTest, WarningSoundsOffSilencesOnlyTheWatchTone) {

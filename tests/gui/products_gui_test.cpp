@@ -1,0 +1,220 @@
+// Issuing products from the Forecast menu of the real main window: the polygon dragged
+// on the target map, the product window and its text, the menu states, and a product
+// that cannot be built.
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+#include "base/records.h"
+#include "gui/gui_support.h"
+#include "map/projection.h"
+#include "products/uproduct.h"
+#include "products/wave_bytes.h"
+#include "ui/imageview.h"
+
+using namespace nimbrel;
+using namespace nimbrel::test;
+
+namespace {
+
+/// The shipped per-user files (map, sounds) with a small city list and discussion file
+/// of the test's own, and a case root with an empty report file for 10 April 1979.
+struct ProductWindow {
+    ProductWindow() {
+        app = f.Temp.path() + QStringLiteral("/appdata/");
+        root = f.Temp.path() + QStringLiteral("/disc/");
+        QDir().mkpath(app);
+        QDir().mkpath(root + QStringLiteral("1979-04-10"));
+        const QString shipped = ShippedDataDir() + QStringLiteral("appdata/");
+        for (const QString& name : QDir(shipped).entryList(QDir::Files))
+            QFile::copy(shipped + name, app + name);
+        WriteWholeFile(root + QStringLiteral("1979-04-10/rpt.dat"), QByteArray());
+        WriteFile(app + QStringLiteral("printer.wav"), WaveBytes());
+        WriteFile(app + QStringLiteral("warningtone.wav"), WaveBytes());
+        QByteArray gnr = "STORMS LIKELY.\n";
+        for (int i = 1; i < 10; ++i) gnr += "===\nSTORMS POSSIBLE.\n";
+        WriteFile(app + QStringLiteral("nimbrel.gnr"), gnr);
+        // Two towns at the ends of the axis the tests drag.
+        WriteFile(app + QStringLiteral("nimbrel.cit"), "40000,SOUTHTOWN,X,OKLAHOMA,34.2,-99.2,\n"
+                                                       "40000,NORTHTOWN,X,OKLAHOMA,36.3,-97.6,\n");
+        f.Show(app, root);
+    }
+    TfMainForm& m() const { return *f.Form; }
+    TfProduct& product() const { return *m().OtherWindows().Product; }
+
+    QPoint Pixel(double latitude, double longitude) const {
+        const PixelPoint p = ProjectToScreen(m().State().TheViewport, GeoPoint{latitude, longitude});
+        return {p.X, p.Y};
+    }
+    /// Drags the axis from 34.2N 99.2W to 36.3N 97.6W, lays the width off by a mouse
+    /// 40 pixels straight below the axis end, and fixes the shape.
+    void DragPolygon() {
+        m().Targeting1->trigger();
+        const QPoint a = Pixel(34.2, -99.2), b = Pixel(36.3, -97.6);
+        QTest::mousePress(m().Image1, Qt::LeftButton, {}, a);
+        QTest::mouseMove(m().Image1, b);
+        QTest::mouseRelease(m().Image1, Qt::LeftButton, {}, b);
+        QTest::mouseMove(m().Image1, b + QPoint(0, 40));
+        QTest::mousePress(m().Image1, Qt::LeftButton, {}, b + QPoint(0, 40));
+        QTest::mouseRelease(m().Image1, Qt::LeftButton, {}, b + QPoint(0, 40));
+    }
+    /// Triggers `item`; while the product window is up, reads it and clicks Exit.
+    void Issue(QAction* item) {
+        shownText.clear();
+        shownStatus.clear();
+        WhenShown([this] {
+            shownText = product().ProductText();
+            shownStatus = product().StatusLabel->text();
+            product().ExitButton->click();
+        });
+        item->trigger();
+    }
+    void WhenShown(std::function<void()> read) {
+        QTimer::singleShot(20, &product(), [this, read] {
+            if (!product().isVisible()) return WhenShown(read);
+            read();
+        });
+    }
+    std::array<bool, 5> MenuStates() const {
+        return {m().SlightRisk1->isEnabled(), m().ModerateRisk1->isEnabled(), m().HighRisk1->isEnabled(),
+                m().SevereWatch1->isEnabled(), m().TornadoWatch1->isEnabled()};
+    }
+
+    GuiFixture f;
+    QString app, root;
+    QStringList shownText;
+    QString shownStatus;
+};
+
+using States = std::array<bool, 5>;
+
+TEST(ProductsWindow, TornadoWatchOverADraggedPolygon) {
+    ProductWindow w;
+    w.DragPolygon();
+    ASSERT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join('\n').toStdString();
+    ASSERT_TRUE(w.m().State().Polygon.IsSet());
+    ASSERT_EQ(w.m().State().Polygon.SideWords, QStringLiteral("NORTH AND SOUTH"));
+
+    w.Issue(w.m().TornadoWatch1);
+    ASSERT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join('\n').toStdString();
+    EXPECT_EQ(w.shownStatus, QStringLiteral("Issuing weather product..."));
+    const QStringList& t = w.shownText;
+    ASSERT_GE(t.size(), 31) << t.join('|').toStdString();
+    EXPECT_EQ(t[0], QStringLiteral("SEL8"));
+    EXPECT_EQ(t[3], QStringLiteral("TORNADO WATCH NUMBER 178"));
+    EXPECT_EQ(t[8], QStringLiteral("TORNADO WATCH FOR PORTIONS OF "));
+    // The axis runs from south-west to north-east across Oklahoma, north Texas to the south.
+    EXPECT_TRUE(t.contains(QStringLiteral("       WESTERN OKLAHOMA"))) << t.join('|').toStdString();
+    EXPECT_TRUE(t.contains(QStringLiteral("EFFECTIVE THIS ---- AFTERNOON FROM 600 AM UNTIL")));
+    EXPECT_TRUE(t.contains(QStringLiteral("1200 PM CST.")));
+    const QRegularExpression from(
+        QStringLiteral("^MILES NORTH AND SOUTH OF A LINE FROM [05] MILES [A-Z]+ OF SOUTHTOWN OKLAHOMA$"));
+    const QRegularExpression to(QStringLiteral("^TO [05] MILES [A-Z]+ OF NORTHTOWN OKLAHOMA\\.  FOR A$"));
+    EXPECT_EQ(t.filter(from).size(), 1) << t.join('|').toStdString();
+    EXPECT_EQ(t.filter(to).size(), 1) << t.join('|').toStdString();
+    EXPECT_EQ(t.last(), QStringLiteral(" "));
+
+    // The window kept its text after Exit; the watch closed all five items.
+    EXPECT_FALSE(w.product().isVisible());
+    EXPECT_EQ(w.product().ProductText(), t);
+    EXPECT_EQ(w.MenuStates(), (States{false, false, false, false, false}));
+    EXPECT_EQ(w.m().State().LastProductKind, 5);
+    EXPECT_EQ(w.m().State().ProductThisHour, 5);
+
+    // The next advance clears the product of the hour; the chasers go out at the watch's
+    // 90 % chance (fewer than 30 of 49 would be a one-in-a-billion draw).
+    w.m().Advancetonexthour1->trigger();
+    ASSERT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join('\n').toStdString();
+    EXPECT_EQ(w.m().State().ProductThisHour, 0);
+    EXPECT_EQ(w.m().State().LastProductKind, 5);
+    int chasing = 0;
+    for (const Chaser& c : w.m().State().Chasers) chasing += c.Mode == ChaserMode::Chasing;
+    EXPECT_GE(chasing, 30);
+}
+
+TEST(ProductsWindow, MenuStatesFollowTheKindsAndTheReset) {
+    ProductWindow w;
+    // No polygon yet: the message, nothing locked.
+    w.m().SlightRisk1->trigger();
+    EXPECT_EQ(w.f.Prompts->Shown.last(),
+              QStringLiteral("I:No watch or outlook polygon was defined!  Please drag on the View > "
+                             "Target map to set a polygon."));
+    EXPECT_EQ(w.MenuStates(), (States{true, true, true, true, true}));
+    EXPECT_EQ(w.m().State().LastProductKind, 0);
+
+    w.DragPolygon();
+    w.Issue(w.m().HighRisk1);
+    ASSERT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join('\n').toStdString();
+    ASSERT_EQ(w.shownText.size(), 12);
+    EXPECT_EQ(w.shownText[0], QStringLiteral("SPC AC --1200Z"));
+    EXPECT_TRUE(w.shownText[6].startsWith(QLatin1String("...THERE IS A HIGH RISK OF SVR TSTMS  ")));
+    EXPECT_EQ(w.MenuStates(), (States{false, false, false, true, true}));
+    EXPECT_EQ(w.m().State().ProductThisHour, 3);
+
+    w.Issue(w.m().SevereWatch1);
+    EXPECT_EQ(w.shownText.value(0), QStringLiteral("SEL9"));
+    EXPECT_EQ(w.MenuStates(), (States{false, false, false, false, false}));
+    EXPECT_EQ(w.m().State().LastProductKind, 4);
+    EXPECT_EQ(w.m().State().ProductThisHour, 4);
+
+    w.m().ResetSession();
+    EXPECT_EQ(w.MenuStates(), (States{true, true, true, true, true}));
+}
+
+TEST(ProductsWindow, AProductThatFailsToBuildChangesNothing) {
+    ProductWindow w;
+    w.DragPolygon();
+    ASSERT_TRUE(QFile::remove(w.app + QStringLiteral("nimbrel.cit")));
+    w.m().TornadoWatch1->trigger(); // would block in the modal window if it were shown
+    EXPECT_EQ(w.f.Errors, QStringList{QStringLiteral("File not found")});
+    EXPECT_EQ(w.MenuStates(), (States{true, true, true, true, true}));
+    EXPECT_EQ(w.m().State().LastProductKind, 0);
+    EXPECT_EQ(w.m().State().ProductThisHour, 0);
+    EXPECT_FALSE(w.product().isVisible());
+    EXPECT_TRUE(w.product().ProductText().isEmpty());
+
+    // A missing sound stops an outlook the same way; with the file back it goes out.
+    ASSERT_TRUE(QFile::remove(w.app + QStringLiteral("printer.wav")));
+    w.m().SlightRisk1->trigger();
+    EXPECT_EQ(w.f.Errors.size(), 2);
+    EXPECT_EQ(w.MenuStates(), (States{true, true, true, true, true}));
+    WriteFile(w.app + QStringLiteral("printer.wav"), WaveBytes());
+    w.Issue(w.m().SlightRisk1);
+    EXPECT_EQ(w.f.Errors.size(), 2);
+    EXPECT_EQ(w.MenuStates(), (States{false, false, false, true, true}));
+    EXPECT_EQ(w.m().State().LastProductKind, 1);
+}
+
+TEST(ProductsWindow, WindowLayoutAndStatusTimer) {
+    ProductWindow w;
+    TfProduct& p = w.product();
+    EXPECT_EQ(p.windowTitle(), QStringLiteral("Product window"));
+    EXPECT_TRUE(p.Memo1->isReadOnly());
+    EXPECT_EQ(p.Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(p.Memo1->font().pixelSize(), 13);
+    EXPECT_EQ(p.ExitButton->text(), QStringLiteral("&Exit"));
+    EXPECT_EQ(p.Timer1.interval(), 4000);
+    EXPECT_TRUE(p.Timer1.isActive());
+
+    p.SetProductStatus(QStringLiteral("Issuing weather product..."));
+    p.Timer1Timer();
+    EXPECT_EQ(p.StatusLabel->text(), QStringLiteral("Completed."));
+    p.SetProductStatus(QStringLiteral("still issuing"));
+    p.Timer1Timer();
+    EXPECT_EQ(p.StatusLabel->text(), QStringLiteral("Completed."));
+    p.SetProductStatus(QStringLiteral("Done"));
+    p.Timer1Timer();
+    EXPECT_EQ(p.StatusLabel->text(), QStringLiteral("Done"));
+}
+
+} // namespace
