@@ -245,8 +245,8 @@ void TfMainForm::BuildLeftPanel() {
         s->setSingleStep(tick);
         s->setPageStep(tick);
         connect(s, &QSlider::valueChanged, this, [this, slot] { Guard([this, slot] { (this->*slot)(); }); });
-        col->addWidget(s);
         col->addWidget(text);
+        col->addWidget(s);
     };
     slider(LoopSpeed, LoopSpeedText, "LoopSpeed", "LoopSpeedText", QStringLiteral("Loop speed"), 100,
            2000, 250, 100, &TfMainForm::LoopSpeedChange);
@@ -260,8 +260,9 @@ void TfMainForm::BuildLeftPanel() {
     pal.setColor(QPalette::Window, QColor(238, 238, 238));
     Panel2->setPalette(pal);
     auto* sl = new QGridLayout(Panel2);
-    sl->setContentsMargins(4, 2, 4, 2);
+    sl->setContentsMargins(2, 2, 0, 2);
     sl->setVerticalSpacing(1);
+    sl->setHorizontalSpacing(3);
     struct Row { QLabel** Label; const char* Name; ChaserOutcome Outcome; const char* Caption; };
     const Row rows[] = {
         {&StatHome, "StatHome", ChaserOutcome::NotChasing, "Not chasing"},
@@ -280,12 +281,15 @@ void TfMainForm::BuildLeftPanel() {
         bold.setPointSize(10);
         bold.setBold(true);
         count->setFont(bold);
-        count->setFixedWidth(26);
+        count->setFixedWidth(22);
         count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         auto* icon = new QLabel(Panel2);
         icon->setPixmap(QPixmap::fromImage(ChaserIcon(row.Outcome)));
         icon->setFixedSize(ChaserIconSize, ChaserIconSize);
         auto* caption = new QLabel(QString::fromLatin1(row.Caption), Panel2);
+        QFont small = caption->font();
+        small.setPointSizeF(small.pointSizeF() * 0.9);
+        caption->setFont(small);
         sl->addWidget(count, r, 0);
         sl->addWidget(icon, r, 1);
         sl->addWidget(caption, r, 2);
