@@ -30,7 +30,8 @@ namespace {
 /// The shipped per-user files (map, sounds) with a small city list and discussion file
 /// of the test's own, and a case root with an empty report file for 10 April 1979.
 struct ProductWindow {
-    ProductWindow() {
+    /// `ownTexts` false keeps the shipped city list and discussion file.
+    explicit ProductWindow(bool ownTexts = true) {
         app = f.Temp.path() + QStringLiteral("/appdata/");
         root = f.Temp.path() + QStringLiteral("/disc/");
         QDir().mkpath(app);
@@ -41,6 +42,10 @@ struct ProductWindow {
         WriteWholeFile(root + QStringLiteral("1979-04-10/rpt.dat"), QByteArray());
         WriteFile(app + QStringLiteral("printer.wav"), WaveBytes());
         WriteFile(app + QStringLiteral("warningtone.wav"), WaveBytes());
+        if (!ownTexts) {
+            f.Show(app, root);
+            return;
+        }
         QByteArray gnr = "STORMS LIKELY.\n";
         for (int i = 1; i < 10; ++i) gnr += "===\nSTORMS POSSIBLE.\n";
         WriteFile(app + QStringLiteral("nimbrel.gnr"), gnr);
@@ -64,6 +69,9 @@ struct ProductWindow {
         QTest::mousePress(m().Image1, Qt::LeftButton, {}, a);
         QTest::mouseMove(m().Image1, b);
         QTest::mouseRelease(m().Image1, Qt::LeftButton, {}, b);
+        // Two steps: a move to where the pointer already is (the end of an earlier
+        // drawing) would not be delivered.
+        QTest::mouseMove(m().Image1, b + QPoint(0, 20));
         QTest::mouseMove(m().Image1, b + QPoint(0, 40));
         QTest::mousePress(m().Image1, Qt::LeftButton, {}, b + QPoint(0, 40));
         QTest::mouseRelease(m().Image1, Qt::LeftButton, {}, b + QPoint(0, 40));
@@ -193,6 +201,36 @@ TEST(ProductsWindow, AProductThatFailsToBuildChangesNothing) {
     EXPECT_EQ(w.f.Errors.size(), 2);
     EXPECT_EQ(w.MenuStates(), (States{false, false, false, true, true}));
     EXPECT_EQ(w.m().State().LastProductKind, 1);
+}
+
+TEST(ProductsWindow, ShippedCityListAndDiscussion) {
+    ProductWindow w(false);
+    if (!QFile::exists(w.app + "nimbrel.cit") || !QFile::exists(w.app + "nimbrel.gnr"))
+        GTEST_SKIP() << "shipped city list or discussion file absent";
+    w.DragPolygon();
+    ASSERT_EQ(w.m().State().Polygon.SideWords, QStringLiteral("NORTH AND SOUTH"));
+    w.Issue(w.m().SlightRisk1);
+    ASSERT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join('\n').toStdString();
+    const QStringList outlook = w.shownText;
+    ASSERT_GE(outlook.size(), 12);
+    EXPECT_TRUE(outlook[6].contains(QLatin1String("WESTERN OKLAHOMA"))) << outlook[6].toStdString();
+    EXPECT_EQ(outlook.last(), QStringLiteral("[WHAT YOU THINK WOULD GO HERE]"));
+
+    w.Issue(w.m().TornadoWatch1);
+    ASSERT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join('\n').toStdString();
+    const QStringList& t = w.shownText;
+    const QRegularExpression from(QStringLiteral(
+        "^MILES NORTH AND SOUTH OF A LINE FROM [0-9]*[05] MILES [A-Z]+ OF [A-Z][A-Z .'-]* [A-Z][A-Z ]*[A-Z]$"));
+    const QRegularExpression to(
+        QStringLiteral("^TO [0-9]*[05] MILES [A-Z]+ OF [A-Z][A-Z .'-]* [A-Z][A-Z ]*[A-Z]\\.  FOR A$"));
+    EXPECT_EQ(t.filter(from).size(), 1) << t.join('\n').toStdString();
+    EXPECT_EQ(t.filter(to).size(), 1) << t.join('\n').toStdString();
+    // Of the cities of 30000 or more, Wichita Falls (33.9N 98.5W) lies nearest in degrees
+    // to the axis start by 34.2N 99.2W (Lawton is 0.9 degrees off, Wichita Falls 0.8),
+    // and Enid (36.4N 97.9W) to the axis end by 36.3N 97.6W.
+    EXPECT_TRUE(t.filter(from).value(0).endsWith(QLatin1String(" OF WICHITA FALLS TEXAS")))
+        << t.join(QLatin1Char(10)).toStdString();
+    EXPECT_TRUE(t.filter(to).value(0).endsWith(QLatin1String(" OF ENID OKLAHOMA.  FOR A")));
 }
 
 TEST(ProductsWindow, WindowLayoutAndStatusTimer) {
