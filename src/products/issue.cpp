@@ -10,7 +10,9 @@
 namespace nimbrel {
 namespace {
 
-GeoPoint Geo(const ScreenToGeoFn& toGeo, const PixelPoint& p) { return toGeo(p.X, p.Y); }
+GeoPoint Geo(const ScreenToGeoFn& toGeo, const PixelPoint& p) {
+    return toGeo(p.X, p.Y);
+}
 
 } // namespace
 
@@ -42,7 +44,8 @@ std::optional<BuiltProduct> BuildProduct(const ProductRequest& request, RandomGe
 
     if (IsOutlook(kind)) {
         // Read the file before drawing, so that a missing file leaves the generator alone.
-        const QByteArray discussion = ReadWholeFile(request.AppDataDirectory + QStringLiteral("nimbrel.gnr"));
+        const QByteArray discussion =
+            ReadWholeFile(request.AppDataDirectory + QStringLiteral("nimbrel.gnr"));
         rng.SeedFromClock();
         const int n = rng.Random(DiscussionParagraphChoices);
         OutlookInputs in;
@@ -53,7 +56,8 @@ std::optional<BuiltProduct> BuildProduct(const ProductRequest& request, RandomGe
         in.Discussion = DiscussionParagraph(discussion, n);
         product.Lines = WriteOutlookText(in);
     } else {
-        const std::vector<City> cities = ReadCityFile(request.AppDataDirectory + QStringLiteral("nimbrel.cit"));
+        const std::vector<City> cities =
+            ReadCityFile(request.AppDataDirectory + QStringLiteral("nimbrel.cit"));
         WatchInputs in;
         in.Kind = kind;
         in.Stamps = stamps;
@@ -61,8 +65,8 @@ std::optional<BuiltProduct> BuildProduct(const ProductRequest& request, RandomGe
         // Vertex 2 is the axis start, vertex 5 its end, vertex 1 lies a half-width from 2.
         in.AxisStartPlace = DescribePlace(Geo(request.ToGeo, polygon.Vertices[1]), cities);
         in.AxisEndPlace = DescribePlace(Geo(request.ToGeo, polygon.Vertices[4]), cities);
-        in.HalfWidthMiles =
-            DescribeHalfWidth(Geo(request.ToGeo, polygon.Vertices[0]), Geo(request.ToGeo, polygon.Vertices[1]));
+        in.HalfWidthMiles = DescribeHalfWidth(Geo(request.ToGeo, polygon.Vertices[0]),
+                                              Geo(request.ToGeo, polygon.Vertices[1]));
         in.SideWords = polygon.SideWords;
         product.Lines = WriteWatchText(in);
     }

@@ -17,8 +17,9 @@
 
 namespace nimbrel {
 
-inline const QString NoPolygonMessage = QStringLiteral(
-    "No watch or outlook polygon was defined!  Please drag on the View > Target map to set a polygon.");
+inline const QString NoPolygonMessage =
+    QStringLiteral("No watch or outlook polygon was defined!  Please drag on the View > Target map "
+                   "to set a polygon.");
 
 struct ProductRequest {
     ProductKind Kind = ProductKind::None;

@@ -10,11 +10,16 @@ namespace nimbrel {
 
 void TfMainForm::IssueProduct(QAction* sender) {
     ProductRequest request;
-    if (sender == SlightRisk1) request.Kind = ProductKind::SlightRiskOutlook;
-    else if (sender == ModerateRisk1) request.Kind = ProductKind::ModerateRiskOutlook;
-    else if (sender == HighRisk1) request.Kind = ProductKind::HighRiskOutlook;
-    else if (sender == SevereWatch1) request.Kind = ProductKind::SevereWatch;
-    else if (sender == TornadoWatch1) request.Kind = ProductKind::TornadoWatch;
+    if (sender == SlightRisk1)
+        request.Kind = ProductKind::SlightRiskOutlook;
+    else if (sender == ModerateRisk1)
+        request.Kind = ProductKind::ModerateRiskOutlook;
+    else if (sender == HighRisk1)
+        request.Kind = ProductKind::HighRiskOutlook;
+    else if (sender == SevereWatch1)
+        request.Kind = ProductKind::SevereWatch;
+    else if (sender == TornadoWatch1)
+        request.Kind = ProductKind::TornadoWatch;
     request.SimulationTime = session_.Clock.SimulationTime;
     request.Polygon = session_.Polygon;
     request.ToGeo = [this](double x, double y) { return ScreenToGeo(session_.TheViewport, x, y); };

@@ -41,7 +41,8 @@ std::vector<City> ParseCityList(const QByteArray& text) {
         if (!ParseNumber(pieces[0], c.Population) || !ParseNumber(pieces[4], c.Position.Latitude) ||
             !ParseNumber(pieces[5], c.Position.Longitude))
             continue;
-        if (std::fabs(c.Position.Latitude) > 90.0 || std::fabs(c.Position.Longitude) > 180.0) continue;
+        if (std::fabs(c.Position.Latitude) > 90.0 || std::fabs(c.Position.Longitude) > 180.0)
+            continue;
         if (c.Population < MinimumCityPopulation) continue;
         c.Name = QString::fromLatin1(pieces[1]);
         c.State = QString::fromLatin1(pieces[3]);
@@ -50,7 +51,9 @@ std::vector<City> ParseCityList(const QByteArray& text) {
     return cities;
 }
 
-std::vector<City> ReadCityFile(const QString& path) { return ParseCityList(ReadWholeFile(path)); }
+std::vector<City> ReadCityFile(const QString& path) {
+    return ParseCityList(ReadWholeFile(path));
+}
 
 int RoundToFiveMiles(double statuteMiles) {
     return static_cast<int>(RoundNearestEven(statuteMiles / 5.0)) * 5;
@@ -59,8 +62,9 @@ int RoundToFiveMiles(double statuteMiles) {
 QString DescribePlace(const GeoPoint& point, const std::vector<City>& cities) {
     RequireOnEarth(point);
     if (cities.empty())
-        throw DataError(QStringLiteral("The city list \"nimbrel.cit\" names no city of 30000 or more "
-                                       "people, so the watch area cannot be described."));
+        throw DataError(
+            QStringLiteral("The city list \"nimbrel.cit\" names no city of 30000 or more "
+                           "people, so the watch area cannot be described."));
     const City* best = nullptr;
     double bestDistance = NoCityYet;
     for (const City& c : cities) {
@@ -72,7 +76,8 @@ QString DescribePlace(const GeoPoint& point, const std::vector<City>& cities) {
             best = &c;
         }
     }
-    if (!best) throw DataError(QStringLiteral("The watch area lies off the map; please draw it again."));
+    if (!best)
+        throw DataError(QStringLiteral("The watch area lies off the map; please draw it again."));
     const double miles = GreatCircleDistance(point, best->Position) * StatuteMilesPerNauticalMile;
     const char* direction = CompassOctant(InitialBearing(best->Position, point));
     return QStringLiteral("%1 MILES %2 OF %3 %4")

@@ -20,7 +20,8 @@ void RecordIssuedProduct(ProductKind kind, ProductItems& items, std::int32_t& la
     if (!IsOutlook(kind) && !IsWatch(kind)) return;
     // Outlook items come first in the menu; a watch also closes them.
     const std::size_t locked = IsWatch(kind) ? 5 : 3;
-    for (std::size_t i = 0; i < locked; ++i) items[i] = false;
+    for (std::size_t i = 0; i < locked; ++i)
+        items[i] = false;
     lastProductKind = static_cast<std::int32_t>(kind);
     productThisHour = static_cast<std::int32_t>(kind);
 }

@@ -8,8 +8,12 @@
 namespace nimbrel {
 
 enum class ProductKind : std::int32_t {
-    None = 0, SlightRiskOutlook = 1, ModerateRiskOutlook = 2, HighRiskOutlook = 3,
-    SevereWatch = 4, TornadoWatch = 5
+    None = 0,
+    SlightRiskOutlook = 1,
+    ModerateRiskOutlook = 2,
+    HighRiskOutlook = 3,
+    SevereWatch = 4,
+    TornadoWatch = 5
 };
 
 /// Slight, moderate and high risk outlooks (kinds 1-3).

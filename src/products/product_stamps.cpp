@@ -17,12 +17,14 @@ ProductStamps ComputeProductStamps(DateTime simulationTime) {
     ProductStamps s;
     s.IssueTag = FormatDateTime(QStringLiteral("\"--\"hhnn\"Z\""), simulationTime);
     s.DateLine = QStringLiteral("--- --- -- ----");
-    s.ValidFromTag = FormatDateTime(QStringLiteral("\"--\"hhnn"), RoundToStep(simulationTime, 48.0));
+    s.ValidFromTag =
+        FormatDateTime(QStringLiteral("\"--\"hhnn"), RoundToStep(simulationTime, 48.0));
     // The valid-to day is the next day, whose number is masked like every date.
     s.ValidToDayTag = QStringLiteral("--");
     const DateTime local = simulationTime - CentralStandardOffset;
     s.LocalStart = FormatDateTime(QStringLiteral("hnn am/pm"), RoundToStep(local, 96.0));
-    s.LocalEnd = FormatDateTime(QStringLiteral("hnn am/pm"), RoundToStep(local + WatchLength, 24.0));
+    s.LocalEnd =
+        FormatDateTime(QStringLiteral("hnn am/pm"), RoundToStep(local + WatchLength, 24.0));
     return s;
 }
 

@@ -9,16 +9,21 @@ const QString Empty = QString();
 // Spaces and control characters, the way a text line is trimmed for display.
 QString TrimLine(const QString& line) {
     qsizetype start = 0, end = line.size();
-    while (start < end && line[start].unicode() <= 0x20) ++start;
-    while (end > start && line[end - 1].unicode() <= 0x20) --end;
+    while (start < end && line[start].unicode() <= 0x20)
+        ++start;
+    while (end > start && line[end - 1].unicode() <= 0x20)
+        --end;
     return line.mid(start, end - start);
 }
 
 QString RiskSentence(ProductKind kind) {
     switch (kind) {
-    case ProductKind::ModerateRiskOutlook: return QStringLiteral("...THERE IS A MDT RISK OF SVR TSTMS ");
-    case ProductKind::HighRiskOutlook: return QStringLiteral("...THERE IS A HIGH RISK OF SVR TSTMS ");
-    default: return QStringLiteral("...THERE IS A SLGT RISK OF SVR TSTMS ");
+    case ProductKind::ModerateRiskOutlook:
+        return QStringLiteral("...THERE IS A MDT RISK OF SVR TSTMS ");
+    case ProductKind::HighRiskOutlook:
+        return QStringLiteral("...THERE IS A HIGH RISK OF SVR TSTMS ");
+    default:
+        return QStringLiteral("...THERE IS A SLGT RISK OF SVR TSTMS ");
     }
 }
 
@@ -66,7 +71,8 @@ QStringList WriteWatchText(const WatchInputs& in) {
     const QString code = tornado ? QStringLiteral("SEL8") : QStringLiteral("SEL9");
     const QString number = tornado ? QStringLiteral("TORNADO WATCH NUMBER 178")
                                    : QStringLiteral("SEVERE THUNDERSTORM WATCH NUMBER 179");
-    const QString name = tornado ? QStringLiteral("TORNADO WATCH") : QStringLiteral("SEVERE THUNDERSTORM WATCH");
+    const QString name =
+        tornado ? QStringLiteral("TORNADO WATCH") : QStringLiteral("SEVERE THUNDERSTORM WATCH");
     const QString hazard = tornado ? QStringLiteral("TORNADOES...") : QString();
     const QString threat = tornado ? QStringLiteral("TORNADOES AND ") : QString();
 
@@ -75,10 +81,12 @@ QStringList WriteWatchText(const WatchInputs& in) {
       << QStringLiteral("NWS STORM PREDICTION CENTER NORMAN OK") << in.Stamps.DateLine << Blank
       << QStringLiteral("THE NATIONAL WEATHER SERVICE HAS ISSUED A")
       << name + QStringLiteral(" FOR PORTIONS OF ") << Blank;
-    for (const QString& region : in.RegionNames) t << QStringLiteral("       ") + region;
+    for (const QString& region : in.RegionNames)
+        t << QStringLiteral("       ") + region;
     t << Blank;
     // The weekday is masked like every date; the watch always speaks of the afternoon.
-    t << QStringLiteral("EFFECTIVE THIS ---- AFTERNOON FROM ") + in.Stamps.LocalStart + QStringLiteral(" UNTIL");
+    t << QStringLiteral("EFFECTIVE THIS ---- AFTERNOON FROM ") + in.Stamps.LocalStart +
+             QStringLiteral(" UNTIL");
     t << in.Stamps.LocalEnd + QStringLiteral(" CST.");
     t << Blank;
     t << hazard + QStringLiteral("HAIL TO 2 INCHES IN DIAMETER...THUNDERSTORM WIND");
@@ -87,12 +95,14 @@ QStringList WriteWatchText(const WatchInputs& in) {
     t << Blank;
     t << QStringLiteral("THE ") + name + QStringLiteral(" AREA IS ALONG AND ") + in.HalfWidthMiles +
              QStringLiteral(" STATUTE");
-    t << QStringLiteral("MILES ") + in.SideWords + QStringLiteral(" OF A LINE FROM ") + in.AxisStartPlace;
+    t << QStringLiteral("MILES ") + in.SideWords + QStringLiteral(" OF A LINE FROM ") +
+             in.AxisStartPlace;
     t << QStringLiteral("TO ") + in.AxisEndPlace + QStringLiteral(".  FOR A");
     t << QStringLiteral("COMPLETE DEPICTION OF THE WATCH SEE THE ASSOCIATED WATCH OUTLINE");
     t << QStringLiteral("UPDATE (WOUS64 KWNS WOU8).");
     t << Blank;
-    t << QStringLiteral("REMEMBER...A ") + name + QStringLiteral(" MEANS CONDITIONS ARE FAVORABLE FOR");
+    t << QStringLiteral("REMEMBER...A ") + name +
+             QStringLiteral(" MEANS CONDITIONS ARE FAVORABLE FOR");
     t << threat + QStringLiteral("SEVERE THUNDERSTORMS IN AND CLOSE TO THE WATCH");
     t << QStringLiteral("AREA. PERSONS IN THESE AREAS SHOULD BE ON THE LOOKOUT FOR");
     t << QStringLiteral("THREATENING WEATHER CONDITIONS AND LISTEN FOR LATER STATEMENTS");

@@ -24,9 +24,9 @@ QStringList DiscussionParagraph(const QByteArray& text, int n);
 struct OutlookInputs {
     ProductKind Kind = ProductKind::SlightRiskOutlook; ///< 1-3
     ProductStamps Stamps;
-    QString AreaPhrase;         ///< may be empty
-    QString FirstRegionName;    ///< may be empty
-    QStringList Discussion;     ///< the chosen paragraph's lines
+    QString AreaPhrase;      ///< may be empty
+    QString FirstRegionName; ///< may be empty
+    QStringList Discussion;  ///< the chosen paragraph's lines
 };
 
 /// The day-one convective outlook: header, risk sentence over the area, the general

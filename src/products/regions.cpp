@@ -17,7 +17,9 @@ RegionSlot Boxed(const char* name, double latLow, double latHigh, double lonLow,
     return RegionSlot{name, parent, true, latLow, latHigh, lonLow, lonHigh};
 }
 
-RegionSlot Named(const char* name, int parent) { return RegionSlot{name, parent, false, 0, 0, 0, 0}; }
+RegionSlot Named(const char* name, int parent) {
+    return RegionSlot{name, parent, false, 0, 0, 0, 0};
+}
 
 // Parents follow the product's own hierarchy rather than geography: the Oklahoma
 // panhandle rolls up into Texas and both Kansas regions into Colorado.
@@ -77,7 +79,8 @@ const SlotEntry Entries[] = {
 const std::array<RegionSlot, RegionSlotCount + 1>& Table() {
     static const auto table = [] {
         std::array<RegionSlot, RegionSlotCount + 1> t{};
-        for (const SlotEntry& e : Entries) t[static_cast<std::size_t>(e.Slot)] = e.Data;
+        for (const SlotEntry& e : Entries)
+            t[static_cast<std::size_t>(e.Slot)] = e.Data;
         return t;
     }();
     return table;
@@ -85,7 +88,8 @@ const std::array<RegionSlot, RegionSlotCount + 1>& Table() {
 
 int FlagCount(const RegionFlags& flags) {
     int n = 0;
-    for (int s = 1; s <= RegionSlotCount; ++s) n += flags[static_cast<std::size_t>(s)] ? 1 : 0;
+    for (int s = 1; s <= RegionSlotCount; ++s)
+        n += flags[static_cast<std::size_t>(s)] ? 1 : 0;
     return n;
 }
 
@@ -125,7 +129,8 @@ void ReduceRegions(RegionFlags& flags) {
     // the loop ends.
     while (FlagCount(flags) > MaxRegionNames) {
         int lowest = 1;
-        while (!flags[static_cast<std::size_t>(lowest)]) ++lowest;
+        while (!flags[static_cast<std::size_t>(lowest)])
+            ++lowest;
         flags[static_cast<std::size_t>(lowest)] = false;
         const int parent = Region(lowest).Parent;
         if (parent > 0 && parent <= RegionSlotCount) flags[static_cast<std::size_t>(parent)] = true;
@@ -136,19 +141,25 @@ QStringList FlaggedRegionNames(const RegionFlags& flags) {
     QStringList names;
     for (int s = 1; s <= RegionSlotCount; ++s) {
         const char* name = Region(s).Name;
-        if (flags[static_cast<std::size_t>(s)] && name[0] != '\0') names << QString::fromLatin1(name);
+        if (flags[static_cast<std::size_t>(s)] && name[0] != '\0')
+            names << QString::fromLatin1(name);
     }
     return names;
 }
 
 QString AreaPhrase(const QStringList& names) {
     switch (std::min<qsizetype>(names.size(), MaxRegionNames)) {
-    case 0: return QString();
-    case 1: return QStringLiteral("IN %1.").arg(names[0]);
-    case 2: return QStringLiteral("FROM %1 TO %2.").arg(names[0], names[1]);
-    case 3: return QStringLiteral("IN %1... %2... AND %3.").arg(names[0], names[1], names[2]);
+    case 0:
+        return QString();
+    case 1:
+        return QStringLiteral("IN %1.").arg(names[0]);
+    case 2:
+        return QStringLiteral("FROM %1 TO %2.").arg(names[0], names[1]);
+    case 3:
+        return QStringLiteral("IN %1... %2... AND %3.").arg(names[0], names[1], names[2]);
     default:
-        return QStringLiteral("IN %1... %2... %3... AND %4.").arg(names[0], names[1], names[2], names[3]);
+        return QStringLiteral("IN %1... %2... %3... AND %4.")
+            .arg(names[0], names[1], names[2], names[3]);
     }
 }
 
@@ -163,14 +174,17 @@ std::vector<PixelPoint> AreaSamplePoints(const std::array<PixelPoint, 6>& v) {
     for (int j = 1; j <= 9; ++j) {
         const PixelPoint nearEnd = Lerp(v3, v1, j);
         const PixelPoint farEnd = Lerp(v6, v4, 10 - j);
-        for (int k = 1; k <= 9; ++k) samples.push_back(Lerp(nearEnd, farEnd, k));
+        for (int k = 1; k <= 9; ++k)
+            samples.push_back(Lerp(nearEnd, farEnd, k));
     }
     return samples;
 }
 
-AreaDescription DescribeArea(const std::array<PixelPoint, 6>& vertices, const ScreenToGeoFn& toGeo) {
+AreaDescription DescribeArea(const std::array<PixelPoint, 6>& vertices,
+                             const ScreenToGeoFn& toGeo) {
     RegionFlags flags{};
-    for (const PixelPoint& p : AreaSamplePoints(vertices)) FlagRegionsAt(flags, toGeo(p.X, p.Y));
+    for (const PixelPoint& p : AreaSamplePoints(vertices))
+        FlagRegionsAt(flags, toGeo(p.X, p.Y));
     ReduceRegions(flags);
     AreaDescription d;
     d.RegionNames = FlaggedRegionNames(flags);

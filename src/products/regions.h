@@ -24,8 +24,8 @@ inline constexpr int FirstUnboxedSlot = 34; ///< slots 1-33 carry a box
 inline constexpr int MaxRegionNames = 4;
 
 struct RegionSlot {
-    const char* Name = "";  ///< empty for an unnamed slot
-    int Parent = 0;         ///< coarser region it rolls up into; 0 none
+    const char* Name = ""; ///< empty for an unnamed slot
+    int Parent = 0;        ///< coarser region it rolls up into; 0 none
     bool HasBox = false;
     double LatitudeLow = 0, LatitudeHigh = 0;   ///< degrees north
     double LongitudeLow = 0, LongitudeHigh = 0; ///< degrees east (negative west)

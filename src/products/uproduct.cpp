@@ -47,9 +47,13 @@ TfProduct::TfProduct(QWidget* parent) : QDialog(parent) {
     Timer1.start();
 }
 
-void TfProduct::PlayProductSound(const QString& path) { MediaPlayer1->Play(path); }
+void TfProduct::PlayProductSound(const QString& path) {
+    MediaPlayer1->Play(path);
+}
 
-void TfProduct::SetProductStatus(const QString& text) { StatusLabel->setText(text); }
+void TfProduct::SetProductStatus(const QString& text) {
+    StatusLabel->setText(text);
+}
 
 void TfProduct::SetProductText(const QStringList& lines) {
     Memo1->clear();
@@ -75,6 +79,11 @@ void TfProduct::Timer1Timer() {
 void TfProduct::ExitButtonClick() {
     MediaPlayer1->Stop();
     close();
+}
+
+void TfProduct::reject() {
+    MediaPlayer1->Stop();
+    QDialog::reject();
 }
 
 void TfProduct::CentreOnScreen() {

@@ -30,6 +30,8 @@ public:
 
     void Timer1Timer();
     void ExitButtonClick();
+    /// Escape and the close box end the sound too, as Exit does.
+    void reject() override;
 
     QPlainTextEdit* Memo1 = nullptr;
     QLabel* StatusLabel = nullptr;

@@ -13,8 +13,8 @@ constexpr quint16 FormatFloat = 3;
 constexpr quint16 FormatExtensible = 0xFFFE;
 
 quint32 U32(const QByteArray& b, qsizetype at) {
-    return quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8 | quint32(quint8(b[at + 2])) << 16 |
-           quint32(quint8(b[at + 3])) << 24;
+    return quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8 |
+           quint32(quint8(b[at + 2])) << 16 | quint32(quint8(b[at + 3])) << 24;
 }
 quint16 U16(const QByteArray& b, qsizetype at) {
     return quint16(quint8(b[at]) | quint8(b[at + 1]) << 8);
@@ -24,7 +24,8 @@ quint16 U16(const QByteArray& b, qsizetype at) {
 
 void CheckWaveBytes(const QByteArray& bytes, const QString& fileName) {
     auto bad = [&](const QString& why) {
-        return DataError(QStringLiteral("The sound \"%1\" cannot be played: %2.").arg(fileName, why));
+        return DataError(
+            QStringLiteral("The sound \"%1\" cannot be played: %2.").arg(fileName, why));
     };
     if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
         throw bad(QStringLiteral("it is not a WAV file"));
@@ -43,7 +44,8 @@ void CheckWaveBytes(const QByteArray& bytes, const QString& fileName) {
             const quint16 bits = U16(bytes, body + 14);
             if (tag != FormatPcm && tag != FormatFloat && tag != FormatExtensible)
                 throw bad(QStringLiteral("its samples are compressed"));
-            if (channels < 1 || channels > 8 || rate == 0 || (bits != 8 && bits != 16 && bits != 24 && bits != 32))
+            if (channels < 1 || channels > 8 || rate == 0 ||
+                (bits != 8 && bits != 16 && bits != 24 && bits != 32))
                 throw bad(QStringLiteral("its sample format is not supported"));
             haveFormat = true;
         } else if (id == "data") {
@@ -53,9 +55,11 @@ void CheckWaveBytes(const QByteArray& bytes, const QString& fileName) {
             return;
         }
         if (size > room) break;
-        at = body + static_cast<qsizetype>(size) + static_cast<qsizetype>(size & 1); // chunks are word-aligned
+        at = body + static_cast<qsizetype>(size) +
+             static_cast<qsizetype>(size & 1); // chunks are word-aligned
     }
-    throw bad(haveFormat ? QStringLiteral("it holds no sound") : QStringLiteral("it has no format chunk"));
+    throw bad(haveFormat ? QStringLiteral("it holds no sound")
+                         : QStringLiteral("it has no format chunk"));
 }
 
 void CheckWaveFile(const QString& path) {

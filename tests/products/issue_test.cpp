@@ -4,10 +4,10 @@
 #include <QTemporaryDir>
 
 #include "base/errors.h"
-#include "products/issue.h"
 #include "linear_view.h"
-#include "wave_bytes.h"
+#include "products/issue.h"
 #include "support/test_support.h"
+#include "wave_bytes.h"
 
 namespace nimbrel {
 namespace {
@@ -91,9 +91,10 @@ TEST_F(BuildProductTest, NoPolygonShowsTheMessageAndBuildsNothing) {
     WriteAll();
     request_.Polygon.MarkAbsent();
     EXPECT_FALSE(Build(ProductKind::TornadoWatch).has_value());
-    EXPECT_EQ(prompts_.Shown, QStringList{QStringLiteral(
-                                  "I:No watch or outlook polygon was defined!  Please drag on the View > "
-                                  "Target map to set a polygon.")});
+    EXPECT_EQ(prompts_.Shown,
+              QStringList{QStringLiteral(
+                  "I:No watch or outlook polygon was defined!  Please drag on the View > "
+                  "Target map to set a polygon.")});
 }
 
 TEST_F(BuildProductTest, OutlookNamesTheAreaAndOneDiscussionParagraph) {
@@ -106,8 +107,12 @@ TEST_F(BuildProductTest, OutlookNamesTheAreaAndOneDiscussionParagraph) {
     const QStringList& t = product->Lines;
     ASSERT_EQ(t.size(), 12);
     EXPECT_EQ(t[0], QStringLiteral("SPC AC --1500Z"));
-    EXPECT_EQ(t[6], QStringLiteral("...THERE IS A MDT RISK OF SVR TSTMS  FROM EASTERN OKLAHOMA TO WESTERN OKLAHOMA."));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^PARAGRAPH [0-9]$")).match(t[8]).hasMatch()) << t[8].toStdString();
+    EXPECT_EQ(
+        t[6],
+        QStringLiteral(
+            "...THERE IS A MDT RISK OF SVR TSTMS  FROM EASTERN OKLAHOMA TO WESTERN OKLAHOMA."));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^PARAGRAPH [0-9]$")).match(t[8]).hasMatch())
+        << t[8].toStdString();
     EXPECT_EQ(t[10], QStringLiteral("...EASTERN OKLAHOMA..."));
     EXPECT_TRUE(prompts_.Shown.isEmpty());
 }
@@ -118,12 +123,14 @@ TEST_F(BuildProductTest, WatchPlacesItsAxisFromTheCityFile) {
     ASSERT_TRUE(product.has_value());
     EXPECT_EQ(product->SoundPath, folder_ + QStringLiteral("warningtone.wav"));
     const QStringList& t = product->Lines;
-    const qsizetype effective = t.indexOf(QStringLiteral("EFFECTIVE THIS ---- AFTERNOON FROM 900 AM UNTIL"));
+    const qsizetype effective =
+        t.indexOf(QStringLiteral("EFFECTIVE THIS ---- AFTERNOON FROM 900 AM UNTIL"));
     ASSERT_GT(effective, 0);
     // Vertex 1 lies a degree north of the axis start: 69 statute miles, written 70.
     EXPECT_EQ(t[effective + 7], QStringLiteral("THE TORNADO WATCH AREA IS ALONG AND 70 STATUTE"));
-    EXPECT_EQ(t[effective + 8],
-              QStringLiteral("MILES NORTH AND SOUTH OF A LINE FROM 0 MILES NORTH OF ENID OKLAHOMA"));
+    EXPECT_EQ(
+        t[effective + 8],
+        QStringLiteral("MILES NORTH AND SOUTH OF A LINE FROM 0 MILES NORTH OF ENID OKLAHOMA"));
     // The axis end lies a degree south of Shamrock.
     EXPECT_EQ(t[effective + 9], QStringLiteral("TO 70 MILES SOUTH OF SHAMROCK TEXAS.  FOR A"));
 }

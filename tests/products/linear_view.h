@@ -6,10 +6,16 @@
 
 namespace nimbrel::test {
 
-inline GeoPoint LinearView(double x, double y) { return GeoPoint{50.0 - y / 4.0, -112.0 + x / 4.0}; }
+inline GeoPoint LinearView(double x, double y) {
+    return GeoPoint{50.0 - y / 4.0, -112.0 + x / 4.0};
+}
 
 /// The pixel of a position in LinearView.
-inline int PixelX(double longitude) { return static_cast<int>((longitude + 112.0) * 4.0); }
-inline int PixelY(double latitude) { return static_cast<int>((50.0 - latitude) * 4.0); }
+inline int PixelX(double longitude) {
+    return static_cast<int>((longitude + 112.0) * 4.0);
+}
+inline int PixelY(double latitude) {
+    return static_cast<int>((50.0 - latitude) * 4.0);
+}
 
 } // namespace nimbrel::test

@@ -48,9 +48,9 @@ TEST(ProductStamps, LocalTimesAcrossTheDay) {
 TEST(ProductStamps, OffTheHourTimesRoundToTheirSteps) {
     const ProductStamps s = ComputeProductStamps(At(15, 14));
     EXPECT_EQ(s.IssueTag, QStringLiteral("--1514Z"));
-    EXPECT_EQ(s.ValidFromTag, QStringLiteral("--1500"));  // nearest half hour
-    EXPECT_EQ(s.LocalStart, QStringLiteral("915 AM"));    // nearest quarter hour
-    EXPECT_EQ(s.LocalEnd, QStringLiteral("300 PM"));      // nearest hour
+    EXPECT_EQ(s.ValidFromTag, QStringLiteral("--1500")); // nearest half hour
+    EXPECT_EQ(s.LocalStart, QStringLiteral("915 AM"));   // nearest quarter hour
+    EXPECT_EQ(s.LocalEnd, QStringLiteral("300 PM"));     // nearest hour
     EXPECT_EQ(ComputeProductStamps(At(15, 46)).ValidFromTag, QStringLiteral("--1600"));
 }
 
@@ -65,8 +65,10 @@ TEST(Discussion, ParagraphsSplitBySeparatorLines) {
                             "PARAGRAPH TWO.\n"
                             "==\n"
                             "STILL TWO: TWO SIGNS DO NOT SEPARATE.\n";
-    EXPECT_EQ(DiscussionParagraph(text, 0), (QStringList{"FIRST PARAGRAPH LINE.", "SECOND LINE OF IT."}));
-    EXPECT_EQ(DiscussionParagraph(text, 1), (QStringList{"PARAGRAPH ONE.", "", "AFTER AN EMPTY LINE."}));
+    EXPECT_EQ(DiscussionParagraph(text, 0),
+              (QStringList{"FIRST PARAGRAPH LINE.", "SECOND LINE OF IT."}));
+    EXPECT_EQ(DiscussionParagraph(text, 1),
+              (QStringList{"PARAGRAPH ONE.", "", "AFTER AN EMPTY LINE."}));
     EXPECT_EQ(DiscussionParagraph(text, 2),
               (QStringList{"PARAGRAPH TWO.", "==", "STILL TWO: TWO SIGNS DO NOT SEPARATE."}));
     EXPECT_TRUE(DiscussionParagraph(text, 3).isEmpty());
@@ -83,6 +85,7 @@ TEST(OutlookText, SlightRiskOverTwoRegions) {
     in.AreaPhrase = QStringLiteral("FROM EASTERN OKLAHOMA TO WESTERN OKLAHOMA.");
     in.FirstRegionName = QStringLiteral("EASTERN OKLAHOMA");
     in.Discussion = QStringList{"A DRYLINE WILL SHARPEN THIS AFTERNOON.", "", "STORMS MAY FORM."};
+    // clang-format off
     ExpectLines(WriteOutlookText(in),
                 {"SPC AC --1500Z",
                  "DAY 1 CONVECTIVE OUTLOOK",
@@ -98,12 +101,14 @@ TEST(OutlookText, SlightRiskOverTwoRegions) {
                  " ",
                  "...EASTERN OKLAHOMA...",
                  "[WHAT YOU THINK WOULD GO HERE]"});
+    // clang-format on
 }
 
 TEST(OutlookText, ModerateRiskOutsideEveryRegionWithoutDiscussion) {
     OutlookInputs in;
     in.Kind = ProductKind::ModerateRiskOutlook;
     in.Stamps = ComputeProductStamps(At(18));
+    // clang-format off
     ExpectLines(WriteOutlookText(in),
                 {"SPC AC --1800Z",
                  "DAY 1 CONVECTIVE OUTLOOK",
@@ -116,6 +121,7 @@ TEST(OutlookText, ModerateRiskOutsideEveryRegionWithoutDiscussion) {
                  " ",
                  "......",
                  "[WHAT YOU THINK WOULD GO HERE]"});
+    // clang-format on
 }
 
 TEST(OutlookText, HighRiskOverOneRegion) {
@@ -125,6 +131,7 @@ TEST(OutlookText, HighRiskOverOneRegion) {
     in.AreaPhrase = QStringLiteral("IN WESTERN OKLAHOMA.");
     in.FirstRegionName = QStringLiteral("WESTERN OKLAHOMA");
     in.Discussion = QStringList{"ONE LINE."};
+    // clang-format off
     ExpectLines(WriteOutlookText(in),
                 {"SPC AC --1200Z",
                  "DAY 1 CONVECTIVE OUTLOOK",
@@ -138,6 +145,7 @@ TEST(OutlookText, HighRiskOverOneRegion) {
                  " ",
                  "...WESTERN OKLAHOMA...",
                  "[WHAT YOU THINK WOULD GO HERE]"});
+    // clang-format on
 }
 
 TEST(WatchText, TornadoWatchOverTwoRegions) {
@@ -149,6 +157,7 @@ TEST(WatchText, TornadoWatchOverTwoRegions) {
     in.AxisEndPlace = QStringLiteral("20 MILES NORTHWEST OF ENID OKLAHOMA");
     in.HalfWidthMiles = QStringLiteral("80");
     in.SideWords = QStringLiteral("EITHER SIDE");
+    // clang-format off
     ExpectLines(WriteWatchText(in),
                 {"SEL8",
                  "",
@@ -182,6 +191,7 @@ TEST(WatchText, TornadoWatchOverTwoRegions) {
                  "THREATENING WEATHER CONDITIONS AND LISTEN FOR LATER STATEMENTS",
                  "AND POSSIBLE WARNINGS.",
                  " "});
+    // clang-format on
 }
 
 TEST(WatchText, SevereWatchWithoutRegionsAtNoon) {
@@ -192,6 +202,7 @@ TEST(WatchText, SevereWatchWithoutRegionsAtNoon) {
     in.AxisEndPlace = QStringLiteral("15 MILES EAST OF WICHITA KANSAS");
     in.HalfWidthMiles = QStringLiteral("45");
     in.SideWords = QStringLiteral("NORTH AND SOUTH");
+    // clang-format off
     ExpectLines(WriteWatchText(in),
                 {"SEL9",
                  "",
@@ -223,6 +234,7 @@ TEST(WatchText, SevereWatchWithoutRegionsAtNoon) {
                  "THREATENING WEATHER CONDITIONS AND LISTEN FOR LATER STATEMENTS",
                  "AND POSSIBLE WARNINGS.",
                  " "});
+    // clang-format on
 }
 
 TEST(WatchText, RegionLinesForThreeAndFourNames) {
@@ -233,13 +245,13 @@ TEST(WatchText, RegionLinesForThreeAndFourNames) {
     QStringList three = WriteWatchText(in);
     ASSERT_EQ(three.size(), 33);
     EXPECT_EQ(three.mid(9, 5), (QStringList{" ", "       EASTERN KANSAS", "       IOWA",
-                                           "       SOUTH DAKOTA", " "}));
+                                            "       SOUTH DAKOTA", " "}));
     in.Kind = ProductKind::TornadoWatch;
     in.RegionNames = QStringList{"NORTH TEXAS", "EASTERN OKLAHOMA", "WESTERN OKLAHOMA", "TEXAS"};
     QStringList four = WriteWatchText(in);
     ASSERT_EQ(four.size(), 34);
     EXPECT_EQ(four.mid(9, 6), (QStringList{" ", "       NORTH TEXAS", "       EASTERN OKLAHOMA",
-                                          "       WESTERN OKLAHOMA", "       TEXAS", " "}));
+                                           "       WESTERN OKLAHOMA", "       TEXAS", " "}));
     EXPECT_EQ(four[15], QStringLiteral("EFFECTIVE THIS ---- AFTERNOON FROM 900 AM UNTIL"));
 }
 

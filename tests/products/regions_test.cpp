@@ -16,7 +16,8 @@ using test::PixelY;
 
 RegionFlags FlagsOf(std::initializer_list<int> flagged) {
     RegionFlags f{};
-    for (int s : flagged) f[static_cast<std::size_t>(s)] = true;
+    for (int s : flagged)
+        f[static_cast<std::size_t>(s)] = true;
     return f;
 }
 
@@ -75,8 +76,9 @@ TEST(RegionReduction, LowestSlotsRollUpUntilFourRemain) {
     ReduceRegions(f);
     const QStringList names = FlaggedRegionNames(f);
     EXPECT_EQ(names, (QStringList{"NORTH TEXAS", "EASTERN OKLAHOMA", "WESTERN OKLAHOMA", "TEXAS"}));
-    EXPECT_EQ(AreaPhrase(names),
-              QStringLiteral("IN NORTH TEXAS... EASTERN OKLAHOMA... WESTERN OKLAHOMA... AND TEXAS."));
+    EXPECT_EQ(
+        AreaPhrase(names),
+        QStringLiteral("IN NORTH TEXAS... EASTERN OKLAHOMA... WESTERN OKLAHOMA... AND TEXAS."));
 }
 
 TEST(RegionReduction, ParentsAreTakenFromTheTableNotFromGeography) {
@@ -100,7 +102,8 @@ TEST(RegionReduction, RegionWithoutParentIsDroppedAndFourAreLeftAlone) {
 
 TEST(RegionReduction, ManyRegionsEndInAtMostFour) {
     RegionFlags f{};
-    for (int s = 1; s <= 33; ++s) f[static_cast<std::size_t>(s)] = true;
+    for (int s = 1; s <= 33; ++s)
+        f[static_cast<std::size_t>(s)] = true;
     ReduceRegions(f);
     EXPECT_LE(FlaggedRegionNames(f).size(), 4);
     EXPECT_FALSE(FlaggedRegionNames(f).isEmpty());
@@ -141,7 +144,8 @@ TEST(AreaSamples, FractionalPixelsAreRoundedToWholePixels) {
 
 TEST(DescribeArea, PolygonOverBothHalvesOfOklahomaReadsInSlotOrder) {
     // Axis along 35.5 N from 99.5 W to 95 W, a degree either side.
-    const auto polygon = Parallelogram({PixelX(-99.5), PixelY(35.5)}, {PixelX(-95.0), PixelY(35.5)}, {0, 4});
+    const auto polygon =
+        Parallelogram({PixelX(-99.5), PixelY(35.5)}, {PixelX(-95.0), PixelY(35.5)}, {0, 4});
     const AreaDescription d = DescribeArea(polygon, LinearView);
     EXPECT_EQ(d.RegionNames, (QStringList{"EASTERN OKLAHOMA", "WESTERN OKLAHOMA"}));
     EXPECT_EQ(d.AreaPhrase, QStringLiteral("FROM EASTERN OKLAHOMA TO WESTERN OKLAHOMA."));
@@ -150,10 +154,12 @@ TEST(DescribeArea, PolygonOverBothHalvesOfOklahomaReadsInSlotOrder) {
 TEST(DescribeArea, FiveRegionsAreReducedToFour) {
     // Axis along 34.5 N from 102 W to 95.5 W, 1.5 degrees either side: the samples
     // reach the Texas panhandle, west and north Texas and both halves of Oklahoma.
-    const auto polygon = Parallelogram({PixelX(-102.0), PixelY(34.5)}, {PixelX(-95.5), PixelY(34.5)}, {0, 6});
+    const auto polygon =
+        Parallelogram({PixelX(-102.0), PixelY(34.5)}, {PixelX(-95.5), PixelY(34.5)}, {0, 6});
     const AreaDescription d = DescribeArea(polygon, LinearView);
-    EXPECT_EQ(d.AreaPhrase,
-              QStringLiteral("IN NORTH TEXAS... EASTERN OKLAHOMA... WESTERN OKLAHOMA... AND TEXAS."));
+    EXPECT_EQ(
+        d.AreaPhrase,
+        QStringLiteral("IN NORTH TEXAS... EASTERN OKLAHOMA... WESTERN OKLAHOMA... AND TEXAS."));
 }
 
 TEST(DescribeArea, PointPolygonOnAnEdgeOrOutsideNamesNothing) {
@@ -170,7 +176,8 @@ TEST(DescribeArea, SamplesOffTheGlobeAreIgnored) {
         if (x > PixelX(-97.0)) return GeoPoint{std::nan(""), std::nan("")};
         return LinearView(x, y);
     };
-    const auto polygon = Parallelogram({PixelX(-99.5), PixelY(35.5)}, {PixelX(-95.0), PixelY(35.5)}, {0, 4});
+    const auto polygon =
+        Parallelogram({PixelX(-99.5), PixelY(35.5)}, {PixelX(-95.0), PixelY(35.5)}, {0, 4});
     EXPECT_EQ(DescribeArea(polygon, halfGlobe).RegionNames, (QStringList{"WESTERN OKLAHOMA"}));
 }
 

@@ -11,8 +11,12 @@
 namespace nimbrel {
 namespace {
 
-void Patch32(QByteArray& b, int at, quint32 v) { qToLittleEndian(v, b.data() + at); }
-void Patch16(QByteArray& b, int at, quint16 v) { qToLittleEndian(v, b.data() + at); }
+void Patch32(QByteArray& b, int at, quint32 v) {
+    qToLittleEndian(v, b.data() + at);
+}
+void Patch16(QByteArray& b, int at, quint16 v) {
+    qToLittleEndian(v, b.data() + at);
+}
 
 TEST(WaveFile, PlayablePcmPassesAndExtraChunksAreSkipped) {
     EXPECT_NO_THROW(CheckWaveBytes(test::WaveBytes(), "a.wav"));
