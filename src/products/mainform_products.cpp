@@ -36,7 +36,7 @@ void TfMainForm::IssueProduct(QAction* sender) {
 
     TfProduct* window = windows_.Product;
     if (!window) return;
-    window->SetProductText({});
+    // The previous product's text is replaced; the sound starts as the text appears.
     if (!product->SoundPath.isEmpty()) window->PlayProductSound(product->SoundPath);
     window->SetProductText(product->Lines);
     window->SetProductStatus(QStringLiteral("Issuing weather product..."));
