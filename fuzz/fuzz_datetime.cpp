@@ -9,7 +9,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace nimbrel;
-    const QString text = QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QString text =
+        QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     try {
         const DateTime t = StrToDateTime(text);
         (void)FormatDateTime(QStringLiteral("ddd dd mmm yyyy hh:nn"), t);

@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     try {
         RecordFileReader reader(fuzz::WriteInput("records.dat", data + 1, size - 1), recordSize);
-        while (reader.Next()) (void)reader.Current().ShortString(0, recordSize - 1);
+        while (reader.Next())
+            (void)reader.Current().ShortString(0, recordSize - 1);
     } catch (const std::exception&) {
     }
     return 0;

@@ -6,16 +6,18 @@
 #include <string>
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QCoreApplication>
 #include <QString>
 
 namespace nimbrel::fuzz {
 
 inline QString TempPath(const char* name) {
     static const QString dir = [] {
-        const QString d = QDir::tempPath() + QStringLiteral("/nimbrel-fuzz-%1").arg(QCoreApplication::applicationPid());
+        const QString d =
+            QDir::tempPath() +
+            QStringLiteral("/nimbrel-fuzz-%1").arg(QCoreApplication::applicationPid());
         QDir().mkpath(d);
         return d;
     }();

@@ -45,7 +45,8 @@ FolderEnvironment SystemFolderEnvironment() {
             env.OpticalMediaRoots << WithSeparator(volume.rootPath());
     }
     QSettings settings = PreferenceStore();
-    env.RememberedDiscRoot = ReadString(settings, QStringLiteral("Window"), QStringLiteral("CaseRoot"), {});
+    env.RememberedDiscRoot =
+        ReadString(settings, QStringLiteral("Window"), QStringLiteral("CaseRoot"), {});
     const QString data = InstalledDataFolder(env.ExecutableDir);
     env.SampleDiscRoot = data.isEmpty() ? QString() : data + QStringLiteral("disc/");
     env.Exists = [](const QString& path) { return QFileInfo::exists(path); };
@@ -69,7 +70,8 @@ void SettleFolders(DataFolders& folders, const FolderEnvironment& env, Prompts& 
     folders.CaseRootDirectory = sampleRoot;
     folders.CaseDirectory = sampleRoot + DefaultCaseFolder;
 
-    folders.DevelopmentMode = env.Exists(WithSeparator(env.ExecutableDir) + QStringLiteral("designtime"));
+    folders.DevelopmentMode =
+        env.Exists(WithSeparator(env.ExecutableDir) + QStringLiteral("designtime"));
 
     if (!env.LocalDataFolder.isEmpty()) {
         folders.AppDataDirectory = WithSeparator(env.LocalDataFolder) + QStringLiteral("nimbrel/");

@@ -27,11 +27,11 @@ QString FolderOf(const QString& path);
 
 /// What start-up can learn of the machine; injected so that tests can stage it.
 struct FolderEnvironment {
-    QString ExecutableDir;           ///< the program's own folder
-    QString LocalDataFolder;         ///< per-user data location, "" when the platform has none
-    QStringList OpticalMediaRoots;   ///< roots of mounted CD/DVD file systems, in mount order
-    QString RememberedDiscRoot;      ///< folder last chosen with Change CD location, or ""
-    QString SampleDiscRoot;          ///< the sample case disc shipped with the program
+    QString ExecutableDir;         ///< the program's own folder
+    QString LocalDataFolder;       ///< per-user data location, "" when the platform has none
+    QStringList OpticalMediaRoots; ///< roots of mounted CD/DVD file systems, in mount order
+    QString RememberedDiscRoot;    ///< folder last chosen with Change CD location, or ""
+    QString SampleDiscRoot;        ///< the sample case disc shipped with the program
     std::function<bool(const QString&)> Exists; ///< file or folder exists
 };
 

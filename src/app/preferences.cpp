@@ -2,7 +2,9 @@
 
 namespace nimbrel {
 namespace {
-QString Key(const QString& section, const QString& name) { return section + QLatin1Char('/') + name; }
+QString Key(const QString& section, const QString& name) {
+    return section + QLatin1Char('/') + name;
+}
 } // namespace
 
 QSettings PreferenceStore() {
@@ -29,12 +31,14 @@ void WriteBool(QSettings& store, const QString& section, const QString& name, bo
     WriteInteger(store, section, name, value ? 1 : 0);
 }
 
-QString ReadString(QSettings& store, const QString& section, const QString& name, const QString& def) {
+QString ReadString(QSettings& store, const QString& section, const QString& name,
+                   const QString& def) {
     const QVariant v = store.value(Key(section, name));
     return v.isValid() ? v.toString() : def;
 }
 
-void WriteString(QSettings& store, const QString& section, const QString& name, const QString& value) {
+void WriteString(QSettings& store, const QString& section, const QString& name,
+                 const QString& value) {
     store.setValue(Key(section, name), value);
 }
 
@@ -71,7 +75,8 @@ void UpdateSoundItem(QSettings& store, SoundItem& item) {
 }
 
 void ToggleWarningSounds(QSettings& store, SoundItem& item) {
-    WriteInteger(store, QStringLiteral("Window"), QStringLiteral("WarningSounds"), item.Tag == 1 ? 0 : 1);
+    WriteInteger(store, QStringLiteral("Window"), QStringLiteral("WarningSounds"),
+                 item.Tag == 1 ? 0 : 1);
     store.sync();
     UpdateSoundItem(store, item);
 }

@@ -15,8 +15,10 @@ void WriteInteger(QSettings& store, const QString& section, const QString& name,
 /// Any non-zero integer reads as true.
 bool ReadBool(QSettings& store, const QString& section, const QString& name, bool def);
 void WriteBool(QSettings& store, const QString& section, const QString& name, bool value);
-QString ReadString(QSettings& store, const QString& section, const QString& name, const QString& def);
-void WriteString(QSettings& store, const QString& section, const QString& name, const QString& value);
+QString ReadString(QSettings& store, const QString& section, const QString& name,
+                   const QString& def);
+void WriteString(QSettings& store, const QString& section, const QString& name,
+                 const QString& value);
 
 /// Window placement as stored: defaults 480 wide, 640 high at (1, 1), maximized.
 struct WindowPlacement {

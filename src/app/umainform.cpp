@@ -48,7 +48,9 @@ TfMainForm::TfMainForm(QWidget* parent, std::unique_ptr<Prompts> prompts,
 
 TfMainForm::~TfMainForm() = default;
 
-void TfMainForm::Guard(const std::function<void()>& body) { Guarded(this, body); }
+void TfMainForm::Guard(const std::function<void()>& body) {
+    Guarded(this, body);
+}
 
 namespace {
 
@@ -65,14 +67,15 @@ QAction* AddItem(QMenu* menu, const QString& name, const QString& caption,
 void TfMainForm::BuildMenus() {
     // Every handler runs through the one error guard.
     auto on = [this](QAction* a, void (TfMainForm::*slot)()) {
-        connect(a, &QAction::triggered, this, [this, slot] { Guard([this, slot] { (this->*slot)(); }); });
+        connect(a, &QAction::triggered, this,
+                [this, slot] { Guard([this, slot] { (this->*slot)(); }); });
     };
 
     FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     Loadcase1 = AddItem(FileMenu, "Loadcase1", QStringLiteral("&Load case..."));
     Loadrandomcase1 = AddItem(FileMenu, "Loadrandomcase1", QStringLiteral("Load &random case..."));
-    Showsummaryanddiscussion1 =
-        AddItem(FileMenu, "Showsummaryanddiscussion1", QStringLiteral("&Show summary and discussion"));
+    Showsummaryanddiscussion1 = AddItem(FileMenu, "Showsummaryanddiscussion1",
+                                        QStringLiteral("&Show summary and discussion"));
     FileMenu->addSeparator();
     Copygraphictoclipboard1 =
         AddItem(FileMenu, "Copygraphictoclipboard1", QStringLiteral("&Copy graphic to clipboard"));
@@ -80,7 +83,8 @@ void TfMainForm::BuildMenus() {
     Print1 = AddItem(FileMenu, "Print1", QStringLiteral("&Print graphic"));
     Printersetup1 = AddItem(FileMenu, "Printersetup1", QStringLiteral("&Printer setup..."));
     FileMenu->addSeparator();
-    ChangeCDlocation1 = AddItem(FileMenu, "ChangeCDlocation1", QStringLiteral("&Change CD location..."));
+    ChangeCDlocation1 =
+        AddItem(FileMenu, "ChangeCDlocation1", QStringLiteral("&Change CD location..."));
     Folders1 = AddItem(FileMenu, "Folders1", QStringLiteral("&Folders"));
     FileMenu->addSeparator();
     Exit1 = AddItem(FileMenu, "Exit1", QStringLiteral("&Exit"));
@@ -97,8 +101,10 @@ void TfMainForm::BuildMenus() {
     ViewMenu = menuBar()->addMenu(QStringLiteral("&View"));
     Targeting1 = AddItem(ViewMenu, "Targeting1", QStringLiteral("&Targeting"), Qt::Key_F12);
     ViewMenu->addSeparator();
-    Visiblesatellite1 = AddItem(ViewMenu, "Visiblesatellite1", QStringLiteral("&Visible satellite"), Qt::Key_F5);
-    SurfaceAnalysis1 = AddItem(ViewMenu, "SurfaceAnalysis1", QStringLiteral("&Surface analysis"), Qt::Key_F6);
+    Visiblesatellite1 =
+        AddItem(ViewMenu, "Visiblesatellite1", QStringLiteral("&Visible satellite"), Qt::Key_F5);
+    SurfaceAnalysis1 =
+        AddItem(ViewMenu, "SurfaceAnalysis1", QStringLiteral("&Surface analysis"), Qt::Key_F6);
     N850mb1 = AddItem(ViewMenu, "N850mb1", QStringLiteral("&850 mb"), Qt::Key_F7);
     N700mb1 = AddItem(ViewMenu, "N700mb1", QStringLiteral("&700 mb"), Qt::Key_F8);
     N500mb1 = AddItem(ViewMenu, "N500mb1", QStringLiteral("&500 mb"), Qt::Key_F9);
@@ -118,8 +124,8 @@ void TfMainForm::BuildMenus() {
     on(Sounding1, &TfMainForm::Sounding1Click);
 
     ForecastMenu = menuBar()->addMenu(QStringLiteral("&Forecast"));
-    Advancetonexthour1 =
-        AddItem(ForecastMenu, "Advancetonexthour1", QStringLiteral("&Advance to next hour"), Qt::Key_F4);
+    Advancetonexthour1 = AddItem(ForecastMenu, "Advancetonexthour1",
+                                 QStringLiteral("&Advance to next hour"), Qt::Key_F4);
     WarningSounds = AddItem(ForecastMenu, "WarningSounds", QStringLiteral("Warning sounds"));
     ForecastMenu->addSeparator();
     SlightRisk1 = AddItem(ForecastMenu, "SlightRisk1", QStringLiteral("&Slight risk"));
@@ -171,7 +177,8 @@ QLabel* CentredLabel(QWidget* parent, const QString& name, int width, int pixelS
 
 void TfMainForm::BuildLeftPanel() {
     auto click = [this](QAbstractButton* b, void (TfMainForm::*slot)()) {
-        connect(b, &QAbstractButton::clicked, this, [this, slot] { Guard([this, slot] { (this->*slot)(); }); });
+        connect(b, &QAbstractButton::clicked, this,
+                [this, slot] { Guard([this, slot] { (this->*slot)(); }); });
     };
 
     auto* panel = new QWidget(this);
@@ -206,8 +213,8 @@ void TfMainForm::BuildLeftPanel() {
     pl->addWidget(loopCaption);
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(1);
-    auto tool = [&](QToolButton*& b, const char* name, const QString& hint, QStyle::StandardPixmap icon,
-                    void (TfMainForm::*slot)()) {
+    auto tool = [&](QToolButton*& b, const char* name, const QString& hint,
+                    QStyle::StandardPixmap icon, void (TfMainForm::*slot)()) {
         b = new QToolButton(prodBox);
         b->setObjectName(QString::fromLatin1(name));
         b->setToolTip(hint);
@@ -216,14 +223,14 @@ void TfMainForm::BuildLeftPanel() {
         buttons->addWidget(b);
         click(b, slot);
     };
-    tool(PlayRevButton, "PlayRevButton", QStringLiteral("Play in reverse"), QStyle::SP_MediaSeekBackward,
-         &TfMainForm::PlayRevButtonClick);
-    tool(StepRevButton, "StepRevButton", QStringLiteral("Step backward"), QStyle::SP_MediaSkipBackward,
-         &TfMainForm::StepRevButtonClick);
+    tool(PlayRevButton, "PlayRevButton", QStringLiteral("Play in reverse"),
+         QStyle::SP_MediaSeekBackward, &TfMainForm::PlayRevButtonClick);
+    tool(StepRevButton, "StepRevButton", QStringLiteral("Step backward"),
+         QStyle::SP_MediaSkipBackward, &TfMainForm::StepRevButtonClick);
     tool(PauseButton, "PauseButton", QStringLiteral("Stop"), QStyle::SP_MediaStop,
          &TfMainForm::PauseButtonClick);
-    tool(StepFwdButton, "StepFwdButton", QStringLiteral("Step forward"), QStyle::SP_MediaSkipForward,
-         &TfMainForm::StepFwdButtonClick);
+    tool(StepFwdButton, "StepFwdButton", QStringLiteral("Step forward"),
+         QStyle::SP_MediaSkipForward, &TfMainForm::StepFwdButtonClick);
     tool(PlayFwdButton, "PlayFwdButton", QStringLiteral("Play forward"), QStyle::SP_MediaPlay,
          &TfMainForm::PlayFwdButtonClick);
     pl->addLayout(buttons);
@@ -244,14 +251,15 @@ void TfMainForm::BuildLeftPanel() {
         s->setTickPosition(QSlider::TicksBelow);
         s->setSingleStep(tick);
         s->setPageStep(tick);
-        connect(s, &QSlider::valueChanged, this, [this, slot] { Guard([this, slot] { (this->*slot)(); }); });
+        connect(s, &QSlider::valueChanged, this,
+                [this, slot] { Guard([this, slot] { (this->*slot)(); }); });
         col->addWidget(text);
         col->addWidget(s);
     };
-    slider(LoopSpeed, LoopSpeedText, "LoopSpeed", "LoopSpeedText", QStringLiteral("Loop speed"), 100,
-           2000, 250, 100, &TfMainForm::LoopSpeedChange);
-    slider(DwellSpeed, DwellSpeedText, "DwellSpeed", "DwellSpeedText", QStringLiteral("Dwell speed"),
-           100, 5000, 1000, 250, &TfMainForm::DwellSpeedChange);
+    slider(LoopSpeed, LoopSpeedText, "LoopSpeed", "LoopSpeedText", QStringLiteral("Loop speed"),
+           100, 2000, 250, 100, &TfMainForm::LoopSpeedChange);
+    slider(DwellSpeed, DwellSpeedText, "DwellSpeed", "DwellSpeedText",
+           QStringLiteral("Dwell speed"), 100, 5000, 1000, 250, &TfMainForm::DwellSpeedChange);
 
     Panel2 = new QGroupBox(QStringLiteral("Chaser statistics"), panel);
     Panel2->setObjectName(QStringLiteral("Panel2"));
@@ -263,7 +271,12 @@ void TfMainForm::BuildLeftPanel() {
     sl->setContentsMargins(2, 2, 0, 2);
     sl->setVerticalSpacing(1);
     sl->setHorizontalSpacing(3);
-    struct Row { QLabel** Label; const char* Name; ChaserOutcome Outcome; const char* Caption; };
+    struct Row {
+        QLabel** Label;
+        const char* Name;
+        ChaserOutcome Outcome;
+        const char* Caption;
+    };
     const Row rows[] = {
         {&StatHome, "StatHome", ChaserOutcome::NotChasing, "Not chasing"},
         {&StatAwait, "StatAwait", ChaserOutcome::Awaiting, "Awaiting storms"},
@@ -345,8 +358,9 @@ void TfMainForm::BuildView() {
     // The scrolled content follows the picture's size, so scroll bars appear exactly
     // when the picture is larger than the visible area.
     auto follow = [this] {
-        ScrollContent->resize(std::max(Image1->width(), BufImg->isVisible() ? BufImg->width() : 0),
-                              std::max(Image1->height(), BufImg->isVisible() ? BufImg->height() : 0));
+        ScrollContent->resize(
+            std::max(Image1->width(), BufImg->isVisible() ? BufImg->width() : 0),
+            std::max(Image1->height(), BufImg->isVisible() ? BufImg->height() : 0));
     };
     connect(Image1, &ImageView::MouseDown, this,
             [this](Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) {
@@ -397,8 +411,10 @@ void TfMainForm::FormShow() {
     const WindowPlacement p = ReadPlacement(store);
     resize(p.Width, p.Height);
     move(p.Left, p.Top);
-    if (p.Maximized) setWindowState(windowState() | Qt::WindowMaximized);
-    else setWindowState(windowState() & ~Qt::WindowMaximized);
+    if (p.Maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    else
+        setWindowState(windowState() & ~Qt::WindowMaximized);
     UpdateSoundMenuItem();
 
     SetInitialClock(session_.Clock);
@@ -440,10 +456,13 @@ void TfMainForm::LocateDataDisc() {
     if (picked.isEmpty()) return;
     ApplyPickedDiscFile(session_.Folders, picked);
     QSettings store = PreferenceStore();
-    WriteString(store, QStringLiteral("Window"), QStringLiteral("CaseRoot"), session_.Folders.CaseRootDirectory);
+    WriteString(store, QStringLiteral("Window"), QStringLiteral("CaseRoot"),
+                session_.Folders.CaseRootDirectory);
 }
 
-void TfMainForm::ShowFolders() { prompts_->Information(FoldersText(session_.Folders)); }
+void TfMainForm::ShowFolders() {
+    prompts_->Information(FoldersText(session_.Folders));
+}
 
 void TfMainForm::UpdateSoundMenuItem() {
     QSettings store = PreferenceStore();
@@ -461,9 +480,15 @@ void TfMainForm::WarningSoundsClick() {
     WarningSoundsTag = item.Tag;
 }
 
-void TfMainForm::ChangeCDlocation1Click() { LocateDataDisc(); }
-void TfMainForm::Folders1Click() { ShowFolders(); }
-void TfMainForm::Exit1Click() { close(); }
+void TfMainForm::ChangeCDlocation1Click() {
+    LocateDataDisc();
+}
+void TfMainForm::Folders1Click() {
+    ShowFolders();
+}
+void TfMainForm::Exit1Click() {
+    close();
+}
 
 void TfMainForm::About1Click() {
     if (windows_.About) windows_.About->exec();

@@ -85,7 +85,8 @@ QString FormatDateTime(const QString& pattern, DateTime value) {
     const int n = static_cast<int>(pattern.size());
     auto run = [&](int i, QChar c) {
         int k = i;
-        while (k < n && pattern[k].toLower() == c) ++k;
+        while (k < n && pattern[k].toLower() == c)
+            ++k;
         return k - i;
     };
     for (int i = 0; i < n;) {
@@ -105,10 +106,14 @@ QString FormatDateTime(const QString& pattern, DateTime value) {
         }
         if (lc == QLatin1Char('d')) {
             const int len = run(i, lc);
-            if (len == 1) out += QString::number(d.Day);
-            else if (len == 2) out += QStringLiteral("%1").arg(d.Day, 2, 10, QLatin1Char('0'));
-            else if (len == 3) out += locale.dayName(qtDay, QLocale::ShortFormat);
-            else out += locale.dayName(qtDay, QLocale::LongFormat);
+            if (len == 1)
+                out += QString::number(d.Day);
+            else if (len == 2)
+                out += QStringLiteral("%1").arg(d.Day, 2, 10, QLatin1Char('0'));
+            else if (len == 3)
+                out += locale.dayName(qtDay, QLocale::ShortFormat);
+            else
+                out += locale.dayName(qtDay, QLocale::LongFormat);
             i += len;
             lastWasHour = false;
             continue;
@@ -118,18 +123,24 @@ QString FormatDateTime(const QString& pattern, DateTime value) {
             if (lastWasHour && len <= 2) {
                 out += len == 1 ? QString::number(t.Minute)
                                 : QStringLiteral("%1").arg(t.Minute, 2, 10, QLatin1Char('0'));
-            } else if (len == 1) out += QString::number(d.Month);
-            else if (len == 2) out += QStringLiteral("%1").arg(d.Month, 2, 10, QLatin1Char('0'));
-            else if (len == 3) out += locale.monthName(d.Month, QLocale::ShortFormat);
-            else out += locale.monthName(d.Month, QLocale::LongFormat);
+            } else if (len == 1)
+                out += QString::number(d.Month);
+            else if (len == 2)
+                out += QStringLiteral("%1").arg(d.Month, 2, 10, QLatin1Char('0'));
+            else if (len == 3)
+                out += locale.monthName(d.Month, QLocale::ShortFormat);
+            else
+                out += locale.monthName(d.Month, QLocale::LongFormat);
             i += len;
             lastWasHour = false;
             continue;
         }
         if (lc == QLatin1Char('y')) {
             const int len = run(i, lc);
-            if (len <= 2) out += QStringLiteral("%1").arg(d.Year % 100, 2, 10, QLatin1Char('0'));
-            else out += QStringLiteral("%1").arg(d.Year, 4, 10, QLatin1Char('0'));
+            if (len <= 2)
+                out += QStringLiteral("%1").arg(d.Year % 100, 2, 10, QLatin1Char('0'));
+            else
+                out += QStringLiteral("%1").arg(d.Year, 4, 10, QLatin1Char('0'));
             i += len;
             lastWasHour = false;
             continue;

@@ -25,7 +25,8 @@ bool MatchesMask(const QString& name, const QString& mask) {
             return false;
         }
     }
-    while (j < m && mask[j] == QLatin1Char('*')) ++j;
+    while (j < m && mask[j] == QLatin1Char('*'))
+        ++j;
     return j == m;
 }
 

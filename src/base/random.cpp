@@ -12,7 +12,8 @@ void RandomGenerator::SeedFromClock() {
 int RandomGenerator::Random(int n) {
     state_ = state_ * 134775813u + 1u;
     if (n <= 0) return 0;
-    return static_cast<int>((static_cast<std::uint64_t>(state_) * static_cast<std::uint32_t>(n)) >> 32);
+    return static_cast<int>((static_cast<std::uint64_t>(state_) * static_cast<std::uint32_t>(n)) >>
+                            32);
 }
 
 } // namespace nimbrel

@@ -9,7 +9,8 @@ namespace {
 
 template <typename T> T LoadLE(const std::uint8_t* p) {
     std::uint64_t v = 0;
-    for (std::size_t i = 0; i < sizeof(T); ++i) v |= std::uint64_t(p[i]) << (8 * i);
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        v |= std::uint64_t(p[i]) << (8 * i);
     T out;
     if constexpr (sizeof(T) == 8) {
         std::memcpy(&out, &v, 8);
@@ -24,7 +25,8 @@ template <typename T> T LoadLE(const std::uint8_t* p) {
 template <typename T> void StoreLE(char* p, T value) {
     std::uint64_t v = 0;
     std::memcpy(&v, &value, sizeof(T));
-    for (std::size_t i = 0; i < sizeof(T); ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    for (std::size_t i = 0; i < sizeof(T); ++i)
+        p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
 QString OpenErrorText(const QString& path, const QFile& file) {
@@ -45,7 +47,9 @@ std::int16_t RecordView::Int16(std::size_t offset) const {
 std::int32_t RecordView::Int32(std::size_t offset) const {
     return LoadLE<std::int32_t>(At(offset, 4));
 }
-double RecordView::Double(std::size_t offset) const { return LoadLE<double>(At(offset, 8)); }
+double RecordView::Double(std::size_t offset) const {
+    return LoadLE<double>(At(offset, 8));
+}
 
 QString RecordView::ShortString(std::size_t offset, std::size_t capacity) const {
     const std::uint8_t* p = At(offset, capacity + 1);
@@ -59,9 +63,15 @@ char* RecordBuilder::At(std::size_t offset, std::size_t size) {
     return bytes_.data() + offset;
 }
 
-void RecordBuilder::Int16(std::size_t offset, std::int16_t value) { StoreLE(At(offset, 2), value); }
-void RecordBuilder::Int32(std::size_t offset, std::int32_t value) { StoreLE(At(offset, 4), value); }
-void RecordBuilder::Double(std::size_t offset, double value) { StoreLE(At(offset, 8), value); }
+void RecordBuilder::Int16(std::size_t offset, std::int16_t value) {
+    StoreLE(At(offset, 2), value);
+}
+void RecordBuilder::Int32(std::size_t offset, std::int32_t value) {
+    StoreLE(At(offset, 4), value);
+}
+void RecordBuilder::Double(std::size_t offset, double value) {
+    StoreLE(At(offset, 8), value);
+}
 
 void RecordBuilder::ShortString(std::size_t offset, std::size_t capacity, const QString& text) {
     char* p = At(offset, capacity + 1);
@@ -77,12 +87,14 @@ RecordFileReader::RecordFileReader(const QString& path, std::size_t recordSize)
 }
 
 bool RecordFileReader::Next() {
-    const qint64 got = file_.read(reinterpret_cast<char*>(buffer_.get()), static_cast<qint64>(size_));
+    const qint64 got =
+        file_.read(reinterpret_cast<char*>(buffer_.get()), static_cast<qint64>(size_));
     if (got == 0) return false;
     if (got < 0) throw FileError(QStringLiteral("Read error on \"%1\"").arg(path_));
     if (static_cast<std::size_t>(got) < size_)
-        throw DataError(QStringLiteral("Read beyond end of file: \"%1\" ends with a record cut short")
-                            .arg(path_));
+        throw DataError(
+            QStringLiteral("Read beyond end of file: \"%1\" ends with a record cut short")
+                .arg(path_));
     return true;
 }
 
@@ -118,7 +130,8 @@ QByteArray ReadWholeFile(const QString& path) {
 
 void WriteWholeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) throw FileError(OpenErrorText(path, f));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw FileError(OpenErrorText(path, f));
     if (f.write(bytes) != bytes.size() || !f.flush())
         throw FileError(QStringLiteral("Write error on \"%1\"").arg(path));
 }

@@ -34,7 +34,8 @@ StormReport DecodeReport(const RecordView& v) {
 
 void ForEachReport(const QString& path, const std::function<void(const StormReport&)>& onRecord) {
     RecordFileReader reader(path, StormReport::RecordSize);
-    while (reader.Next()) onRecord(DecodeReport(reader.Current()));
+    while (reader.Next())
+        onRecord(DecodeReport(reader.Current()));
 }
 
 std::vector<StormReport> ReadReports(const QString& path) {
@@ -45,7 +46,8 @@ std::vector<StormReport> ReadReports(const QString& path) {
 
 void WriteReports(const QString& path, const std::vector<StormReport>& reports) {
     RecordFileWriter writer(path, StormReport::RecordSize);
-    for (const auto& r : reports) writer.Append(EncodeReport(r));
+    for (const auto& r : reports)
+        writer.Append(EncodeReport(r));
     writer.Close();
 }
 

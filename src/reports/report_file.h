@@ -14,11 +14,11 @@ enum class ReportAge : std::int32_t { NotYet = 0, Recent = 1, Old = 2 };
 
 struct StormReport {
     static constexpr std::size_t RecordSize = 64;
-    DateTime Time = 0.0;      ///< offset 0, UTC
-    std::int32_t Kind = 0;    ///< offset 8, a ReportKind value (others are kept as read)
-    GeoPoint Start;           ///< offsets 16, 24
-    GeoPoint End;             ///< offsets 32, 40; latitude 0 = no track
-    QString State;            ///< offset 48, short string of capacity 2
+    DateTime Time = 0.0;             ///< offset 0, UTC
+    std::int32_t Kind = 0;           ///< offset 8, a ReportKind value (others are kept as read)
+    GeoPoint Start;                  ///< offsets 16, 24
+    GeoPoint End;                    ///< offsets 32, 40; latitude 0 = no track
+    QString State;                   ///< offset 48, short string of capacity 2
     std::int32_t SourceColumn11 = 0; ///< offset 52
     std::int32_t SourceColumn12 = 0; ///< offset 56
     std::int32_t SourceColumn13 = 0; ///< offset 60

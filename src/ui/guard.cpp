@@ -15,7 +15,9 @@ ErrorSink& Sink() {
 
 } // namespace
 
-void SetErrorSink(ErrorSink sink) { Sink() = std::move(sink); }
+void SetErrorSink(ErrorSink sink) {
+    Sink() = std::move(sink);
+}
 
 void ShowErrorMessage(QWidget* parent, const QString& text) {
     if (Sink()) {
@@ -35,7 +37,8 @@ bool Guarded(QWidget* parent, const std::function<void()>& body) {
     } catch (...) {
         message = QStringLiteral("Unexpected error");
     }
-    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
     ShowErrorMessage(parent, message);
     return false;
 }

@@ -18,6 +18,8 @@ bool MessagePrompts::Confirm(const QString& text) {
                                     QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
-void MessagePrompts::ProcessEvents() { QCoreApplication::processEvents(); }
+void MessagePrompts::ProcessEvents() {
+    QCoreApplication::processEvents();
+}
 
 } // namespace nimbrel

@@ -18,7 +18,8 @@ TfAbout::TfAbout(QWidget* parent) : QDialog(parent) {
     name->setFont(big);
     name->setAlignment(Qt::AlignCenter);
     auto* blurb = new QLabel(
-        QStringLiteral("A severe-weather forecasting and storm-chasing trainer.\nVersion 1.0"), this);
+        QStringLiteral("A severe-weather forecasting and storm-chasing trainer.\nVersion 1.0"),
+        this);
     blurb->setAlignment(Qt::AlignCenter);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     buttons->setObjectName(QStringLiteral("OKButton"));

@@ -24,7 +24,8 @@ TEST(DateTime, DayNumbersAgreeWithTheEpochAndAcrossCenturies) {
 TEST(DateTime, DecodingRoundsToTheMillisecondSoWholeHoursStayWhole) {
     const DateTime noon = EncodeDate(1979, 4, 10) + 0.5;
     DateTime t = noon;
-    for (int i = 0; i < 23; ++i) t += 1.0 / 24.0; // accumulated rounding error
+    for (int i = 0; i < 23; ++i)
+        t += 1.0 / 24.0; // accumulated rounding error
     const TimeParts tp = DecodeTime(t);
     EXPECT_EQ(tp.Hour, 11);
     EXPECT_EQ(tp.Minute, 0);
@@ -44,7 +45,8 @@ TEST(DateTime, FormatsTheProgramsPatterns) {
     EXPECT_EQ(FormatDateTime("dddd, mmmm d, yyyy", t), "Tuesday, April 10, 1979");
     EXPECT_EQ(FormatDateTime("dddd mmmm d, yyyy", t), "Tuesday April 10, 1979");
     EXPECT_EQ(FormatDateTime("yymmdd\"-\"hhnn", t), "790410-1805");
-    EXPECT_EQ(FormatDateTime("yymmdd\"-\"hhnn", EncodeDate(2005, 1, 2) + EncodeTime(0, 0, 0)), "050102-0000");
+    EXPECT_EQ(FormatDateTime("yymmdd\"-\"hhnn", EncodeDate(2005, 1, 2) + EncodeTime(0, 0, 0)),
+              "050102-0000");
     EXPECT_EQ(FormatDateTime("d", EncodeDate(2003, 5, 4)), "4");
     EXPECT_EQ(FormatDateTime("hnn am/pm", EncodeDate(2003, 5, 4) + 0.375), "900 AM");
     EXPECT_EQ(FormatDateTime("hnn am/pm", EncodeDate(2003, 5, 4) + 0.5), "1200 PM");
@@ -55,8 +57,10 @@ TEST(DateTime, FormatsTheProgramsPatterns) {
 TEST(DateTime, ReadsMonthFirstTextAndRefusesNonsense) {
     EXPECT_DOUBLE_EQ(StrToDateTime("04/10/1979 12:00:00"), 28955.5);
     EXPECT_DOUBLE_EQ(StrToDateTime("4/10/1979"), 28955.0);
-    EXPECT_DOUBLE_EQ(StrToDateTime("12/31/2049 23:59"), EncodeDate(2049, 12, 31) + EncodeTime(23, 59, 0));
-    for (const char* bad : {"13/01/1979", "02/30/2000", "04/10/1979 25:00:00", "", "x/y/z", "04/10"})
+    EXPECT_DOUBLE_EQ(StrToDateTime("12/31/2049 23:59"),
+                     EncodeDate(2049, 12, 31) + EncodeTime(23, 59, 0));
+    for (const char* bad :
+         {"13/01/1979", "02/30/2000", "04/10/1979 25:00:00", "", "x/y/z", "04/10"})
         EXPECT_THROW(StrToDateTime(QString::fromLatin1(bad)), ConvertError) << bad;
     try {
         StrToDateTime("13/45/2005 18:00:00");

@@ -18,7 +18,8 @@ TEST(Random, SeededGeneratorsRepeatAndStayInRange) {
         ASSERT_LT(x, 10);
         ++counts[static_cast<std::size_t>(x)];
     }
-    for (int c : counts) EXPECT_NEAR(c, 1000, 150); // roughly uniform
+    for (int c : counts)
+        EXPECT_NEAR(c, 1000, 150); // roughly uniform
     EXPECT_EQ(a.Random(1), 0);
     EXPECT_EQ(a.Random(0), 0);
 }

@@ -37,7 +37,9 @@ TEST(Records, ShortStringsNeverReachPastTheirField) {
     RecordBuilder b(7);
     b.ShortString(0, 4, QStringLiteral("ABCDEFGH"));
     b.Int16(5, 0x5958);
-    EXPECT_EQ(b.Bytes(), QByteArray("\x04" "ABCDXY", 7));
+    EXPECT_EQ(b.Bytes(), QByteArray("\x04"
+                                    "ABCDXY",
+                                    7));
     RecordBuilder e(3);
     e.ShortString(0, 2, QString());
     EXPECT_EQ(e.Bytes(), QByteArray(3, '\0'));

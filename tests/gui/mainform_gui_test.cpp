@@ -20,7 +20,8 @@ namespace {
 
 QStringList Captions(QMenu* menu) {
     QStringList out;
-    for (QAction* a : menu->actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    for (QAction* a : menu->actions())
+        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
     return out;
 }
 
@@ -31,31 +32,45 @@ TEST(MainForm, MenusHoldEveryItemWithItsShortcut) {
     TfMainForm& m = *f.Form;
     EXPECT_EQ(m.windowTitle(), "Nimbrel V1.0");
     QStringList menus;
-    for (QAction* a : m.menuBar()->actions()) menus << a->text();
+    for (QAction* a : m.menuBar()->actions())
+        menus << a->text();
     EXPECT_EQ(menus, QStringList({"&File", "&View", "&Forecast", "&Map", "&Help"}));
-    EXPECT_EQ(Captions(m.FileMenu),
-              QStringList({"&Load case...", "Load &random case...", "&Show summary and discussion", "-",
-                           "&Copy graphic to clipboard", "-", "&Print graphic", "&Printer setup...", "-",
-                           "&Change CD location...", "&Folders", "-", "&Exit"}));
+    EXPECT_EQ(
+        Captions(m.FileMenu),
+        QStringList({"&Load case...", "Load &random case...", "&Show summary and discussion", "-",
+                     "&Copy graphic to clipboard", "-", "&Print graphic", "&Printer setup...", "-",
+                     "&Change CD location...", "&Folders", "-", "&Exit"}));
     EXPECT_EQ(Captions(m.ViewMenu),
               QStringList({"&Targeting", "-", "&Visible satellite", "&Surface analysis", "&850 mb",
                            "&700 mb", "&500 mb", "&250 mb", "Sou&nding"}));
-    EXPECT_EQ(Captions(m.MapMenu), QStringList({"&North", "South", "East", "West", "Zoom in", "Zoom out"}));
+    EXPECT_EQ(Captions(m.MapMenu),
+              QStringList({"&North", "South", "East", "West", "Zoom in", "Zoom out"}));
     EXPECT_EQ(Captions(m.HelpMenu), QStringList({"&About..."}));
     const QStringList forecast = Captions(m.ForecastMenu);
     ASSERT_EQ(forecast.size(), 9);
     EXPECT_EQ(forecast[0], "&Advance to next hour");
-    EXPECT_EQ(forecast.mid(2), QStringList({"-", "&Slight risk", "&Moderate risk", "&High risk", "-",
-                                            "Se&vere watch", "&Tornado watch"}));
+    EXPECT_EQ(forecast.mid(2), QStringList({"-", "&Slight risk", "&Moderate risk", "&High risk",
+                                            "-", "Se&vere watch", "&Tornado watch"}));
 
     const std::pair<QAction*, QKeySequence> keys[] = {
-        {m.Targeting1, Qt::Key_F12}, {m.Visiblesatellite1, Qt::Key_F5}, {m.SurfaceAnalysis1, Qt::Key_F6},
-        {m.N850mb1, Qt::Key_F7},     {m.N700mb1, Qt::Key_F8},           {m.N500mb1, Qt::Key_F9},
-        {m.N250mb1, Qt::Key_F10},    {m.Sounding1, Qt::Key_F11},        {m.Advancetonexthour1, Qt::Key_F4},
-        {m.North1, Qt::Key_N},       {m.South1, Qt::Key_S},             {m.East1, Qt::Key_E},
-        {m.West1, Qt::Key_W},        {m.Zoomin1, Qt::Key_Z},            {m.Zoomout1, Qt::Key_A},
+        {m.Targeting1, Qt::Key_F12},
+        {m.Visiblesatellite1, Qt::Key_F5},
+        {m.SurfaceAnalysis1, Qt::Key_F6},
+        {m.N850mb1, Qt::Key_F7},
+        {m.N700mb1, Qt::Key_F8},
+        {m.N500mb1, Qt::Key_F9},
+        {m.N250mb1, Qt::Key_F10},
+        {m.Sounding1, Qt::Key_F11},
+        {m.Advancetonexthour1, Qt::Key_F4},
+        {m.North1, Qt::Key_N},
+        {m.South1, Qt::Key_S},
+        {m.East1, Qt::Key_E},
+        {m.West1, Qt::Key_W},
+        {m.Zoomin1, Qt::Key_Z},
+        {m.Zoomout1, Qt::Key_A},
     };
-    for (const auto& [action, key] : keys) EXPECT_EQ(action->shortcut(), key) << action->text().toStdString();
+    for (const auto& [action, key] : keys)
+        EXPECT_EQ(action->shortcut(), key) << action->text().toStdString();
     EXPECT_TRUE(m.Visiblesatellite1->isChecked());
     EXPECT_FALSE(m.Targeting1->isChecked());
 }
@@ -78,10 +93,12 @@ TEST(MainForm, LeftPanelCarriesItsControls) {
     EXPECT_EQ(m.DwellSpeed->value(), 1000);
     EXPECT_EQ(m.LoopSpeedText->text(), "Loop speed");
     EXPECT_EQ(m.DwellSpeedText->text(), "Dwell speed");
-    for (QLabel* l : {m.StatHome, m.StatAwait, m.StatEmpty, m.StatSvr, m.StatTor, m.StatBust, m.StatRange})
+    for (QLabel* l :
+         {m.StatHome, m.StatAwait, m.StatEmpty, m.StatSvr, m.StatTor, m.StatBust, m.StatRange})
         EXPECT_EQ(l->text(), "0");
     // The development tools stay hidden outside development mode.
-    for (QPushButton* b : {m.ShowBuffer, m.BuildDataFilesButton, m.BuildManifest, m.DeleteAreaFiles})
+    for (QPushButton* b :
+         {m.ShowBuffer, m.BuildDataFilesButton, m.BuildManifest, m.DeleteAreaFiles})
         EXPECT_TRUE(b->isHidden());
 }
 
@@ -115,7 +132,8 @@ TEST(MainForm, FoldersCommandNamesTheThreeFolders) {
 TEST(MainForm, ChangeCdLocationTakesThePickedFilesFolderOnly) {
     auto prompts = std::make_unique<RecordingPrompts>();
     RecordingPrompts* shown = prompts.get();
-    TfMainForm m(nullptr, std::move(prompts), [] { return QStringLiteral("/media/cases/anything.exe"); });
+    TfMainForm m(nullptr, std::move(prompts),
+                 [] { return QStringLiteral("/media/cases/anything.exe"); });
     m.ChangeCDlocation1->trigger();
     EXPECT_EQ(m.State().Folders.CaseRootDirectory, "/media/cases/");
     EXPECT_EQ(m.State().Folders.CaseDirectory, "/media/cases/1979-04-10/");

@@ -96,11 +96,22 @@ TEST(Chasers, HeadingIsQuantisedToACardinalAndJittered) {
         int Draw;
         double Heading;
     } cases[] = {
-        {0, 2, 0},     {44.99, 3, 0},   {45, 2, 90},   {134.99, 2, 90},
-        {135, 2, 180}, {224.9, 3, 180}, {225, 2, 270}, {314.9, 2, 270},
-        {315, 2, 0},   {359.9, 3, 0},   {90, 0, 45},   {90, 1, 135},
-        {270, 1, 315}, {180, 0, 135},   {10, 0, 0}, // a northbound chaser turned anticlockwise
-                                                    // keeps heading north
+        {0, 2, 0},
+        {44.99, 3, 0},
+        {45, 2, 90},
+        {134.99, 2, 90},
+        {135, 2, 180},
+        {224.9, 3, 180},
+        {225, 2, 270},
+        {314.9, 2, 270},
+        {315, 2, 0},
+        {359.9, 3, 0},
+        {90, 0, 45},
+        {90, 1, 135},
+        {270, 1, 315},
+        {180, 0, 135},
+        {10, 0, 0}, // a northbound chaser turned anticlockwise
+                    // keeps heading north
         {350, 1, 45},
     };
     for (const auto& c : cases)

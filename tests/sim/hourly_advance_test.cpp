@@ -222,8 +222,8 @@ TEST_F(AdvanceFixture, RealDayTakesInTheReportsOfEachHour) {
         ASSERT_TRUE(r.has_value()) << hour;
         int away = 0;
         for (const Chaser& c : s.Chasers)
-            away += c.Position.Latitude != c.Home.Latitude ||
-                    c.Position.Longitude != c.Home.Longitude;
+            away +=
+                c.Position.Latitude != c.Home.Latitude || c.Position.Longitude != c.Home.Longitude;
         mostAway = std::max(mostAway, away);
         bestCatches = std::max(bestCatches, r->Counts.CaughtTornado + r->Counts.CaughtStorm);
         const int now = 12 * 60 + hour * 60;

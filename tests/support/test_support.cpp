@@ -11,13 +11,18 @@ QString SharedDataDir() {
     return QFileInfo(dir).isDir() ? dir + QLatin1Char('/') : QString();
 }
 
-QString TestDataDir() { return QStringLiteral(NIMBREL_TEST_DATA "/"); }
-QString ShippedDataDir() { return QStringLiteral(NIMBREL_SHIPPED_DATA "/"); }
+QString TestDataDir() {
+    return QStringLiteral(NIMBREL_TEST_DATA "/");
+}
+QString ShippedDataDir() {
+    return QStringLiteral(NIMBREL_SHIPPED_DATA "/");
+}
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) throw std::runtime_error("cannot write test file");
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error("cannot write test file");
     f.write(bytes);
 }
 
