@@ -11,5 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)ReadPlacement(store);
     SoundItem item;
     UpdateSoundItem(store, item);
+    if (item.Tag != 0 && item.Tag != 1) __builtin_trap();
+    (void)ReadString(store, QStringLiteral("Window"), QStringLiteral("CaseRoot"), {});
     return 0;
 }
