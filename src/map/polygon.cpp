@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include "base/rounding.h"
+
 namespace nimbrel {
 namespace {
 
@@ -27,9 +29,7 @@ double NormaliseBearing(double degrees) {
     return degrees;
 }
 
-std::int32_t RoundHalfEven(double v) {
-    return static_cast<std::int32_t>(std::nearbyint(v));
-}
+std::int32_t RoundToPixel(double v) { return static_cast<std::int32_t>(RoundHalfEven(v)); }
 
 QPolygon ToPolygon(const std::array<PixelPoint, 6>& points) {
     QPolygon poly(6);
@@ -107,10 +107,10 @@ PolygonMoveResult PolygonMove(ForecastPolygon& polygon, int x, int y) {
     polygon.SideWords = *chosen->Words;
 
     result.HasStatus = true;
-    result.StatusText = QStringLiteral("RR1=%1 RR2=%2").arg(RoundHalfEven(p)).arg(RoundHalfEven(q));
+    result.StatusText = QStringLiteral("RR1=%1 RR2=%2").arg(RoundToPixel(p)).arg(RoundToPixel(q));
 
     const double theta = chosen->Direction * Pi / 180.0;
-    PixelPoint d{RoundHalfEven(r * std::sin(theta)), RoundHalfEven(-r * std::cos(theta))};
+    PixelPoint d{RoundToPixel(r * std::sin(theta)), RoundToPixel(-r * std::cos(theta))};
     // A shape must have some width, or its outline would collapse onto the axis.
     if (d.X == 0 && d.Y == 0) d = {2, 0};
     v[AxisStartMinus] = {a.X - d.X, a.Y - d.Y};

@@ -6,7 +6,7 @@
 
 #include "base/errors.h"
 #include "base/records.h"
-#include "products/rounding.h"
+#include "base/rounding.h"
 
 namespace nimbrel {
 namespace {
@@ -56,7 +56,7 @@ std::vector<City> ReadCityFile(const QString& path) {
 }
 
 int RoundToFiveMiles(double statuteMiles) {
-    return static_cast<int>(RoundNearestEven(statuteMiles / 5.0)) * 5;
+    return static_cast<int>(RoundHalfEven(statuteMiles / 5.0)) * 5;
 }
 
 QString DescribePlace(const GeoPoint& point, const std::vector<City>& cities) {

@@ -1,6 +1,6 @@
 #include "products/product_stamps.h"
 
-#include "products/rounding.h"
+#include "base/rounding.h"
 
 namespace nimbrel {
 
@@ -10,7 +10,7 @@ constexpr double WatchLength = 0.25;           // a watch runs six hours
 } // namespace
 
 DateTime RoundToStep(DateTime value, double stepsPerDay) {
-    return RoundNearestEven(value * stepsPerDay) / stepsPerDay;
+    return RoundHalfEven(value * stepsPerDay) / stepsPerDay;
 }
 
 ProductStamps ComputeProductStamps(DateTime simulationTime) {

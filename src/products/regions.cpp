@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "products/rounding.h"
+#include "base/rounding.h"
 
 namespace nimbrel {
 namespace {
@@ -98,7 +98,7 @@ PixelPoint Lerp(const PixelPoint& from, const PixelPoint& to, int tenths) {
     // does not depend on how 0.1 is represented.
     auto along = [tenths](std::int32_t a, std::int32_t b) {
         const double v = a + static_cast<double>(b - a) * tenths / 10.0;
-        return static_cast<std::int32_t>(RoundNearestEven(v));
+        return static_cast<std::int32_t>(RoundHalfEven(v));
     };
     return PixelPoint{along(from.X, to.X), along(from.Y, to.Y)};
 }

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include "base/rounding.h"
+
 namespace nimbrel {
 
 QImage ComposeSoundingView(const QImage& current, const QImage& sounding) {
@@ -27,14 +29,6 @@ void DrawForecastOutline(QImage& picture, const std::array<PixelPoint, 6>& verti
     painter.setPen(QPen(Qt::black, 2, Qt::SolidLine));
     painter.setBrush(Qt::NoBrush);
     painter.drawPolygon(outline);
-}
-
-long long RoundHalfEven(double value) {
-    const double lower = std::floor(value);
-    const double fraction = value - lower;
-    long long result = static_cast<long long>(lower);
-    if (fraction > 0.5 || (fraction == 0.5 && (result % 2 != 0))) ++result;
-    return result;
 }
 
 QSize PrintedSize(int width, int height, int pageWidth, int pageHeight) {

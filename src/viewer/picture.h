@@ -22,9 +22,6 @@ QImage ComposeSoundingView(const QImage& current, const QImage& sounding);
 /// Draws the closed outline through the six vertices: black, 2 pixels, not filled.
 void DrawForecastOutline(QImage& picture, const std::array<PixelPoint, 6>& vertices);
 
-/// Rounds to the nearest integer, halves to the even neighbour.
-long long RoundHalfEven(double value);
-
 /// The printed size of a `width` x `height` picture on a page with a printable area of
 /// `pageWidth` x `pageHeight` printer pixels: it fills the page in one direction and
 /// keeps its proportions.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "viewer/picture.h"
+#include "base/rounding.h"
 
 namespace nimbrel {
 namespace {
