@@ -6,7 +6,7 @@ kind=${1:-run}
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libqt6svg6 libgif-dev libjpeg-dev
       fonts-dejavu-core)
 if [ "$kind" = test ]; then
-  pkgs+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+  pkgs+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth dpkg-dev)
 else
   pkgs+=(xvfb xauth)
 fi

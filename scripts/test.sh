@@ -8,3 +8,15 @@ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBRE
 cmake --build "$build" --parallel
 cd "$build"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j2
+
+# The Debian package: built, installed, started, removed. Only on a CI machine, where
+# installing into the system is expected.
+if [ "${CI:-}" = true ] && [ "$(id -u)" -eq 0 ]; then
+  (cd "$build" && cpack -G DEB >/dev/null)
+  dpkg -i "$build"/nimbrel_*_amd64.deb >/dev/null
+  status=0
+  bash "$here/tests/install/install_test.sh" "$build" /usr || status=$?
+  dpkg -r nimbrel >/dev/null
+  [ $status -eq 0 ] || { echo "The Debian package did not run"; exit 1; }
+  echo "Debian package: installed, ran and removed"
+fi
