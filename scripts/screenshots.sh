@@ -50,5 +50,12 @@ xdotool mousemove $((vx + 157 + 520)) $((vy + 27 + 380))
 xdotool mousemove $((vx + 157 + 600)) $((vy + 27 + 300)) mouseup 1
 xdotool mousemove $((vx + 157 + 650)) $((vy + 27 + 330))
 xdotool click 1
+# Issue a tornado watch from the Forecast menu and keep a picture of the product.
+xdotool mousemove $((vx + 114)) $((vy + 9)) click 1
+sleep 0.5
+xdotool key t
+shot product 2
+xdotool key Escape
+sleep 0.5
 advance 3                                  # 2100 UTC
 shot target-map-reports 2
