@@ -1,5 +1,7 @@
 #include "cases/uloadcase.h"
 
+#include "cases/case_options.h"
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -32,27 +34,11 @@ TfLoadCase::TfLoadCase(QWidget* parent) : QDialog(parent) {
     ListBox1->setFont(mono);
     layout->addWidget(ListBox1, 1);
 
-    HideDate = new QCheckBox(
-        QStringLiteral("Hide date information (recommended for training sessions)"), this);
-    HideDate->setObjectName(QStringLiteral("HideDate"));
-    HideDate->setChecked(true);
-    StartCaseInMorning = new QCheckBox(
-        QStringLiteral("Start case at 1200 UTC (recommended for training sessions)"), this);
-    StartCaseInMorning->setObjectName(QStringLiteral("StartCaseInMorning"));
-    StartCaseInMorning->setChecked(true);
-    layout->addWidget(HideDate);
-    layout->addWidget(StartCaseInMorning);
-
-    auto* buttons = new QHBoxLayout;
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
-    layout->addLayout(buttons);
+    const CaseOptionControls options = AddCaseOptions(this, layout);
+    HideDate = options.HideDate;
+    StartCaseInMorning = options.StartCaseInMorning;
+    OKButton = options.OKButton;
+    CancelButton = options.CancelButton;
 
     // Any way of moving to a line (mouse or keys) makes it the selection.
     connect(ListBox1, &QListWidget::currentItemChanged, this,

@@ -1,5 +1,7 @@
 #include "cases/urandomcase.h"
 
+#include "cases/case_options.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -107,27 +109,11 @@ TfRandomCase::TfRandomCase(QWidget* parent) : QDialog(parent) {
                                  QStringLiteral("Highly significant")});
     layout->addWidget(SignificanceCombo);
 
-    HideDate = new QCheckBox(
-        QStringLiteral("Hide date information (recommended for training sessions)"), this);
-    HideDate->setObjectName(QStringLiteral("HideDate"));
-    HideDate->setChecked(true);
-    StartCaseInMorning = new QCheckBox(
-        QStringLiteral("Start case at 1200 UTC (recommended for training sessions)"), this);
-    StartCaseInMorning->setObjectName(QStringLiteral("StartCaseInMorning"));
-    StartCaseInMorning->setChecked(true);
-    layout->addWidget(HideDate);
-    layout->addWidget(StartCaseInMorning);
-
-    auto* buttons = new QHBoxLayout;
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
-    layout->addLayout(buttons);
+    const CaseOptionControls options = AddCaseOptions(this, layout);
+    HideDate = options.HideDate;
+    StartCaseInMorning = options.StartCaseInMorning;
+    OKButton = options.OKButton;
+    CancelButton = options.CancelButton;
 
     // Only the user's clicks switch the groups; setting a box from code does not.
     connect(EventAny, &QCheckBox::clicked, this, &TfRandomCase::EventAnyClick);
