@@ -17,7 +17,15 @@ void AdvanceOneHour(SimClock& clock) {
 }
 
 double TimeOfDay(const SimClock& clock) {
-    return clock.SimulationTime - std::floor(clock.SimulationTime);
+    // SimulationTime is a day number plus a fraction, so its fraction carries the
+    // rounding of that sum: on 10 April 1979, 0200 UTC comes out a hair before 2/24 and
+    // the chasers' night return would wait an hour. The clock only stands on whole
+    // hours, so the time of day is taken to the millisecond, which gives the same
+    // fraction, and the same thresholds, on every case day.
+    constexpr double MsPerDay = 86400000.0;
+    double ms = std::fmod(std::round(clock.SimulationTime * MsPerDay), MsPerDay);
+    if (ms < 0) ms += MsPerDay;
+    return ms / MsPerDay;
 }
 
 QString CurrentDateText(const SimClock& clock) {

@@ -55,3 +55,17 @@ TEST(Clock, ACaseStartedLateShowsThreeUtcOfTheNextDay) {
     EXPECT_EQ(CurrentDateText(c), QStringLiteral("Sat 05 May 2007"));
     EXPECT_NEAR(TimeOfDay(c), 3.0 / 24.0, 1e-9);
 }
+
+TEST(Clock, TimeOfDayIsTheSameFractionOnEveryCaseDay) {
+    // The night return compares the time of day with 2/24 and 12/24, and the player
+    // compares it with 1/2: the hour must give exactly that fraction whatever the day.
+    for (DateTime day = EncodeDate(1950, 1, 1); day <= EncodeDate(2049, 12, 31); day += 1.0) {
+        SimClock c;
+        c.CaseStart = day + 0.5;
+        c.SimulationTime = c.CaseStart;
+        for (int h = 0; h < 24; ++h) {
+            ASSERT_EQ(TimeOfDay(c), ((12 + h) % 24) / 24.0) << "day " << day << " hour " << h;
+            AdvanceOneHour(c);
+        }
+    }
+}
