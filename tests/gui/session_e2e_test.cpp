@@ -72,11 +72,12 @@ QString StagedData() {
 }
 
 /// One record of "rpt.dat" as the test reads it: 64 little-endian bytes, time at 0,
-/// kind at 8, start latitude and longitude at 16 and 24.
+/// kind at 8, start latitude and longitude at 16 and 24, track end at 32 and 40.
 struct Report {
     double Time = 0;
     int Kind = 0;
     double Latitude = 0, Longitude = 0;
+    double EndLatitude = 0, EndLongitude = 0;
     long long Minute = 0; ///< minutes since 30 December 1899
 };
 
@@ -94,6 +95,8 @@ std::vector<Report> ReadReportRecords(const QString& path) {
         rep.Kind = qFromLittleEndian<qint32>(r + 8);
         rep.Latitude = LittleDouble(r + 16);
         rep.Longitude = LittleDouble(r + 24);
+        rep.EndLatitude = LittleDouble(r + 32);
+        rep.EndLongitude = LittleDouble(r + 40);
         rep.Minute = std::llround(rep.Time * 1440.0);
         out.push_back(rep);
     }
@@ -157,6 +160,15 @@ bool HasColourNear(const QImage& img, int x, int y, int reach, const std::vector
                 std::find(colours.begin(), colours.end(), img.pixel(xx, yy)) != colours.end())
                 return true;
     return false;
+}
+
+/// Distance in pixels from `p` to the segment from `a` to `b`.
+double PixelsToSegment(QPointF p, QPointF a, QPointF b) {
+    const QPointF ab = b - a;
+    const double len2 = QPointF::dotProduct(ab, ab);
+    const double t = len2 == 0 ? 0.0 : std::clamp(QPointF::dotProduct(p - a, ab) / len2, 0.0, 1.0);
+    const QPointF d = p - (a + t * ab);
+    return std::hypot(d.x(), d.y());
 }
 
 /// The paragraphs of the outlook discussion file, split at lines starting "===".
@@ -224,6 +236,9 @@ struct Session1979 {
     QStringList Issue(QAction* item) {
         TfProduct& p = *m().OtherWindows().Product;
         QStringList text;
+        // The status turns to "Completed." at the window timer's next tick; starting its
+        // four seconds afresh lets the test read the status the trainee first sees.
+        p.Timer1.start();
         WhileModal(
             &p, [&] { item->trigger(); },
             [&] {
@@ -364,22 +379,96 @@ struct Session1979 {
             EXPECT_TRUE(HasColourNear(map, p.x(), p.y(), 6, colours))
                 << "report at " << r.Latitude << " " << r.Longitude;
         }
+        // ...and no report is drawn before its time: a later report's place shows no
+        // tornado fill and no hail green, unless a report already due lies next to it.
+        for (const Report& r : reports) {
+            if (r.Minute <= now) continue;
+            const QPoint p = Pixel(r.Latitude, r.Longitude);
+            bool besideADueReport = false;
+            for (const Report& due : reports)
+                besideADueReport |=
+                    due.Minute <= now &&
+                    (Pixel(due.Latitude, due.Longitude) - p).manhattanLength() <= 28;
+            if (besideADueReport) continue;
+            EXPECT_FALSE(HasColourNear(map, p.x(), p.y(), 6, {qRgb(255, 34, 34), qRgb(0, 170, 0)}))
+                << "report of " << r.Minute << " shown early at " << r.Latitude << " "
+                << r.Longitude;
+        }
 
-        // The chart frames valid now: the satellite and surface loops grow with the clock.
-        m().Visiblesatellite1->trigger();
-        const QStringList satellite = FramesUpTo(day, QStringLiteral("satv"), Key(hours));
-        EXPECT_EQ(s().Player.Frames, satellite);
-        EXPECT_EQ(m().FramesLoaded->text(), FrameCaption(satellite.size()));
-        EXPECT_EQ(m().ProdTimeLabel->text(), satellite.last().mid(12, 2) + QLatin1Char(':') +
-                                                 satellite.last().mid(14, 2) +
-                                                 QStringLiteral(" UTC"));
-        EXPECT_EQ(m().ProdDateLabel->text(), QStringLiteral("--- -- ----"));
-        m().SurfaceAnalysis1->trigger();
-        const QStringList surface = FramesUpTo(day, QStringLiteral("hsfc"), Key(hours));
-        EXPECT_EQ(s().Player.Frames, surface);
-        EXPECT_EQ(m().FramesLoaded->text(), FrameCaption(surface.size()));
+        CheckEveryChartKind(hours);
         m().Targeting1->trigger();
         EXPECT_TRUE(f.Errors.isEmpty()) << Errors();
+    }
+
+    /// Visits the six chart kinds: each lists the frames valid at the clock, as the
+    /// disc's file names say, and shows the newest with its time and the hidden date.
+    void CheckEveryChartKind(int hours) {
+        struct Kind {
+            QAction* item;
+            const char* prefix;
+        };
+        for (const Kind& k :
+             {Kind{m().Visiblesatellite1, "satv"}, Kind{m().SurfaceAnalysis1, "hsfc"},
+              Kind{m().N850mb1, "h850"}, Kind{m().N700mb1, "h700"}, Kind{m().N500mb1, "h500"},
+              Kind{m().N250mb1, "h250"}}) {
+            SCOPED_TRACE(k.prefix);
+            k.item->trigger();
+            ASSERT_TRUE(f.Errors.isEmpty()) << Errors();
+            EXPECT_TRUE(k.item->isChecked());
+            EXPECT_FALSE(m().Targeting1->isChecked());
+            const QStringList frames = FramesUpTo(day, QString::fromLatin1(k.prefix), Key(hours));
+            ASSERT_FALSE(frames.isEmpty());
+            EXPECT_EQ(s().Player.Frames, frames);
+            EXPECT_EQ(s().Player.FrameIndex, frames.size() - 1);
+            EXPECT_EQ(m().FramesLoaded->text(), FrameCaption(frames.size()));
+            const QString& newest = frames.last();
+            EXPECT_EQ(m().ProdTimeLabel->text(),
+                      newest.mid(12, 2) + ':' + newest.mid(14, 2) + QStringLiteral(" UTC"));
+            EXPECT_EQ(m().ProdDateLabel->text(), QStringLiteral("--- -- ----"));
+        }
+    }
+
+    /// While the target map is shown the reports of the last hour blink: the first tick
+    /// of the report timer after a full refresh redraws their symbols inverted and leaves
+    /// the older ones as they stand. Checked on reports clear of every other report's
+    /// symbol and track, since symbols drawn over each other blink together.
+    void CheckRecentReportsBlink(int hours) {
+        const long long now = Minute(hours);
+        const QImage steady = m().Image1->Picture();
+        QElapsedTimer waited;
+        waited.start();
+        while (m().Image1->Picture() == steady && waited.elapsed() < 3000)
+            QTest::qWait(5);
+        const QImage flashed = m().Image1->Picture();
+        ASSERT_TRUE(flashed != steady) << "the report timer did not redraw the map";
+        int recentSeen = 0, oldSeen = 0;
+        for (const Report& r : reports) {
+            if (r.Minute > now) continue;
+            const QPoint p = Pixel(r.Latitude, r.Longitude);
+            bool alone = true;
+            for (const Report& other : reports) {
+                if (&other == &r || other.Minute > now) continue;
+                const QPoint start = Pixel(other.Latitude, other.Longitude);
+                const QPoint end = other.Kind == 1 && other.EndLatitude != 0
+                                       ? Pixel(other.EndLatitude, other.EndLongitude)
+                                       : start;
+                alone &= PixelsToSegment(p, start, end) > 16;
+            }
+            if (!alone) continue;
+            const QRect symbol(p.x() - 5, p.y() - 5, 11, 11);
+            if (now - r.Minute <= 60) {
+                ++recentSeen;
+                EXPECT_TRUE(flashed.copy(symbol) != steady.copy(symbol))
+                    << "a report of the last hour did not blink at " << r.Latitude << " "
+                    << r.Longitude;
+            } else {
+                ++oldSeen;
+                EXPECT_TRUE(flashed.copy(symbol) == steady.copy(symbol))
+                    << "an older report blinked at " << r.Latitude << " " << r.Longitude;
+            }
+        }
+        EXPECT_GT(recentSeen, 0);
+        EXPECT_GT(oldSeen, 0);
     }
 
     GuiFixture f;
@@ -522,16 +611,22 @@ TEST(TrainingSession, TheTenthOfApril1979FromLoadToSummary) {
     QTest::mouseClick(m.PlayFwdButton, Qt::LeftButton);
     EXPECT_TRUE(t.f.Prompts->Shown.isEmpty());
     ASSERT_TRUE(m.SatelliteTimer.isActive());
-    // The timer steps on from the newest picture, round to the oldest and onwards.
-    QList<int> seen{t.s().Player.FrameIndex};
+    // The timer steps on from the newest picture, round to the oldest and onwards; each
+    // tick shows its picture's time.
+    QList<int> ticks;
+    QStringList times;
+    const QMetaObject::Connection onTick =
+        QObject::connect(&m.SatelliteTimer, &QTimer::timeout, [&] {
+            ticks << t.s().Player.FrameIndex;
+            times << m.ProdTimeLabel->text();
+        });
     QElapsedTimer waited;
     waited.start();
-    while (t.s().Player.FrameIndex != 3 && waited.elapsed() < 5000) {
+    while (ticks.size() < 4 && waited.elapsed() < 5000)
         QTest::qWait(5);
-        if (seen.last() != t.s().Player.FrameIndex) seen << t.s().Player.FrameIndex;
-    }
-    EXPECT_EQ(seen, (QList<int>{6, 0, 1, 2, 3}));
-    EXPECT_EQ(m.ProdTimeLabel->text(), QStringLiteral("13:30 UTC"));
+    QObject::disconnect(onTick);
+    EXPECT_EQ(ticks.mid(0, 4), (QList<int>{0, 1, 2, 3}));
+    EXPECT_EQ(times.mid(0, 4), (QStringList{"12:00 UTC", "12:30 UTC", "13:00 UTC", "13:30 UTC"}));
     EXPECT_EQ(m.ProdDateLabel->text(), QStringLiteral("--- -- ----"));
     QTest::mouseClick(m.PauseButton, Qt::LeftButton);
     EXPECT_FALSE(m.SatelliteTimer.isActive());
@@ -542,27 +637,8 @@ TEST(TrainingSession, TheTenthOfApril1979FromLoadToSummary) {
     EXPECT_EQ(t.s().Player.FrameIndex, (stoppedAt + 1) % 7);
 
     // ---- Every chart kind, then the soundings. ----------------------------------------
-    struct Kind {
-        QAction* item;
-        const char* prefix;
-    };
-    for (const Kind& k : {Kind{m.Visiblesatellite1, "satv"}, Kind{m.SurfaceAnalysis1, "hsfc"},
-                          Kind{m.N850mb1, "h850"}, Kind{m.N700mb1, "h700"}, Kind{m.N500mb1, "h500"},
-                          Kind{m.N250mb1, "h250"}}) {
-        SCOPED_TRACE(k.prefix);
-        k.item->trigger();
-        ASSERT_TRUE(t.f.Errors.isEmpty()) << t.Errors();
-        EXPECT_TRUE(k.item->isChecked());
-        const QStringList frames = FramesUpTo(t.day, QString::fromLatin1(k.prefix), t.Key(3));
-        ASSERT_FALSE(frames.isEmpty());
-        EXPECT_EQ(t.s().Player.Frames, frames);
-        EXPECT_EQ(m.FramesLoaded->text(), FrameCaption(frames.size()));
-        const QString newest = frames.last();
-        EXPECT_EQ(m.ProdTimeLabel->text(),
-                  newest.mid(12, 2) + ':' + newest.mid(14, 2) + QStringLiteral(" UTC"));
-        EXPECT_EQ(m.ProdDateLabel->text(), QStringLiteral("--- -- ----"));
-        EXPECT_GT(m.Image1->Picture().width(), 100);
-    }
+    t.CheckEveryChartKind(3);
+    if (HasFatalFailure()) return;
     m.Sounding1->trigger();
     ASSERT_TRUE(t.f.Errors.isEmpty()) << t.Errors();
     int markers = 0;
@@ -639,6 +715,7 @@ TEST(TrainingSession, TheTenthOfApril1979FromLoadToSummary) {
         if (h == 8) {
             EXPECT_EQ(t.s().ProductThisHour, 0);
         }
+        if (h == 13) t.CheckRecentReportsBlink(h); // 0100 UTC
     }
     // All 49 records of the day were taken in, the five stamped exactly on an hour
     // (1800, 1900, 0000, 0100 and 0200 UTC) by two advances each.
