@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<City> cities = ParseCityList(
         QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     for (const City& c : cities)
-        if (!(std::fabs(c.Position.Latitude) <= 90.0) || !(std::fabs(c.Position.Longitude) <= 180.0))
+        if (!(std::fabs(c.Position.Latitude) <= 90.0) ||
+            !(std::fabs(c.Position.Longitude) <= 180.0))
             __builtin_trap();
     try {
         (void)DescribePlace(GeoPoint{35.0, -97.5}, cities);

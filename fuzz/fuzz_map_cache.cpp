@@ -18,9 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ResetViewport(current);
     (void)BasemapCacheMatches(folder, current);
     try {
-        const ProjectionDescriptor stored =
-            ProjectionDescriptor::FromBytes(QByteArray(reinterpret_cast<const char*>(data),
-                                                       static_cast<qsizetype>(split)));
+        const ProjectionDescriptor stored = ProjectionDescriptor::FromBytes(
+            QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(split)));
         (void)stored.ToBytes();
     } catch (const FileError&) {
     }

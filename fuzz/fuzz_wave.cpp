@@ -6,8 +6,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace nimbrel;
     try {
-        CheckWaveBytes(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)),
-                       QStringLiteral("warningtone.wav"));
+        CheckWaveBytes(
+            QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)),
+            QStringLiteral("warningtone.wav"));
     } catch (const FileError&) {
     }
     return 0;

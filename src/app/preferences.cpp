@@ -50,6 +50,9 @@ WindowPlacement ReadPlacement(QSettings& store) {
     p.Left = ReadInteger(store, w, QStringLiteral("Left"), 1);
     p.Top = ReadInteger(store, w, QStringLiteral("Top"), 1);
     p.Maximized = ReadBool(store, w, QStringLiteral("Maximized"), true);
+    const WindowPlacement defaults;
+    if (p.Height < 1 || p.Height > MaxWindowSide) p.Height = defaults.Height;
+    if (p.Width < 1 || p.Width > MaxWindowSide) p.Width = defaults.Width;
     return p;
 }
 

@@ -21,6 +21,11 @@ void WriteString(QSettings& store, const QString& section, const QString& name,
                  const QString& value);
 
 /// Window placement as stored: defaults 480 wide, 640 high at (1, 1), maximized.
+/// The largest window side a stored placement may ask for: four 4K screens side by side.
+/// A larger (or non-positive) stored size is damage, not a window: honouring it would ask
+/// for a window picture of many gigabytes and bring the program down at every start.
+inline constexpr int MaxWindowSide = 16384;
+
 struct WindowPlacement {
     int Height = 640;
     int Width = 480;

@@ -68,6 +68,29 @@ TEST_F(PreferencesTest, ValuesThatAreNotIntegersReadAsDefaults) {
     EXPECT_FALSE(ReadBool(again, "Window", "Flag", true));
 }
 
+// A damaged store once asked for a window 100,000,000 pixels wide: the window picture
+// could not be allocated and the program crashed at every start.
+TEST_F(PreferencesTest, AbsurdWindowSizesReadAsDefaults) {
+    Put("Width", "100000000");
+    Put("Height", "-40");
+    Put("Left", "5");
+    QSettings s = Store();
+    WindowPlacement p = ReadPlacement(s);
+    EXPECT_EQ(p.Width, 480);
+    EXPECT_EQ(p.Height, 640);
+    EXPECT_EQ(p.Left, 5); // the sane values of the same store stay
+
+    Put("Width", "16384"); // the largest size kept
+    Put("Height", "0");
+    QSettings again = Store();
+    p = ReadPlacement(again);
+    EXPECT_EQ(p.Width, 16384);
+    EXPECT_EQ(p.Height, 640);
+    Put("Width", "16385");
+    QSettings third = Store();
+    EXPECT_EQ(ReadPlacement(third).Width, 480);
+}
+
 TEST_F(PreferencesTest, MissingSoundSettingReadsAsOn) {
     QSettings s = Store();
     SoundItem item;
