@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each of them for a while.
 # Usage: scripts/fuzz.sh [seconds-per-target] [target...]
-#   seconds-per-target  default 4: all fifteen targets together run about a minute;
+#   seconds-per-target  default 3: all seventeen targets together run about a minute;
 #                       give e.g. 300 for a real session
 #   target              fuzz_gif, fuzz_jpeg, ... (default: all of them)
 # The committed seeds under fuzz/corpus/<name>/ are read but never written: what a run
@@ -10,7 +10,7 @@
 # input that caused it is kept in build-fuzz/artifacts/.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-seconds=${1:-4}
+seconds=${1:-3}
 shift || true
 build=${NIMBREL_FUZZ_BUILD:-$here/build-fuzz}
 
