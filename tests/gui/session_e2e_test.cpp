@@ -368,8 +368,34 @@ struct Session1979 {
         }
         catches = byOutcome[CaughtStorm] + byOutcome[CaughtTornado];
 
-        // Every report whose time has come is on the map, in its kind's colours.
+        // The forecast area's long sides, A - d to B - d and A + d to B + d, are drawn in
+        // black where no chaser's icon or stroke and no report stands over them.
         const QImage& map = m().Image1->Picture();
+        for (int i = 0; i <= 40; ++i) {
+            const std::array<QPoint, 2>& side = i <= 20 ? eastSide : westSide;
+            const QPointF p = QPointF(side[0]) + (side[1] - side[0]) * ((i % 21) / 20.0);
+            const QPoint at(qRound(p.x()), qRound(p.y()));
+            auto within = [&](QPoint q, int reach) {
+                return std::abs(q.x() - at.x()) <= reach && std::abs(q.y() - at.y()) <= reach;
+            };
+            bool covered = false;
+            for (const Chaser& c : s().Chasers)
+                covered |= within(Pixel(c.Position.Latitude, c.Position.Longitude), 22);
+            for (const Report& r : reports) {
+                if (r.Minute > Minute(hours)) continue;
+                const QPoint start = Pixel(r.Latitude, r.Longitude);
+                const QPoint end = r.Kind == 1 && r.EndLatitude != 0
+                                       ? Pixel(r.EndLatitude, r.EndLongitude)
+                                       : start;
+                covered |= within(start, 7) || PixelsToSegment(at, start, end) <= 3;
+            }
+            if (covered) continue;
+            ++outlinePoints;
+            EXPECT_TRUE(HasColourNear(map, at.x(), at.y(), 1, {qRgb(0, 0, 0)}))
+                << "no outline at " << at.x() << "," << at.y();
+        }
+
+        // Every report whose time has come is on the map, in its kind's colours.
         for (const Report& r : reports) {
             if (r.Minute > now) continue;
             const QPoint p = Pixel(r.Latitude, r.Longitude);
@@ -478,6 +504,8 @@ struct Session1979 {
     std::vector<double> nearestTornado, nearestReport;
     int reportsTakenIn = 0;
     int catches = 0;
+    std::array<QPoint, 2> eastSide, westSide; ///< A + d to B + d, A - d to B - d, in pixels
+    int outlinePoints = 0;                    ///< points of those sides seen uncovered on the map
 };
 
 TEST(TrainingSession, TheTenthOfApril1979FromLoadToSummary) {
@@ -569,6 +597,8 @@ TEST(TrainingSession, TheTenthOfApril1979FromLoadToSummary) {
     QTest::mouseRelease(m.Image1, Qt::LeftButton, {}, b + QPoint(r, 0));
     ASSERT_TRUE(t.s().Polygon.IsSet());
     EXPECT_EQ(t.s().Polygon.SideWords, QStringLiteral("EAST AND WEST"));
+    t.eastSide = {a + QPoint(r, 0), b + QPoint(r, 0)};
+    t.westSide = {a - QPoint(r, 0), b - QPoint(r, 0)};
 
     // ---- A slight risk at 1200 UTC. ----------------------------------------------------
     // The area's samples lie between 33.7N and 35.4N and between 99.5W and 97.5W: north
@@ -720,7 +750,9 @@ TEST(TrainingSession, TheTenthOfApril1979FromLoadToSummary) {
     // All 49 records of the day were taken in, the five stamped exactly on an hour
     // (1800, 1900, 0000, 0100 and 0200 UTC) by two advances each.
     EXPECT_EQ(t.reportsTakenIn, 49 + 5);
-    EXPECT_GT(t.catches, 0); // a watch over the Red River on this day catches storms
+    EXPECT_GT(t.catches, 0);
+    EXPECT_GE(t.outlinePoints, 10); // about 100 on most runs; the chasers crowd the area // a watch
+                                    // over the Red River on this day catches storms
 
     // The day is over: the 24th advance is refused and nothing moves.
     t.f.Prompts->Shown.clear();
@@ -744,6 +776,12 @@ TEST(TrainingSession, TheTenthOfApril1979FromLoadToSummary) {
     // The clock stands on the next morning.
     EXPECT_EQ(m.CurDateLabel->text(), QStringLiteral("Wed 11 Apr 1979"));
     EXPECT_EQ(m.CurTimeLabel->text(), QStringLiteral("11:00 UTC"));
+    // The next chart shown carries its date too.
+    m.Visiblesatellite1->trigger();
+    EXPECT_EQ(m.ProdDateLabel->text(), QStringLiteral("Wed 11 Apr 1979"));
+    EXPECT_EQ(m.ProdTimeLabel->text(), QStringLiteral("11:00 UTC"));
+    EXPECT_EQ(m.FramesLoaded->text(),
+              QStringLiteral("47 frames loaded")); // 1200 to 1100, every 30 min
 
     // ---- Read the summary. --------------------------------------------------------------
     TfInformation& info = *m.OtherWindows().Information;
@@ -770,7 +808,8 @@ TEST(TrainingSession, TheTenthOfApril1979FromLoadToSummary) {
                   QStringList({" ", " "}));
 
     EXPECT_TRUE(t.f.Errors.isEmpty()) << t.Errors();
-    std::printf("[ session  ] played in %lld ms\n", static_cast<long long>(clock.elapsed()));
+    std::printf("[ session  ] played in %lld ms (%d outline points seen)\n",
+                static_cast<long long>(clock.elapsed()), t.outlinePoints);
 }
 
 } // namespace
