@@ -50,7 +50,7 @@ void Split(DateTime value, qint64& days, qint64& msOfDay) {
 } // namespace
 
 DateParts DecodeDate(DateTime value) {
-    qint64 days, ms;
+    qint64 days = 0, ms = 0;
     Split(value, days, ms);
     const QDate d = QDate::fromJulianDay(days + EpochJulianDay);
     DateParts p;
@@ -62,7 +62,7 @@ DateParts DecodeDate(DateTime value) {
 }
 
 TimeParts DecodeTime(DateTime value) {
-    qint64 days, ms;
+    qint64 days = 0, ms = 0;
     Split(value, days, ms);
     TimeParts t;
     t.Hour = static_cast<int>(ms / 3600000);
@@ -182,14 +182,14 @@ DateTime StrToDateTime(const QString& text) {
     if (halves.isEmpty() || halves.size() > 2) throw fail();
     const QStringList dp = halves[0].split(QLatin1Char('/'));
     if (dp.size() != 3) throw fail();
-    bool ok1, ok2, ok3;
+    bool ok1 = false, ok2 = false, ok3 = false;
     const int month = dp[0].toInt(&ok1), day = dp[1].toInt(&ok2), year = dp[2].toInt(&ok3);
     if (!ok1 || !ok2 || !ok3 || !IsValidDate(year, month, day)) throw fail();
     double time = 0;
     if (halves.size() == 2) {
         const QStringList tp = halves[1].split(QLatin1Char(':'));
         if (tp.size() < 2 || tp.size() > 3) throw fail();
-        bool a, b, c = true;
+        bool a = false, b = false, c = true;
         const int h = tp[0].toInt(&a), m = tp[1].toInt(&b);
         const int s = tp.size() == 3 ? tp[2].toInt(&c) : 0;
         if (!a || !b || !c || !IsValidTime(h, m, s)) throw fail();

@@ -53,11 +53,10 @@ CaseListRow SplitCaseListLine(const QString& line) {
                 columns[current] += c;
             else if (current < CaseListColumns - 1)
                 ++current;
-        } else if (c == QLatin1Char('"') && quoteFollows) {
-            columns[current] += c;
-        } else if (c == QLatin1Char('"')) {
+        } else if (c == QLatin1Char('"') && !quoteFollows) {
             quoted = !quoted;
         } else {
+            // Ordinary characters, and the first quote of a doubled pair, are kept.
             columns[current] += c;
         }
     }

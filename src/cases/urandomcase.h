@@ -65,7 +65,7 @@ private:
     void OKButtonClick();
     /// Each filter box with the catalogue letter it stands for.
     struct LetterBox {
-        QCheckBox* Box;
+        QCheckBox* Box = nullptr;
         QChar Letter;
     };
     std::array<LetterBox, 3> eventBoxes_{};

@@ -8,7 +8,7 @@ namespace nimbrel {
 namespace {
 
 struct SlotEntry {
-    int Slot;
+    int Slot = 0;
     RegionSlot Data;
 };
 

@@ -97,12 +97,12 @@ QByteArray TextLineReader::ReadLine() {
     while (pos_ < data_.size()) {
         const char c = data_[pos_];
         if (c == '\n') {
-            const QByteArray line = data_.mid(start, pos_ - start);
+            QByteArray line = data_.mid(start, pos_ - start);
             ++pos_;
             return line;
         }
         if (c == '\r') {
-            const QByteArray line = data_.mid(start, pos_ - start);
+            QByteArray line = data_.mid(start, pos_ - start);
             ++pos_;
             if (pos_ < data_.size() && data_[pos_] == '\n') ++pos_;
             return line;

@@ -8,7 +8,7 @@ namespace nimbrel {
 namespace {
 
 struct HomeRow {
-    int LastChaser; ///< the row covers chasers up to this number (1-based)
+    int LastChaser = 0; ///< the row covers chasers up to this number (1-based)
     GeoPoint Home;
 };
 
@@ -82,17 +82,13 @@ int GoOutChance(std::int32_t lastProductKind) {
 }
 
 double MoveHeading(double bearing, int jitterDraw) {
-    double b;
-    if (bearing < 45.0)
-        b = 0.0;
-    else if (bearing < 135.0)
+    double b = 0.0; // north: below 45 degrees and from 315 on
+    if (bearing >= 45.0 && bearing < 135.0)
         b = 90.0;
-    else if (bearing < 225.0)
+    else if (bearing >= 135.0 && bearing < 225.0)
         b = 180.0;
-    else if (bearing < 315.0)
+    else if (bearing >= 225.0 && bearing < 315.0)
         b = 270.0;
-    else
-        b = 0.0;
     if (jitterDraw == 0)
         b -= 45.0;
     else if (jitterDraw == 1)

@@ -203,9 +203,9 @@ enum class JpegOutcome { Done, LibraryError, TooLarge, Unsupported };
 // Everything the library touches lives here, reached through a pointer, so that no
 // C++ object of the decoding function is live across the library's longjmp.
 struct JpegJob {
-    jpeg_decompress_struct Info;
-    JpegError Error;
-    jpeg_progress_mgr Progress;
+    jpeg_decompress_struct Info{};
+    JpegError Error{};
+    jpeg_progress_mgr Progress{};
     const unsigned char* Data = nullptr;
     unsigned long Size = 0;
     bool Created = false;
