@@ -291,7 +291,7 @@ void SaveBitmap32(const QString& path, const QImage& image) {
             ok = file.write(reinterpret_cast<const char*>(src), rowBytes) == qint64(rowBytes);
         } else {
             for (int x = 0; x < w; ++x)
-                StoreLE32(row.data() + 4 * x, src[x]);
+                StoreLE32(row.data() + 4 * static_cast<std::size_t>(x), src[x]);
             ok =
                 file.write(reinterpret_cast<const char*>(row.data()), rowBytes) == qint64(rowBytes);
         }
