@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The hardening checks, in order of cost:
+# The hardening checks, run in this order:
 #   format   clang-format-14 --dry-run --Werror over src/ tests/ tools/ bench/ fuzz/
 #   sanitize a Debug build with AddressSanitizer + UndefinedBehaviorSanitizer that runs
 #            the whole test suite
@@ -7,6 +7,7 @@
 #            compile_commands.json of the sanitizer build)
 #   fuzz     the short fuzz run of scripts/fuzz.sh
 # Usage: scripts/harden.sh [step...]   (default: all four). Each step's time is printed.
+# Build folders: build-asan and build-fuzz (NIMBREL_ASAN_BUILD, NIMBREL_FUZZ_BUILD override).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -27,7 +28,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-asan_build="$here/build-asan"
+asan_build=${NIMBREL_ASAN_BUILD:-$here/build-asan}
 sources() { git -C "$here" ls-files "$@" | grep -E '\.(cpp|h)$'; }
 
 step_format() {

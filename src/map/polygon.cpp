@@ -29,7 +29,9 @@ double NormaliseBearing(double degrees) {
     return degrees;
 }
 
-std::int32_t RoundToPixel(double v) { return static_cast<std::int32_t>(RoundHalfEven(v)); }
+std::int32_t RoundToPixel(double v) {
+    return static_cast<std::int32_t>(RoundHalfEven(v));
+}
 
 QPolygon ToPolygon(const std::array<PixelPoint, 6>& points) {
     QPolygon poly(6);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "viewer/picture.h"
 #include "base/rounding.h"
+#include "viewer/picture.h"
 
 namespace nimbrel {
 namespace {
