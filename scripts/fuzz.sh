@@ -14,18 +14,7 @@ seconds=${1:-3}
 shift || true
 build=${NIMBREL_FUZZ_BUILD:-$here/build-fuzz}
 
-pkgs=(clang-14 libclang-rt-14-dev)
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash "$here/scripts/deps.sh" fuzz
 
 CC=clang-14 CXX=clang++-14 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DNIMBREL_FUZZ=ON -DNIMBREL_TESTS=OFF -DNIMBREL_TOOLS=OFF >/dev/null

@@ -14,19 +14,7 @@ cd "$here"
 steps=("$@")
 [ ${#steps[@]} -eq 0 ] && steps=(format sanitize tidy fuzz)
 
-bash "$here/scripts/deps.sh" test
-pkgs=(clang-14 libclang-rt-14-dev clang-tidy-14 clang-format-14)
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash "$here/scripts/deps.sh" harden
 
 asan_build=${NIMBREL_ASAN_BUILD:-$here/build-asan}
 sources() { git -C "$here" ls-files "$@" | grep -E '\.(cpp|h)$'; }
