@@ -15,8 +15,6 @@
 namespace nimbrel {
 
 void TfMainForm::DrawBasemap() {
-    // Whatever was on the view is about to be replaced by the new background.
-    ForgetRubberBand(session_.Polygon);
     BasemapHooks hooks;
     hooks.BeginBusy = [] { QApplication::setOverrideCursor(Qt::WaitCursor); };
     hooks.EndBusy = [] { QApplication::restoreOverrideCursor(); };
@@ -45,8 +43,6 @@ void TfMainForm::DrawBasemap() {
 
 void TfMainForm::DrawChasers() {
     if (session_.Kind != ChartKind::TargetMap) return;
-    // Every target-map refresh passes here before the buffer replaces the view's picture.
-    ForgetRubberBand(session_.Polygon);
     if (session_.Polygon.IsSet()) ReprojectPolygon();
     DrawChaserLayer(BufImg->Picture(), session_.Chasers, session_.TheViewport,
                     session_.Folders.AppDataDirectory, session_.Folders.DevelopmentMode);

@@ -79,7 +79,7 @@ void TfMainForm::RefreshView(bool fromReportTimer) {
             DrawBasemap();
             if (session_.Polygon.IsSet()) {
                 ReprojectPolygon();
-                DrawForecastOutline(BufImg->Picture(), session_.Polygon.Vertices);
+                DrawFixedPolygon(BufImg->Picture(), session_.Polygon);
             }
         }
         DrawChasers();
@@ -88,7 +88,7 @@ void TfMainForm::RefreshView(bool fromReportTimer) {
         Image1->SetPicture(BufImg->Picture());
         // The view's picture was replaced: a rubber band remembered from before is no
         // longer on it, and toggling it again would leave a stray outline.
-        session_.Polygon.LastDrawnOutline[0].X = MissingPixel;
+        ForgetRubberBand(session_.Polygon);
         break;
     }
     }

@@ -19,18 +19,6 @@ QImage ComposeSoundingView(const QImage& current, const QImage& sounding) {
     return next;
 }
 
-void DrawForecastOutline(QImage& picture, const std::array<PixelPoint, 6>& vertices) {
-    QPolygon outline;
-    for (const PixelPoint& v : vertices)
-        outline << QPoint(v.X, v.Y);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.setPen(QPen(Qt::black, 2, Qt::SolidLine));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPolygon(outline);
-}
-
 QSize PrintedSize(int width, int height, int pageWidth, int pageHeight) {
     // The small terms keep an empty picture or page from dividing by zero.
     const double pictureRatio = height / (width + 0.00001);

@@ -19,9 +19,6 @@ inline constexpr int StationMapBand = 400;
 /// (StationMapBand, 0).
 QImage ComposeSoundingView(const QImage& current, const QImage& sounding);
 
-/// Draws the closed outline through the six vertices: black, 2 pixels, not filled.
-void DrawForecastOutline(QImage& picture, const std::array<PixelPoint, 6>& vertices);
-
 /// The printed size of a `width` x `height` picture on a page with a printable area of
 /// `pageWidth` x `pageHeight` printer pixels: it fills the page in one direction and
 /// keeps its proportions.

@@ -245,5 +245,19 @@ TEST(FixedPolygon, HollowBlackOutline) {
     EXPECT_EQ(img.pixel(60, 60), qRgb(255, 255, 255));
 }
 
+TEST(FixedPolygon, DrawsAClosedBlackOutlineOnly) {
+    QImage img(100, 100, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    // A rectangle from (20,20) to (80,60) given as six vertices.
+    ForecastPolygon polygon;
+    polygon.Vertices = {{{20, 20}, {50, 20}, {80, 20}, {80, 60}, {50, 60}, {20, 60}}};
+    DrawFixedPolygon(img, polygon);
+    EXPECT_EQ(img.pixel(35, 20), qRgb(0, 0, 0));       // top side
+    EXPECT_EQ(img.pixel(80, 40), qRgb(0, 0, 0));       // right side
+    EXPECT_EQ(img.pixel(20, 40), qRgb(0, 0, 0));       // closing side 6 -> 1
+    EXPECT_EQ(img.pixel(50, 40), qRgb(255, 255, 255)); // not filled
+    EXPECT_EQ(img.pixel(5, 5), qRgb(255, 255, 255));
+}
+
 } // namespace
 } // namespace nimbrel

@@ -55,17 +55,5 @@ TEST(ComposeSoundingView, KeepsTheStationMapInTheBand) {
     EXPECT_EQ(view.pixel(0, 0), white);
 }
 
-TEST(DrawForecastOutline, DrawsAClosedBlackOutlineOnly) {
-    QImage img = Filled(100, 100, qRgb(255, 255, 255));
-    // A rectangle from (20,20) to (80,60) given as six vertices.
-    const std::array<PixelPoint, 6> v{{{20, 20}, {50, 20}, {80, 20}, {80, 60}, {50, 60}, {20, 60}}};
-    DrawForecastOutline(img, v);
-    EXPECT_EQ(img.pixel(35, 20), qRgb(0, 0, 0));       // top side
-    EXPECT_EQ(img.pixel(80, 40), qRgb(0, 0, 0));       // right side
-    EXPECT_EQ(img.pixel(20, 40), qRgb(0, 0, 0));       // closing side 6 -> 1
-    EXPECT_EQ(img.pixel(50, 40), qRgb(255, 255, 255)); // not filled
-    EXPECT_EQ(img.pixel(5, 5), qRgb(255, 255, 255));
-}
-
 } // namespace
 } // namespace nimbrel
