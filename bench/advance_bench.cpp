@@ -3,7 +3,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -117,12 +116,3 @@ void ReportTimerRefresh(benchmark::State& state) {
 BENCHMARK(ReportTimerRefresh)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
 #include <QTemporaryDir>
@@ -158,12 +157,3 @@ BENCHMARK(OurGifStep)->Unit(benchmark::kMillisecond);
 BENCHMARK(QtGifStep)->Unit(benchmark::kMillisecond);
 BENCHMARK(OurJpegStep)->Unit(benchmark::kMillisecond);
 BENCHMARK(QtJpegStep)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    // Qt's image readers are plugins, found through the application object.
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
