@@ -4,8 +4,14 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 bash "$here/scripts/deps.sh" test
 build="$here/build-test"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_TESTS=ON >/dev/null
-cmake --build "$build" --parallel
+# The suite builds with CMake's default generator, the one packagers and users get from
+# a plain `cmake -S . -B build`; the hardening builds use Ninja, so both stay linkable.
+# A folder configured earlier with another generator is started afresh.
+if [ -f "$build/CMakeCache.txt" ] && ! grep -q '^CMAKE_GENERATOR:INTERNAL=Unix Makefiles$' "$build/CMakeCache.txt"; then
+  rm -rf "$build"
+fi
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBREL_TESTS=ON >/dev/null
+cmake --build "$build" --parallel "$(nproc)"
 cd "$build"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j2
 
