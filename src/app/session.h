@@ -10,6 +10,7 @@
 #include "map/projection.h"
 #include "sim/chasers.h"
 #include "sim/clock.h"
+#include "sim/day_record.h"
 #include "viewer/frames.h"
 #include "viewer/stations.h"
 
@@ -29,6 +30,8 @@ struct Session {
     std::array<bool, 5> ProductItemsEnabled{true, true, true, true, true};
     StationTable Stations;
     RandomGenerator Rng;
+    /// What the target map showed at every hour advanced, for the replay.
+    DayRecord Replay;
 };
 
 } // namespace nimbrel

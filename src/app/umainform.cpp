@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QSlider>
 #include <QStatusBar>
 #include <QStyle>
@@ -79,6 +80,8 @@ void TfMainForm::BuildMenus() {
     FileMenu->addSeparator();
     Copygraphictoclipboard1 =
         AddItem(FileMenu, "Copygraphictoclipboard1", QStringLiteral("&Copy graphic to clipboard"));
+    Exportloopasgif1 =
+        AddItem(FileMenu, "Exportloopasgif1", QStringLiteral("&Export loop as GIF..."));
     FileMenu->addSeparator();
     Print1 = AddItem(FileMenu, "Print1", QStringLiteral("&Print graphic"));
     Printersetup1 = AddItem(FileMenu, "Printersetup1", QStringLiteral("&Printer setup..."));
@@ -92,6 +95,7 @@ void TfMainForm::BuildMenus() {
     on(Loadrandomcase1, &TfMainForm::Loadrandomcase1Click);
     on(Showsummaryanddiscussion1, &TfMainForm::Showsummaryanddiscussion1Click);
     on(Copygraphictoclipboard1, &TfMainForm::Copygraphictoclipboard1Click);
+    on(Exportloopasgif1, &TfMainForm::Exportloopasgif1Click);
     on(Print1, &TfMainForm::Print1Click);
     on(Printersetup1, &TfMainForm::Printersetup1Click);
     on(ChangeCDlocation1, &TfMainForm::ChangeCDlocation1Click);
@@ -152,6 +156,16 @@ void TfMainForm::BuildMenus() {
     on(West1, &TfMainForm::West1Click);
     on(Zoomin1, &TfMainForm::Zoomin1Click);
     on(Zoomout1, &TfMainForm::Zoomout1Click);
+    MapMenu->addSeparator();
+    Measuredistance1 =
+        AddItem(MapMenu, "Measuredistance1", QStringLiteral("&Measure distance"), Qt::Key_M);
+    Measuredistance1->setCheckable(true);
+    Measuredistance1->setEnabled(false); // the views start on a chart
+    on(Measuredistance1, &TfMainForm::Measuredistance1Click);
+    endMeasuring_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    endMeasuring_->setEnabled(false);
+    connect(endMeasuring_, &QShortcut::activated, this,
+            [this] { Guard([this] { EndMeasuring(); }); });
 
     HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     About1 = AddItem(HelpMenu, "About1", QStringLiteral("&About..."));

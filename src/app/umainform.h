@@ -17,6 +17,7 @@
 
 #include "app/session.h"
 #include "base/prompts.h"
+#include "map/measure.h"
 
 class QAction;
 class QGroupBox;
@@ -28,6 +29,7 @@ class QSlider;
 class QStatusBar;
 class QToolButton;
 class QPrinter;
+class QShortcut;
 
 namespace nimbrel {
 
@@ -107,6 +109,7 @@ public:
     QAction* Loadrandomcase1 = nullptr;
     QAction* Showsummaryanddiscussion1 = nullptr;
     QAction* Copygraphictoclipboard1 = nullptr;
+    QAction* Exportloopasgif1 = nullptr;
     QAction* Print1 = nullptr;
     QAction* Printersetup1 = nullptr;
     QAction* ChangeCDlocation1 = nullptr;
@@ -134,6 +137,7 @@ public:
     QAction* West1 = nullptr;
     QAction* Zoomin1 = nullptr;
     QAction* Zoomout1 = nullptr;
+    QAction* Measuredistance1 = nullptr;
     QAction* About1 = nullptr;
 
     QLabel* CurDateLabel = nullptr;
@@ -181,6 +185,13 @@ public:
     std::shared_ptr<QPrinter> ThePrinter;
     /// Shown for the trainee: the seven statistics counters as last written.
     ChaserCounts LastCounts;
+    /// The measuring mode of the target map (drawn over the view, never into it).
+    MeasureState Measuring;
+    /// Asks where the loop GIF goes, given a suggested file name; "" cancels. The save
+    /// dialog when empty (tests replace it).
+    std::function<QString(const QString&)> PickExportFile;
+    /// Ends the measuring mode and takes its line off the view.
+    void EndMeasuring();
 
 public slots:
     // File
@@ -188,6 +199,7 @@ public slots:
     void Loadrandomcase1Click();
     void Showsummaryanddiscussion1Click();
     void Copygraphictoclipboard1Click();
+    void Exportloopasgif1Click();
     void Print1Click();
     void Printersetup1Click();
     void ChangeCDlocation1Click();
@@ -213,6 +225,7 @@ public slots:
     void West1Click();
     void Zoomin1Click();
     void Zoomout1Click();
+    void Measuredistance1Click();
     // Help
     void About1Click();
     // Left panel
@@ -254,12 +267,21 @@ private:
     /// Shared by the player buttons: the 1200 UTC message, then the command.
     void PlayerButton(FrameCommandKind command);
     void PanOrZoom(const std::function<void(ProjectionDescriptor&)>& change);
+    /// The measuring item is enabled on the target map only; leaving the map ends the mode.
+    void UpdateMeasureItem();
+    void ShowMeasurement();
+    /// The mouse while measuring; false when the mode is off and the event is the
+    /// polygon's.
+    bool MeasurePress(Qt::MouseButton button, int x, int y);
+    bool MeasureMove(int x, int y);
+    bool MeasureRelease();
 
     Session session_;
     Windows windows_;
     std::unique_ptr<Prompts> prompts_;
     std::function<QString()> pickFile_;
     bool shown_ = false;
+    QShortcut* endMeasuring_ = nullptr;
 };
 
 } // namespace nimbrel

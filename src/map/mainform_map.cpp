@@ -57,6 +57,11 @@ void TfMainForm::PanOrZoom(const std::function<void(ProjectionDescriptor&)>& cha
         Ask().Information(PanZoomOnlyOnTargetMapText);
         return;
     }
+    // A measured line belongs to the view it was drawn on.
+    if (Measuring.Active) {
+        Measuring.Dragging = false;
+        Image1->ClearOverlay();
+    }
     change(session_.TheViewport);
     RefreshView(false);
 }
@@ -85,6 +90,7 @@ void TfMainForm::Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, 
         Ask().Information(PolygonOnlyOnTargetMapText);
         return;
     }
+    if (MeasurePress(button, x, y)) return;
     // The flashing refreshes would wipe the rubber band; the next target refresh
     // starts the timer again.
     ReportsTimer.stop();
@@ -96,6 +102,7 @@ void TfMainForm::Image1MouseMove(Qt::KeyboardModifiers, int x, int y) {
     // A drawing left unfinished when the trainee switched to a chart goes on when the
     // target map is back; the band is never drawn over a chart.
     if (session_.Kind != ChartKind::TargetMap) return;
+    if (MeasureMove(x, y)) return;
     const PolygonMoveResult result = PolygonMove(session_.Polygon, x, y);
     if (result.HasStatus) StatusPanel2->setText(result.StatusText);
     if (result.Redraw) {
@@ -105,6 +112,7 @@ void TfMainForm::Image1MouseMove(Qt::KeyboardModifiers, int x, int y) {
 }
 
 void TfMainForm::Image1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+    if (MeasureRelease()) return;
     PolygonRelease(session_.Polygon);
 }
 

@@ -27,6 +27,13 @@ std::optional<AdvanceResult> HourlyAdvance(Session& session, Prompts& prompts,
     }
     if (clock.ElapsedHours >= DarkElapsedHour) prompts.Information(DarknessText);
 
+    // The first advance also records the hour it starts from, so a replay begins with
+    // the chasers at home.
+    const bool recordStart = session.Replay.Empty();
+    const DateTime startClock = clock.SimulationTime;
+    const int startHour = clock.ElapsedHours;
+    const ChaserTable startChasers = session.Chasers;
+
     AdvanceOneHour(clock);
     if (clockStepped) clockStepped();
 
@@ -40,8 +47,10 @@ std::optional<AdvanceResult> HourlyAdvance(Session& session, Prompts& prompts,
 
     AdvanceResult result;
     const DateTime now = clock.SimulationTime;
+    std::vector<StormReport> fileReports;
     ForEachReport(session.Folders.AppDataDirectory + QStringLiteral("rpt.dat"),
                   [&](const StormReport& report) {
+                      fileReports.push_back(report);
                       if (AgeOf(report, now) != ReportAge::Recent) return;
                       ++result.ReportsTakenIn;
                       for (Chaser& c : session.Chasers)
@@ -52,6 +61,8 @@ std::optional<AdvanceResult> HourlyAdvance(Session& session, Prompts& prompts,
         c.HourNearestTornado = NoDistance;
     result.Counts = ClassifyChasers(session.Chasers);
     session.ProductThisHour = 0;
+    if (recordStart) RecordHour(session.Replay, startClock, startHour, startChasers, fileReports);
+    RecordHour(session.Replay, now, clock.ElapsedHours, session.Chasers, fileReports);
     return result;
 }
 

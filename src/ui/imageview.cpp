@@ -34,9 +34,21 @@ void ImageView::ResizePicture(int width, int height) {
     emit Resized();
 }
 
+void ImageView::SetOverlay(std::function<void(QPainter&)> overlay) {
+    overlay_ = std::move(overlay);
+    update();
+}
+
+void ImageView::ClearOverlay() {
+    if (!overlay_) return;
+    overlay_ = nullptr;
+    update();
+}
+
 void ImageView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (!picture_.isNull()) p.drawImage(0, 0, picture_);
+    if (overlay_) overlay_(p);
 }
 
 void ImageView::mousePressEvent(QMouseEvent* event) {

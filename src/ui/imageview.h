@@ -1,8 +1,12 @@
 #pragma once
 // A picture shown at one screen pixel per image pixel, sized to its image, reporting
 // mouse presses, moves and releases in image pixels.
+#include <functional>
+
 #include <QImage>
 #include <QWidget>
+
+class QPainter;
 
 namespace nimbrel {
 
@@ -18,6 +22,11 @@ public:
     void SetPicture(const QImage& image);
     /// Resizes picture and control; new area is white, old content kept at the top-left.
     void ResizePicture(int width, int height);
+    /// Something drawn over the picture on screen only (a measuring line): the picture
+    /// itself is never touched, so taking the layer away leaves no trace.
+    void SetOverlay(std::function<void(QPainter&)> overlay);
+    void ClearOverlay();
+    bool HasOverlay() const { return static_cast<bool>(overlay_); }
 
 signals:
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
@@ -34,6 +43,7 @@ protected:
 
 private:
     QImage picture_;
+    std::function<void(QPainter&)> overlay_;
 };
 
 } // namespace nimbrel

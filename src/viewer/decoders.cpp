@@ -4,6 +4,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -75,7 +76,36 @@ using GifHandle = std::unique_ptr<GifFileType, GifCloser>;
 
 } // namespace
 
-QImage DecodeGif(const QByteArray& bytes) {
+namespace {
+
+// Reads the records before the next image: the graphic control block of the image (its
+// transparent colour, delay and disposal) is kept. False at the end of the file.
+bool NextGifImage(GifFileType* gif, GraphicsControlBlock& control) {
+    control = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+    for (;;) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif, &type) == GIF_ERROR) GifFailure(gif->Error);
+        if (type == IMAGE_DESC_RECORD_TYPE) break;
+        if (type == TERMINATE_RECORD_TYPE) return false;
+        if (type != EXTENSION_RECORD_TYPE) GifFailure(D_GIF_ERR_WRONG_RECORD);
+        int code = 0;
+        GifByteType* block = nullptr;
+        if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) GifFailure(gif->Error);
+        if (code == GRAPHICS_EXT_FUNC_CODE && block) {
+            GraphicsControlBlock read;
+            if (DGifExtensionToGCB(block[0], block + 1, &read) == GIF_OK) control = read;
+        }
+        while (block) {
+            if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) GifFailure(gif->Error);
+        }
+    }
+    if (DGifGetImageDesc(gif) == GIF_ERROR) GifFailure(gif->Error);
+    return true;
+}
+
+// Decodes the images of a GIF, at most `maxFrames` of them, each drawn over the picture
+// the previous one left (as its disposal says).
+GifAnimation DecodeGifFrames(const QByteArray& bytes, int maxFrames) {
     MemoryInput input{reinterpret_cast<const GifByteType*>(bytes.constData()),
                       static_cast<std::size_t>(bytes.size()), 0};
     int openError = 0;
@@ -85,85 +115,112 @@ QImage DecodeGif(const QByteArray& bytes) {
     if (gif->SWidth > 0 && gif->SHeight > 0 && !ImageSizeAcceptable(gif->SWidth, gif->SHeight))
         throw DataError(TooLargeText(gif->SWidth, gif->SHeight));
 
-    // Extensions before the first image; only the graphic control block matters here,
-    // for its transparent colour. Later images of an animation are never read.
-    int transparent = NO_TRANSPARENT_COLOR;
-    for (;;) {
-        GifRecordType type = UNDEFINED_RECORD_TYPE;
-        if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR) GifFailure(gif->Error);
-        if (type == IMAGE_DESC_RECORD_TYPE) break;
-        if (type == TERMINATE_RECORD_TYPE)
-            throw DataError(QStringLiteral("GIF image error: the file holds no image"));
-        if (type != EXTENSION_RECORD_TYPE) GifFailure(D_GIF_ERR_WRONG_RECORD);
-        int code = 0;
-        GifByteType* block = nullptr;
-        if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR) GifFailure(gif->Error);
-        if (code == GRAPHICS_EXT_FUNC_CODE && block) {
-            GraphicsControlBlock control;
-            if (DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK)
-                transparent = control.TransparentColor;
+    GifAnimation animation;
+    QImage canvas;
+    std::int64_t pixelsKept = 0;
+    while (static_cast<int>(animation.Frames.size()) < maxFrames) {
+        const bool first = animation.Frames.empty();
+        GraphicsControlBlock control;
+        if (!NextGifImage(gif.get(), control)) {
+            if (first) throw DataError(QStringLiteral("GIF image error: the file holds no image"));
+            break;
         }
-        while (block) {
-            if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR) GifFailure(gif->Error);
+        const GifImageDesc& desc = gif->Image;
+        const std::int64_t left = desc.Left, top = desc.Top, width = desc.Width,
+                           height = desc.Height;
+        if (!ImageSizeAcceptable(width, height)) {
+            if (width <= 0 || height <= 0)
+                throw DataError(QStringLiteral("GIF image error: the image is empty"));
+            throw DataError(TooLargeText(width, height));
         }
-    }
-    if (DGifGetImageDesc(gif.get()) == GIF_ERROR) GifFailure(gif->Error);
-
-    const GifImageDesc& desc = gif->Image;
-    const std::int64_t left = desc.Left, top = desc.Top, width = desc.Width, height = desc.Height;
-    if (!ImageSizeAcceptable(width, height)) {
-        if (width <= 0 || height <= 0)
-            throw DataError(QStringLiteral("GIF image error: the image is empty"));
-        throw DataError(TooLargeText(width, height));
-    }
-    std::int64_t canvasWidth = gif->SWidth, canvasHeight = gif->SHeight;
-    if (canvasWidth <= 0 || canvasHeight <= 0) {
-        canvasWidth = left + width;
-        canvasHeight = top + height;
-    }
-    if (!ImageSizeAcceptable(canvasWidth, canvasHeight))
-        throw DataError(TooLargeText(canvasWidth, canvasHeight));
-
-    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-    if (!map || !map->Colors || map->ColorCount <= 0)
-        throw DataError(QStringLiteral("GIF image error: the image has no colour table"));
-    // Codes may exceed a short table: those pixels are black rather than read from
-    // beyond the table.
-    QRgb palette[256];
-    std::fill(std::begin(palette), std::end(palette), qRgb(0, 0, 0));
-    for (int i = 0; i < std::min(map->ColorCount, 256); ++i)
-        palette[i] = qRgb(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue);
-    if (transparent >= 0 && transparent < 256) palette[transparent] = qRgb(255, 255, 255);
-
-    QImage picture = WhitePicture(static_cast<int>(canvasWidth), static_cast<int>(canvasHeight));
-    std::vector<GifPixelType> line(static_cast<std::size_t>(width));
-    const std::int64_t visibleFrom = std::clamp<std::int64_t>(left, 0, canvasWidth);
-    const std::int64_t visibleTo = std::clamp<std::int64_t>(left + width, 0, canvasWidth);
-
-    // Interlaced images arrive in four passes: every 8th row from 0, every 8th from 4,
-    // every 4th from 2, every 2nd from 1.
-    static const int passStart[4] = {0, 4, 2, 1};
-    static const int passStep[4] = {8, 8, 4, 2};
-    const int passes = desc.Interlace ? 4 : 1;
-    std::int64_t rowsDone = 0;
-    for (int pass = 0; pass < passes; ++pass) {
-        const int start = desc.Interlace ? passStart[pass] : 0;
-        const int step = desc.Interlace ? passStep[pass] : 1;
-        for (std::int64_t row = start; row < height; row += step) {
-            if (DGifGetLine(gif.get(), line.data(), static_cast<int>(width)) == GIF_ERROR) {
-                // A file cut short or damaged part-way keeps what was decoded.
-                if (rowsDone == 0) GifFailure(gif->Error);
-                return picture;
+        if (first) {
+            std::int64_t canvasWidth = gif->SWidth, canvasHeight = gif->SHeight;
+            if (canvasWidth <= 0 || canvasHeight <= 0) {
+                canvasWidth = left + width;
+                canvasHeight = top + height;
             }
-            ++rowsDone;
-            const std::int64_t y = top + row;
-            if (y < 0 || y >= canvasHeight) continue;
-            auto* out = reinterpret_cast<QRgb*>(picture.scanLine(static_cast<int>(y)));
-            for (std::int64_t x = visibleFrom; x < visibleTo; ++x)
-                out[x] = palette[line[x - left]];
+            if (!ImageSizeAcceptable(canvasWidth, canvasHeight))
+                throw DataError(TooLargeText(canvasWidth, canvasHeight));
+            canvas = WhitePicture(static_cast<int>(canvasWidth), static_cast<int>(canvasHeight));
+        }
+        // Every frame is a whole picture: a long animation is refused before it fills
+        // the memory.
+        pixelsKept += static_cast<std::int64_t>(canvas.width()) * canvas.height();
+        if (pixelsKept > MaxAnimationPixels)
+            throw DataError(QStringLiteral("GIF image error: the animation holds more frames "
+                                           "than can be kept"));
+
+        const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+        if (!map || !map->Colors || map->ColorCount <= 0)
+            throw DataError(QStringLiteral("GIF image error: the image has no colour table"));
+        // Codes may exceed a short table: those pixels are black rather than read from
+        // beyond the table.
+        QRgb palette[256];
+        std::fill(std::begin(palette), std::end(palette), qRgb(0, 0, 0));
+        for (int i = 0; i < std::min(map->ColorCount, 256); ++i)
+            palette[i] = qRgb(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue);
+        const int transparent = control.TransparentColor;
+
+        const QImage before = control.DisposalMode == DISPOSE_PREVIOUS ? canvas.copy() : QImage();
+        const std::int64_t canvasWidth = canvas.width(), canvasHeight = canvas.height();
+        std::vector<GifPixelType> line(static_cast<std::size_t>(width));
+        const std::int64_t visibleFrom = std::clamp<std::int64_t>(left, 0, canvasWidth);
+        const std::int64_t visibleTo = std::clamp<std::int64_t>(left + width, 0, canvasWidth);
+
+        // Interlaced images arrive in four passes: every 8th row from 0, every 8th from
+        // 4, every 4th from 2, every 2nd from 1.
+        static const int passStart[4] = {0, 4, 2, 1};
+        static const int passStep[4] = {8, 8, 4, 2};
+        const int passes = desc.Interlace ? 4 : 1;
+        std::int64_t rowsDone = 0;
+        bool cutShort = false;
+        for (int pass = 0; pass < passes && !cutShort; ++pass) {
+            const int start = desc.Interlace ? passStart[pass] : 0;
+            const int step = desc.Interlace ? passStep[pass] : 1;
+            for (std::int64_t row = start; row < height; row += step) {
+                if (DGifGetLine(gif.get(), line.data(), static_cast<int>(width)) == GIF_ERROR) {
+                    // A file cut short or damaged part-way keeps what was decoded.
+                    if (rowsDone == 0 && first) GifFailure(gif->Error);
+                    cutShort = true;
+                    break;
+                }
+                ++rowsDone;
+                const std::int64_t y = top + row;
+                if (y < 0 || y >= canvasHeight) continue;
+                auto* out = reinterpret_cast<QRgb*>(canvas.scanLine(static_cast<int>(y)));
+                // Transparent pixels let the picture below show: white on the first
+                // frame, the previous frame's pixels after it.
+                for (std::int64_t x = visibleFrom; x < visibleTo; ++x) {
+                    const GifPixelType index = line[x - left];
+                    if (index != transparent) out[x] = palette[index];
+                }
+            }
+        }
+        if (cutShort && rowsDone == 0) break; // a later frame with nothing decoded
+        animation.Frames.push_back(canvas.copy());
+        animation.DelaysMs.push_back(control.DelayTime * 10);
+        if (cutShort) break;
+        if (control.DisposalMode == DISPOSE_BACKGROUND) {
+            for (std::int64_t y = std::clamp<std::int64_t>(top, 0, canvasHeight);
+                 y < std::clamp<std::int64_t>(top + height, 0, canvasHeight); ++y) {
+                auto* out = reinterpret_cast<QRgb*>(canvas.scanLine(static_cast<int>(y)));
+                std::fill(out + visibleFrom, out + visibleTo, qRgb(255, 255, 255));
+            }
+        } else if (control.DisposalMode == DISPOSE_PREVIOUS) {
+            canvas = before;
         }
     }
-    return picture;
+    return animation;
+}
+
+} // namespace
+
+QImage DecodeGif(const QByteArray& bytes) {
+    return DecodeGifFrames(bytes, 1).Frames.front();
+}
+
+GifAnimation DecodeGifAnimation(const QByteArray& bytes) {
+    return DecodeGifFrames(bytes, std::numeric_limits<int>::max());
 }
 
 // ---- JPEG ------------------------------------------------------------------------

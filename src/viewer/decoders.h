@@ -3,6 +3,7 @@
 // disc and are not trusted: a stated size beyond the limits below is refused before
 // anything is allocated, and every failure is a DataError with a readable message.
 #include <cstdint>
+#include <vector>
 
 #include <QByteArray>
 #include <QImage>
@@ -35,6 +36,20 @@ bool ImageSizeAcceptable(std::int64_t width, std::int64_t height);
 /// - Data that ends early keeps the rows decoded so far (the rest white); data that
 ///   fails before the first complete row is an error.
 QImage DecodeGif(const QByteArray& bytes);
+
+/// Most pixels the frames of one animation may hold together (eight largest charts).
+inline constexpr std::int64_t MaxAnimationPixels = 8 * MaxImagePixels;
+
+/// Every frame of a GIF animation as shown in turn, and how long each stays.
+struct GifAnimation {
+    std::vector<QImage> Frames; ///< whole pictures of the logical screen's size
+    std::vector<int> DelaysMs;  ///< each frame's delay, milliseconds (0 when not given)
+};
+/// Decodes every image of a GIF as DecodeGif decodes the first: each is drawn over
+/// the picture left by the one before (transparent pixels keep it) and then disposed
+/// of as its control block says (restore to white, or to the picture before it). A
+/// file cut short keeps the frames decoded so far.
+GifAnimation DecodeGifAnimation(const QByteArray& bytes);
 
 /// Decodes a JPEG file into Format_RGB32: colour, grayscale and CMYK/YCCK (read as the
 /// inverted form Adobe applications write). A file cut short keeps what was decoded,

@@ -55,6 +55,7 @@ QPrinter& PrinterOf(std::shared_ptr<QPrinter>& printer) {
 
 void TfMainForm::RefreshView(bool fromReportTimer) {
     if (StationMarkersExist) RemoveStationMarkers();
+    UpdateMeasureItem();
     switch (session_.Kind) {
     case ChartKind::VisibleSatellite:
     case ChartKind::SurfaceAnalysis:

@@ -179,3 +179,44 @@ TEST(MapWindow, RefreshDuringADrawingLeavesNoGhostOutline) {
 }
 
 } // namespace
+
+TEST(MapWindow, MeasuringShowsDistanceAndLeavesMapAndPolygonUntouched) {
+    MapFixture f;
+    if (!f.HasGeography()) GTEST_SKIP() << "shipped map files not present";
+    EXPECT_FALSE(f.Form->Measuredistance1->isEnabled()); // on a chart view
+    f.ToTargetMap();
+    ASSERT_TRUE(f.Form->Measuredistance1->isEnabled());
+    const ForecastPolygon polygonBefore = f.Form->State().Polygon;
+    const QImage mapBefore = f.Shown().copy();
+
+    f.Form->Measuredistance1->trigger();
+    ASSERT_TRUE(f.Form->Measuring.Active);
+    const ProjectionDescriptor& view = f.Form->State().TheViewport;
+    const QPoint a(view.Width / 2, view.Height / 2), b = a + QPoint(120, 90);
+    QTest::mousePress(f.Form->Image1, Qt::LeftButton, {}, a);
+    QTest::mouseMove(f.Form->Image1, b);
+    QTest::mouseRelease(f.Form->Image1, Qt::LeftButton, {}, b);
+    // The line is on screen, over the picture; the picture and the polygon are as they were.
+    const QImage onScreen = f.Form->Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_NE(onScreen, mapBefore);
+    EXPECT_EQ(f.Shown(), mapBefore);
+    EXPECT_EQ(f.Form->State().Polygon.Drag, polygonBefore.Drag);
+    EXPECT_EQ(f.Form->State().Polygon.Vertices, polygonBefore.Vertices);
+    EXPECT_EQ(f.Form->Measuring.From, (PixelPoint{a.x(), a.y()}));
+    EXPECT_EQ(f.Form->Measuring.To, (PixelPoint{b.x(), b.y()}));
+
+    // Esc ends the mode and the screen is the map again, pixel for pixel.
+    QTest::keyClick(f.Form, Qt::Key_Escape);
+    EXPECT_FALSE(f.Form->Measuring.Active);
+    EXPECT_FALSE(f.Form->Measuredistance1->isChecked());
+    EXPECT_EQ(f.Form->Image1->grab().toImage().convertToFormat(QImage::Format_RGB32), f.Shown());
+
+    // Leaving the target map ends it too, and the item is disabled on the chart.
+    f.Form->Measuredistance1->trigger();
+    ASSERT_TRUE(f.Form->Measuring.Active);
+    f.Form->Visiblesatellite1->trigger();
+    EXPECT_FALSE(f.Form->Measuring.Active);
+    EXPECT_FALSE(f.Form->Measuredistance1->isEnabled());
+    EXPECT_FALSE(f.Form->Image1->HasOverlay());
+    EXPECT_TRUE(f.Errors.isEmpty()) << f.Errors.join("; ").toStdString();
+}

@@ -9,6 +9,7 @@
 #include "app/session.h"
 #include "base/datetime.h"
 #include "base/errors.h"
+#include "cases/session_reset.h"
 #include "reports/extraction.h"
 #include "reports/report_file.h"
 #include "sim/hourly_advance.h"
@@ -247,4 +248,59 @@ TEST_F(AdvanceFixture, RealDayTakesInTheReportsOfEachHour) {
         home += c.Position.Latitude == c.Home.Latitude && c.Position.Longitude == c.Home.Longitude;
     }
     EXPECT_GT(home, 40) << mostAway << " " << bestCatches;
+}
+
+TEST_F(AdvanceFixture, RecordsEachHourForTheReplayUntilTheSessionIsReset) {
+    const GeoPoint far{25.0, -80.0};
+    WriteReports(CaseReports(), {
+                                    Report(ReportKind::Wind, At(0, 11, 30), far),
+                                    Report(ReportKind::Hail, At(0, 13, 0), far),
+                                    Report(ReportKind::Tornado, At(0, 12, 30), far),
+                                    Report(ReportKind::Hail, At(0, 13, 45), far),
+                                    Report(ReportKind::Hail, At(0, 18, 0), far),
+                                });
+    const ChaserTable home = s.Chasers;
+    std::vector<ChaserTable> seen;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(HourlyAdvance(s, prompts).has_value());
+        seen.push_back(s.Chasers);
+    }
+    // 1200 (where the first advance started), 1300, 1400, 1500.
+    const DayRecord& record = s.Replay;
+    ASSERT_EQ(record.Hours.size(), 4u);
+    for (std::size_t h = 0; h < 4; ++h) {
+        EXPECT_NEAR(record.Hours[h].Clock, At(0, 12 + static_cast<int>(h), 0), 1e-9);
+        EXPECT_EQ(record.Hours[h].ElapsedHours, static_cast<int>(h));
+        const ChaserTable& table = h == 0 ? home : seen[h - 1];
+        for (int c = 0; c < ChaserCount; ++c) {
+            EXPECT_EQ(record.Hours[h].Chasers[c].Position.Latitude, table[c].Position.Latitude);
+            EXPECT_EQ(record.Hours[h].Chasers[c].Position.Longitude, table[c].Position.Longitude);
+            EXPECT_EQ(record.Hours[h].Chasers[c].Mode, table[c].Mode);
+            EXPECT_EQ(record.Hours[h].Chasers[c].Outcome, table[c].Outcome);
+        }
+    }
+    // Each report once, in the hour it arrived; the one on the hour 1300 belongs to 1300.
+    auto times = [&](std::size_t h) {
+        std::vector<DateTime> t;
+        const HourReports r = ReportsAt(record, h);
+        for (std::size_t i = r.FirstOfHour; i < r.ReportsArrived; ++i)
+            t.push_back(record.Reports[i].Time);
+        return t;
+    };
+    EXPECT_EQ(times(0), std::vector<DateTime>{At(0, 11, 30)});
+    EXPECT_EQ(times(1), (std::vector<DateTime>{At(0, 13, 0), At(0, 12, 30)}));
+    EXPECT_EQ(times(2), std::vector<DateTime>{At(0, 13, 45)});
+    EXPECT_TRUE(times(3).empty());
+    EXPECT_EQ(ReportsAt(record, 3).ReportsArrived, 4u);
+
+    // A reset forgets the day; recording starts again from the hour the clock shows.
+    ResetSessionState(s);
+    EXPECT_TRUE(s.Replay.Empty());
+    EXPECT_TRUE(s.Replay.Reports.empty());
+    ASSERT_TRUE(HourlyAdvance(s, prompts).has_value());
+    ASSERT_EQ(record.Hours.size(), 2u);
+    EXPECT_NEAR(record.Hours[0].Clock, At(0, 15, 0), 1e-9);
+    EXPECT_EQ(ReportsAt(record, 0).ReportsArrived, 4u);
+    EXPECT_EQ(ReportsAt(record, 1).FirstOfHour, 4u);
+    EXPECT_EQ(ReportsAt(record, 1).ReportsArrived, 4u);
 }
