@@ -38,6 +38,7 @@ class TfLoadCase;
 class TfRandomCase;
 class TfAbout;
 class TfInformation;
+class TfScore;
 class SoundPlayer;
 
 /// The other five windows, created once at start-up right after the main window.
@@ -90,6 +91,8 @@ public:
     void ResetSession();
     void UpdateTimeDisplay();
     void UpdateProductMenu();
+    /// "Exercise &score..." is usable only while the case date is shown.
+    void UpdateScoreMenuItem();
     void LocateDataDisc();
     void ShowFolders();
     void UpdateSoundMenuItem();
@@ -106,6 +109,7 @@ public:
     QAction* Loadcase1 = nullptr;
     QAction* Loadrandomcase1 = nullptr;
     QAction* Showsummaryanddiscussion1 = nullptr;
+    QAction* Exercisescore1 = nullptr;
     QAction* Copygraphictoclipboard1 = nullptr;
     QAction* Print1 = nullptr;
     QAction* Printersetup1 = nullptr;
@@ -181,12 +185,15 @@ public:
     std::shared_ptr<QPrinter> ThePrinter;
     /// Shown for the trainee: the seven statistics counters as last written.
     ChaserCounts LastCounts;
+    /// The Exercise score window, made at its first showing.
+    TfScore* ScoreWindow = nullptr;
 
 public slots:
     // File
     void Loadcase1Click();
     void Loadrandomcase1Click();
     void Showsummaryanddiscussion1Click();
+    void Exercisescore1Click();
     void Copygraphictoclipboard1Click();
     void Print1Click();
     void Printersetup1Click();
