@@ -8,6 +8,7 @@
 #include "base/random.h"
 #include "map/polygon.h"
 #include "map/projection.h"
+#include "products/product_record.h"
 #include "sim/chasers.h"
 #include "sim/clock.h"
 #include "sim/day_record.h"
@@ -28,6 +29,8 @@ struct Session {
     std::int32_t ProductThisHour = 0; ///< non-zero when a product was issued since the last advance
     /// Enabled state of the five product items of the Forecast menu, slight risk first.
     std::array<bool, 5> ProductItemsEnabled{true, true, true, true, true};
+    /// Every product issued since the case was opened, in issue order, for the score.
+    ProductRecords Products;
     StationTable Stations;
     RandomGenerator Rng;
     /// What the target map showed at every hour advanced, for the replay.
