@@ -1,5 +1,6 @@
 #include "map/replay_layer.h"
 
+#include <algorithm>
 #include <array>
 
 #include <QImage>
@@ -9,15 +10,34 @@
 
 namespace nimbrel {
 
-void DrawReplayHour(QPainter& painter, const ScreenProjector& project, const DayRecord& record,
-                    std::size_t index) {
-    if (index >= record.Hours.size()) return;
+namespace {
+
+// Saves the painter and sets it to plain copying, as the map layers draw.
+void BeginLayer(QPainter& painter) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    const HourReports shown = ReportsAt(record, index);
-    for (std::size_t i = 0; i < shown.ReportsArrived && i < record.Reports.size(); ++i)
+}
+
+} // namespace
+
+void DrawReplayHour(QPainter& painter, const ScreenProjector& project, const DayRecord& record,
+                    std::size_t index) {
+    if (index >= record.Hours.size()) return;
+    BeginLayer(painter);
+    const std::size_t arrived =
+        std::min(ReportsAt(record, index).ReportsArrived, record.Reports.size());
+    for (std::size_t i = 0; i < arrived; ++i)
         DrawReportSymbol(painter, record.Reports[i], project);
+    painter.restore();
+    DrawReplayMarks(painter, project, record, index);
+}
+
+void DrawReplayMarks(QPainter& painter, const ScreenProjector& project, const DayRecord& record,
+                     std::size_t index) {
+    if (index >= record.Hours.size()) return;
+    BeginLayer(painter);
+    const HourReports shown = ReportsAt(record, index);
     // The hour's own reports: a dark ring around each, drawn after all symbols so that
     // no older symbol covers it.
     painter.setPen(QPen(QColor(40, 40, 40), 2));
@@ -29,6 +49,10 @@ void DrawReplayHour(QPainter& painter, const ScreenProjector& project, const Day
         painter.drawEllipse(QPoint(at.X, at.Y), 9, 9);
     }
 
+    if (!record.Hours[index].WithChasers) {
+        painter.restore();
+        return;
+    }
     // One picture per outcome, made once per draw.
     std::array<QImage, 8> icons;
     for (const ChaserMark& chaser : record.Hours[index].Chasers) {

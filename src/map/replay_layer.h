@@ -15,5 +15,9 @@ namespace nimbrel {
 /// pictures), centred on the place. An index past the last hour draws nothing.
 void DrawReplayHour(QPainter& painter, const ScreenProjector& project, const DayRecord& record,
                     std::size_t index);
+/// The same without the report symbols, for a map that draws the reports its own way:
+/// the rings of the hour's reports and the chasers (unless the hour has none recorded).
+void DrawReplayMarks(QPainter& painter, const ScreenProjector& project, const DayRecord& record,
+                     std::size_t index);
 
 } // namespace nimbrel

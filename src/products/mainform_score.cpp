@@ -6,6 +6,7 @@
 #include "app/umainform.h"
 #include "base/errors.h"
 #include "map/basemap.h"
+#include "products/replay.h"
 #include "products/score_map.h"
 #include "products/scoring.h"
 #include "products/uscore.h"
@@ -42,6 +43,8 @@ void TfMainForm::Exercisescore1Click() {
     if (!ThePrinter) ThePrinter = std::make_shared<QPrinter>(QPrinter::HighResolution);
     ScoreWindow->SetPrinter(ThePrinter);
     ScoreWindow->SetScore(score, session_.Clock.CaseStart, LastCounts, map);
+    ScoreWindow->SetReplay(
+        MakeReplay(score, session_.Replay, session_.Clock.CaseStart, viewport, geography));
     ScoreWindow->show();
     ScoreWindow->raise();
 }

@@ -199,7 +199,7 @@ void DrawScoreMap(QPainter& p, const ScoreMapInputs& in) {
 
     const QPainterPath perfect = AreaPath(in.PerfectArea, vp);
     p.setPen(QPen(QColor(0x80, 0x78, 0x00), 1.5));
-    p.setBrush(QColor(Yellow.red(), Yellow.green(), Yellow.blue(), 150));
+    p.setBrush(QColor(Yellow.red(), Yellow.green(), Yellow.blue(), in.PerfectOpacity));
     p.drawPath(perfect);
     const QPainterPath tornado = AreaPath(in.PerfectTornadoArea, vp);
     p.setPen(QPen(Qt::black, 1.5, Qt::DashLine));

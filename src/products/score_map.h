@@ -40,6 +40,7 @@ struct ScoreMapInputs {
     std::vector<GridIndex> PerfectTornadoArea; ///< grid boxes of the tornado 5 % area
     std::vector<GeoPoint> Chasers;             ///< optional: where the chasers are
     QString Note;                              ///< words drawn under the legend, if any
+    int PerfectOpacity = 150;                  ///< alpha of the 15 % area's shading, 0-255
 };
 
 /// Colours a colour-blind trainee can tell apart (Okabe and Ito): products take them in

@@ -1,5 +1,7 @@
 #include "products/uscore.h"
 
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -9,14 +11,19 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QSlider>
+#include <QStyle>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "base/errors.h"
 #include "products/score_export.h"
 #include "products/score_map.h"
 #include "ui/guard.h"
+#include "viewer/gif_export.h"
 
 namespace nimbrel {
 namespace {
@@ -104,6 +111,38 @@ TfScore::TfScore(QWidget* parent) : QDialog(parent) {
     auto* middle = new QHBoxLayout;
     middle->addWidget(MapView, 1);
     middle->addLayout(words);
+    // The replay of the day: play and pause, the hour, the speed, back to the score.
+    ReplayPlay = new QToolButton(this);
+    ReplayPlay->setObjectName(QStringLiteral("ReplayPlay"));
+    ReplayPlay->setToolTip(QStringLiteral("Play the day again"));
+    ReplayPlay->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    ReplaySlider = new QSlider(Qt::Horizontal, this);
+    ReplaySlider->setObjectName(QStringLiteral("ReplaySlider"));
+    ReplaySlider->setTickPosition(QSlider::TicksBelow);
+    ReplaySlider->setTickInterval(1);
+    ReplaySlider->setPageStep(1);
+    ReplayHour = new QLabel(this);
+    ReplayHour->setObjectName(QStringLiteral("ReplayHour"));
+    ReplayHour->setMinimumWidth(70);
+    ReplaySpeed = new QComboBox(this);
+    ReplaySpeed->setObjectName(QStringLiteral("ReplaySpeed"));
+    for (const int ms : ReplaySpeedsMs)
+        ReplaySpeed->addItem(QStringLiteral("%1 s an hour").arg(ms / 1000.0), ms);
+    ReplaySpeed->setCurrentIndex(1);
+    ReplayExport = new QPushButton(QStringLiteral("Export replay as &GIF..."), this);
+    ReplayExport->setObjectName(QStringLiteral("ReplayExport"));
+    ScoreMapButton = new QPushButton(QStringLiteral("Score &map"), this);
+    ScoreMapButton->setObjectName(QStringLiteral("ScoreMapButton"));
+    ReplayTimer.setInterval(ReplaySpeed->currentData().toInt());
+    auto* replayRow = new QHBoxLayout;
+    replayRow->addWidget(new QLabel(QStringLiteral("Replay:"), this));
+    replayRow->addWidget(ReplayPlay);
+    replayRow->addWidget(ReplaySlider, 1);
+    replayRow->addWidget(ReplayHour);
+    replayRow->addWidget(ReplaySpeed);
+    replayRow->addWidget(ScoreMapButton);
+    replayRow->addWidget(ReplayExport);
+
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(SaveButton);
@@ -113,6 +152,7 @@ TfScore::TfScore(QWidget* parent) : QDialog(parent) {
     layout->addWidget(Heading);
     layout->addWidget(ProductTable);
     layout->addLayout(middle, 1);
+    layout->addLayout(replayRow);
     layout->addLayout(buttons);
 
     connect(SaveButton, &QPushButton::clicked, this,
@@ -120,6 +160,20 @@ TfScore::TfScore(QWidget* parent) : QDialog(parent) {
     connect(PrintButton, &QPushButton::clicked, this,
             [this] { Guarded(this, [this] { PrintButtonClick(); }); });
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ReplayPlay, &QToolButton::clicked, this,
+            [this] { Guarded(this, [this] { ReplayPlayClick(); }); });
+    connect(ReplaySlider, &QSlider::valueChanged, this,
+            [this](int value) { Guarded(this, [this, value] { ShowReplayStep(value); }); });
+    connect(ReplaySpeed, &QComboBox::currentIndexChanged, this,
+            [this] { Guarded(this, [this] { ReplaySpeedChange(); }); });
+    connect(ScoreMapButton, &QPushButton::clicked, this,
+            [this] { Guarded(this, [this] { ScoreMapClick(); }); });
+    connect(ReplayExport, &QPushButton::clicked, this,
+            [this] { Guarded(this, [this] { ReplayExportClick(); }); });
+    connect(&ReplayTimer, &QTimer::timeout, this,
+            [this] { Guarded(this, [this] { ReplayTimerTick(); }); });
+    // Closing stops a playing replay.
+    connect(this, &QDialog::finished, this, [this] { ReplayTimer.stop(); });
 }
 
 void TfScore::SetScore(const ExerciseScore& score, DateTime caseStart, const ChaserCounts& tally,
@@ -161,12 +215,111 @@ void TfScore::SetScore(const ExerciseScore& score, DateTime caseStart, const Cha
 }
 
 void TfScore::ShowMap() {
+    if (replayShown_) {
+        MapView->setPixmap(QPixmap::fromImage(
+            replayStep_.scaled(MapView->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+        return;
+    }
     if (map_.isNull()) {
         MapView->clear();
         return;
     }
     MapView->setPixmap(QPixmap::fromImage(
         map_.scaled(MapView->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+void TfScore::SetReplay(ReplayDay replay) {
+    ReplayTimer.stop();
+    replay_ = std::move(replay);
+    replayShown_ = false;
+    const int hours = static_cast<int>(ReplayHours(replay_));
+    const QSignalBlocker quiet(ReplaySlider);
+    ReplaySlider->setRange(0, std::max(0, hours - 1));
+    ReplaySlider->setValue(0);
+    ReplayHour->setText(ReplayHourText(replay_, 0));
+    for (QWidget* w : std::initializer_list<QWidget*>{ReplayPlay, ReplaySlider, ReplaySpeed,
+                                                      ReplayExport, ScoreMapButton})
+        w->setEnabled(hours > 0);
+    ReplayPlay->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    ShowMap();
+}
+
+void TfScore::ShowReplayStep(int index) {
+    const int hours = static_cast<int>(ReplayHours(replay_));
+    if (hours == 0) return;
+    index = std::clamp(index, 0, hours - 1);
+    if (ReplaySlider->value() != index) {
+        const QSignalBlocker quiet(ReplaySlider);
+        ReplaySlider->setValue(index);
+    }
+    ReplayHour->setText(ReplayHourText(replay_, static_cast<std::size_t>(index)));
+    replayStep_ = RenderReplayStep(replay_, static_cast<std::size_t>(index));
+    replayShown_ = true;
+    ShowMap();
+}
+
+void TfScore::ReplayPlayClick() {
+    if (ReplayTimer.isActive()) {
+        ReplayTimer.stop();
+        ReplayPlay->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+        return;
+    }
+    if (ReplayHours(replay_) == 0) return;
+    // From the start when the last hour is on show (or the score map is).
+    const bool atEnd = ReplaySlider->value() >= ReplaySlider->maximum();
+    ShowReplayStep(!replayShown_ || atEnd ? 0 : ReplaySlider->value());
+    ReplayTimer.start();
+    ReplayPlay->setIcon(style()->standardIcon(QStyle::SP_MediaPause));
+}
+
+void TfScore::ReplayTimerTick() {
+    if (ReplaySlider->value() >= ReplaySlider->maximum()) {
+        ReplayTimer.stop();
+        ReplayPlay->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+        return;
+    }
+    ShowReplayStep(ReplaySlider->value() + 1);
+}
+
+void TfScore::ReplaySpeedChange() {
+    const int interval = ReplaySpeed->currentData().toInt();
+    // A changed interval restarts the countdown; an unchanged one must not.
+    if (interval > 0 && ReplayTimer.interval() != interval) ReplayTimer.setInterval(interval);
+}
+
+void TfScore::ScoreMapClick() {
+    ReplayTimer.stop();
+    ReplayPlay->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    replayShown_ = false;
+    ShowMap();
+}
+
+void TfScore::ReplayExportClick() {
+    const int hours = static_cast<int>(ReplayHours(replay_));
+    if (hours == 0) return;
+    const QString path =
+        pickReplaySave_ ? pickReplaySave_()
+                        : QFileDialog::getSaveFileName(
+                              this, QStringLiteral("Export replay as GIF"),
+                              QStringLiteral("replay-%1.gif")
+                                  .arg(FormatDateTime(QStringLiteral("yyyy-mm-dd"), caseStart_)),
+                              QStringLiteral("GIF images (*.gif)"));
+    if (path.isEmpty()) return;
+    QProgressDialog progress(QStringLiteral("Writing %1 hours...").arg(hours),
+                             QStringLiteral("Cancel"), 0, hours, this);
+    progress.setObjectName(QStringLiteral("ReplayExportProgress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(400);
+    // The player's timing: the speed for every hour, the last hour held a second longer.
+    const int step = ReplaySpeed->currentData().toInt();
+    ExportGif(
+        hours, [this](int i) { return RenderReplayStep(replay_, static_cast<std::size_t>(i)); },
+        LoopDelays(hours, step, 1000), path,
+        [&progress](int done, int) {
+            progress.setValue(done);
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        });
 }
 
 void TfScore::resizeEvent(QResizeEvent* event) {

@@ -6,12 +6,17 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QTimer>
 
 #include "base/datetime.h"
+#include "products/replay.h"
 #include "products/scoring.h"
 #include "sim/chasers.h"
 
+class QComboBox;
 class QLabel;
+class QSlider;
+class QToolButton;
 class QPrinter;
 class QPushButton;
 class QTableWidget;
@@ -45,6 +50,27 @@ public:
     void SaveButtonClick();
     void PrintButtonClick();
 
+    /// The replay of the day shown beside the score: its hours, products and reports.
+    void SetReplay(ReplayDay replay);
+    const ReplayDay& Replay() const { return replay_; }
+    /// Shows replay step `index` in the map's place (the slider follows).
+    void ShowReplayStep(int index);
+    /// Play and pause; at the last hour, play starts again from the first.
+    void ReplayPlayClick();
+    void ReplayTimerTick();
+    void ReplaySpeedChange();
+    /// Back to the score map; the replay stops.
+    void ScoreMapClick();
+    /// Writes the replay's hours as an animated GIF, one speed step per hour and the
+    /// last hour held a second longer, with progress and Cancel.
+    void ReplayExportClick();
+    /// Replaces the replay's save dialog (tests); returns the GIF path chosen or "".
+    void SetReplaySavePicker(std::function<QString()> picker) {
+        pickReplaySave_ = std::move(picker);
+    }
+    /// True while the map shows a replay step rather than the score map.
+    bool ShowingReplay() const { return replayShown_; }
+
     QLabel* Heading = nullptr;
     QTableWidget* ProductTable = nullptr;
     QLabel* Summary = nullptr;
@@ -53,6 +79,13 @@ public:
     QPushButton* SaveButton = nullptr;
     QPushButton* PrintButton = nullptr;
     QPushButton* CloseButton = nullptr;
+    QToolButton* ReplayPlay = nullptr;
+    QSlider* ReplaySlider = nullptr;
+    QLabel* ReplayHour = nullptr;
+    QComboBox* ReplaySpeed = nullptr;
+    QPushButton* ReplayExport = nullptr;
+    QPushButton* ScoreMapButton = nullptr;
+    QTimer ReplayTimer;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -64,6 +97,10 @@ private:
     DateTime caseStart_ = 0.0;
     QImage map_;
     std::function<QString()> pickSave_;
+    std::function<QString()> pickReplaySave_;
+    ReplayDay replay_;
+    QImage replayStep_;
+    bool replayShown_ = false;
     std::shared_ptr<QPrinter> printer_;
 };
 

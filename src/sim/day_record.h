@@ -27,6 +27,8 @@ struct HourState {
     std::array<ChaserMark, ChaserCount> Chasers{};
     /// The first ReportsArrived entries of DayRecord::Reports had arrived by this hour.
     std::size_t ReportsArrived = 0;
+    /// False for hours made up from the reports alone, where no chaser was recorded.
+    bool WithChasers = true;
 };
 
 /// The day as recorded, hour by hour. Reports are kept once each, in the order they
@@ -54,6 +56,8 @@ void RecordHour(DayRecord& record, DateTime clock, int elapsedHours, const Chase
 struct HourReports {
     std::size_t FirstOfHour = 0;
     std::size_t ReportsArrived = 0;
+    /// False for hours made up from the reports alone, where no chaser was recorded.
+    bool WithChasers = true;
 };
 HourReports ReportsAt(const DayRecord& record, std::size_t index);
 

@@ -360,32 +360,24 @@ std::vector<int> LoopDelays(int frames, int loopSpeedMs, int dwellSpeedMs) {
     return delays;
 }
 
-ExportOutcome ExportLoopGif(const QStringList& paths, int loopSpeedMs, int dwellSpeedMs,
-                            const QString& target, const ExportProgress& progress) {
-    // The same rule as the frame display: only names that say jpg or gif are pictures.
-    QStringList frames;
-    for (const QString& path : paths) {
-        const QString name = QFileInfo(path).fileName();
-        if (name.contains(QLatin1String("jpg")) || name.contains(QLatin1String("gif")))
-            frames << path;
-    }
-    if (frames.isEmpty()) throw DataError(QStringLiteral("There are no frames to export"));
-    const int total = static_cast<int>(frames.size());
-    if (progress && !progress(0, total)) return ExportOutcome::Cancelled;
+ExportOutcome ExportGif(int count, const std::function<QImage(int)>& frameAt,
+                        const std::vector<int>& delays, const QString& target,
+                        const ExportProgress& progress) {
+    if (count <= 0) throw DataError(QStringLiteral("There are no frames to export"));
+    if (progress && !progress(0, count)) return ExportOutcome::Cancelled;
 
     // Written beside the target and put in its place only when complete.
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
         throw FileError(QStringLiteral("Cannot write %1: %2").arg(target, file.errorString()));
-    const std::vector<int> delays = LoopDelays(total, loopSpeedMs, dwellSpeedMs);
     {
         int error = 0;
         EncoderHandle gif(EGifOpen(&file, WriteToSaveFile, &error));
         if (!gif) WriteFailure(target, error);
         EGifSetGifVersion(gif.get(), true);
         QSize screen;
-        for (int i = 0; i < total; ++i) {
-            QImage picture = DecodeFrame(frames[i]);
+        for (int i = 0; i < count; ++i) {
+            QImage picture = frameAt(i);
             if (i == 0) {
                 screen = picture.size();
                 if (EGifPutScreenDesc(gif.get(), screen.width(), screen.height(), 8, 0, nullptr) ==
@@ -400,9 +392,11 @@ ExportOutcome ExportLoopGif(const QStringList& paths, int loopSpeedMs, int dwell
                 painter.end();
                 picture = fitted;
             }
-            PutFrame(gif.get(), ReduceColours(picture), delays[static_cast<std::size_t>(i)],
-                     target);
-            if (progress && !progress(i + 1, total)) {
+            const int delay = static_cast<std::size_t>(i) < delays.size()
+                                  ? delays[static_cast<std::size_t>(i)]
+                                  : (delays.empty() ? 0 : delays.back());
+            PutFrame(gif.get(), ReduceColours(picture), delay, target);
+            if (progress && !progress(i + 1, count)) {
                 file.cancelWriting();
                 return ExportOutcome::Cancelled;
             }
@@ -414,6 +408,21 @@ ExportOutcome ExportLoopGif(const QStringList& paths, int loopSpeedMs, int dwell
     if (!file.commit())
         throw FileError(QStringLiteral("Cannot write %1: %2").arg(target, file.errorString()));
     return ExportOutcome::Written;
+}
+
+ExportOutcome ExportLoopGif(const QStringList& paths, int loopSpeedMs, int dwellSpeedMs,
+                            const QString& target, const ExportProgress& progress) {
+    // The same rule as the frame display: only names that say jpg or gif are pictures.
+    QStringList frames;
+    for (const QString& path : paths) {
+        const QString name = QFileInfo(path).fileName();
+        if (name.contains(QLatin1String("jpg")) || name.contains(QLatin1String("gif")))
+            frames << path;
+    }
+    const int total = static_cast<int>(frames.size());
+    return ExportGif(
+        total, [&frames](int i) { return DecodeFrame(frames[i]); },
+        LoopDelays(total, loopSpeedMs, dwellSpeedMs), target, progress);
 }
 
 } // namespace nimbrel

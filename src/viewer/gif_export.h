@@ -35,6 +35,17 @@ using ExportProgress = std::function<bool(int done, int total)>;
 
 enum class ExportOutcome { Written, Cancelled };
 
+/// Writes `count` pictures, the i-th made by `frameAt(i)`, as one endlessly looping GIF
+/// at `target`, frame i staying `delays[i]` hundredths of a second. The animation has
+/// the first picture's size; a picture of another size is drawn at the top-left corner
+/// on white. The file appears only when complete: a cancelled or failed export leaves
+/// nothing behind, and a file already at `target` stays as it was. Throws DataError
+/// when there is no frame, FileError when the file cannot be written, and whatever
+/// `frameAt` throws.
+ExportOutcome ExportGif(int count, const std::function<QImage(int)>& frameAt,
+                        const std::vector<int>& delays, const QString& target,
+                        const ExportProgress& progress = {});
+
 /// Writes the frames at `paths` (decoded as the frame display decodes them: a name with
 /// "jpg" as JPEG, one with "gif" as GIF) as one endlessly looping GIF at `target`. The
 /// picture has the first frame's size; a frame of another size is drawn at the

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSlider>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -26,6 +28,7 @@
 #include "products/uscore.h"
 #include "products/wave_bytes.h"
 #include "ui/imageview.h"
+#include "viewer/decoders.h"
 
 using namespace nimbrel;
 using namespace nimbrel::test;
@@ -337,6 +340,51 @@ TEST(ScoreWindow, SlightRiskAndTornadoWatchScoredAtTheReveal) {
     // A new case clears the records.
     w.m().ResetSession();
     EXPECT_TRUE(w.m().State().Products.empty());
+}
+
+TEST(ScoreWindow, ReplaysTheRecordedHoursAndExportsThem) {
+    ProductWindow w;
+    w.m().State().Clock.DateHidden = true;
+    w.DragPolygon();
+    w.m().AdvanceHour->click();
+    w.Issue(w.m().TornadoWatch1); // at 1300
+    w.m().AdvanceHour->click();
+    w.m().AdvanceHour->click(); // 1500
+    w.m().RevealDateButton->click();
+    TfScore* score = w.m().ScoreWindow;
+    ASSERT_NE(score, nullptr);
+    // 1200 (where the first advance started) to 1500.
+    EXPECT_EQ(score->ReplaySlider->maximum(), 3);
+    EXPECT_TRUE(score->Replay().Recorded);
+    EXPECT_FALSE(score->ShowingReplay());
+    score->ReplaySlider->setValue(1);
+    EXPECT_TRUE(score->ShowingReplay());
+    EXPECT_EQ(score->ReplayHour->text(), QStringLiteral("1300 UTC"));
+    // The chasers' places as the map showed them at that hour.
+    EXPECT_EQ(score->Replay().Record.Hours[3].Chasers[0].Position.Latitude,
+              w.m().State().Chasers[0].Position.Latitude);
+
+    // Playing steps on at the chosen speed and stops at the last hour.
+    score->ReplaySpeed->setCurrentIndex(3);
+    EXPECT_EQ(score->ReplayTimer.interval(), 250);
+    score->ReplayPlayClick();
+    EXPECT_TRUE(score->ReplayTimer.isActive());
+    score->ReplayTimerTick();
+    score->ReplayTimerTick();
+    score->ReplayTimerTick();
+    EXPECT_EQ(score->ReplayHour->text(), QStringLiteral("1500 UTC"));
+    EXPECT_FALSE(score->ReplayTimer.isActive());
+
+    const QString gif = w.f.Temp.filePath(QStringLiteral("replay.gif"));
+    score->SetReplaySavePicker([&] { return gif; });
+    score->ReplayExport->click();
+    const GifAnimation loop = DecodeGifAnimation(ReadFile(gif));
+    ASSERT_EQ(loop.Frames.size(), 4U);
+    EXPECT_EQ(loop.DelaysMs, (std::vector<int>{250, 250, 250, 1250}));
+    EXPECT_EQ(loop.Frames[0].width(), w.m().State().TheViewport.Width);
+    score->ScoreMapButton->click();
+    EXPECT_FALSE(score->ShowingReplay());
+    ASSERT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join('\n').toStdString();
 }
 
 } // namespace

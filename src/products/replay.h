@@ -1,0 +1,56 @@
+#pragma once
+// The replay of the day in the Exercise score window: the score map as it stood at each
+// recorded hour, with the reports that had arrived, the products issued by then and the
+// chasers where they were.
+#include <cstddef>
+
+#include <QImage>
+#include <QString>
+
+#include "products/score_map.h"
+#include "products/scoring.h"
+#include "sim/day_record.h"
+
+class QPainter;
+
+namespace nimbrel {
+
+struct ReplayDay {
+    /// The score map without reports and products: geography, practically perfect areas.
+    ScoreMapInputs Base;
+    /// Every product in issue order, in the colour the score map gives it.
+    std::vector<ProductRecord> Products;
+    /// The hours to step through.
+    DayRecord Record;
+    /// False when no hour was advanced: the hours are the case window's, with the day's
+    /// reports and the products alone.
+    bool Recorded = true;
+};
+
+/// The replay of `score` over `record`, on the map of `viewport` with `geography`. An
+/// empty record (a case revealed without advancing) gives the hours of the case window,
+/// 1200 UTC of `caseStart` to 1200 UTC of the next day, with the case window's reports
+/// and no chasers.
+ReplayDay MakeReplay(const ExerciseScore& score, const DayRecord& record, DateTime caseStart,
+                     const ProjectionDescriptor& viewport, const QImage& geography);
+
+/// Number of steps: one per recorded hour.
+std::size_t ReplayHours(const ReplayDay& replay);
+/// "1500 UTC": the clock of step `index`.
+QString ReplayHourText(const ReplayDay& replay, std::size_t index);
+/// What the replay says of itself under the legend: the hour and, when nothing was
+/// advanced, that only reports and products are shown.
+QString ReplayNote(const ReplayDay& replay, std::size_t index);
+
+/// Draws step `index`: the score map with the reports that had arrived by that hour
+/// (filled when inside a product already issued), the products issued by then in their
+/// colours, the practically perfect area faintly throughout; then the hour's own reports
+/// ringed and the chasers at their recorded places with the statistics panel's icons.
+void DrawReplayStep(QPainter& painter, const ReplayDay& replay, std::size_t index);
+/// Step `index` on a picture of the viewport's size.
+QImage RenderReplayStep(const ReplayDay& replay, std::size_t index);
+
+/// Milliseconds per hour of the replay's speeds, slowest first.
+inline constexpr int ReplaySpeedsMs[] = {2000, 1000, 500, 250};
+
+} // namespace nimbrel
