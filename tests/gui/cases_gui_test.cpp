@@ -149,6 +149,21 @@ TEST(CasesGui, LoadKeepsPolygonAndStatisticsAndEnablesProducts) {
     EXPECT_EQ(f.Form->CurTimeLabel->text(), "12:00 UTC");
 }
 
+TEST(CasesGui, ALoadWhoseReportsCannotBeCopiedLeavesTheWindowAsItWas) {
+    CasesFixture f;
+    QDir().mkpath(f.root + "2003-05-04/rpt.dat"); // a folder where the file should be
+    const Session& s = f.Form->State();
+    const SimClock before = s.Clock;
+    const QString folder = s.Folders.CaseDirectory;
+    const QString date = f.Form->CurDateLabel->text();
+    EXPECT_ANY_THROW(f.Form->LoadCase("2003-05-04 Kansas and Missouri", false, true));
+    EXPECT_DOUBLE_EQ(s.Clock.CaseStart, before.CaseStart);
+    EXPECT_DOUBLE_EQ(s.Clock.SimulationTime, before.SimulationTime);
+    EXPECT_EQ(s.Clock.DateHidden, before.DateHidden);
+    EXPECT_EQ(s.Folders.CaseDirectory, folder);
+    EXPECT_EQ(f.Form->CurDateLabel->text(), date);
+}
+
 TEST(CasesGui, ListShowsWhatWasReadBeforeABrokenRecord) {
     CasesFixture f;
     QByteArray bytes = ReadFile(f.appData + "nimbrel.cas");
