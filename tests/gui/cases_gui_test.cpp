@@ -133,6 +133,34 @@ TEST(CasesGui, CancelOrOkWithoutChoiceAfterALoadLeavesTheCase) {
     EXPECT_EQ(f.Load().DialogResult(), "");
 }
 
+TEST(CasesGui, OkOrEnterWithTheListFocusedButNothingPickedLoadsNothing) {
+    CasesFixture f;
+    int currentRow = -1;
+    f.WhileModal(f.Form->Loadcase1, [&] {
+        // What a window system does as the dialog opens: the list takes the focus and
+        // Qt makes its first row the current one, without selecting it.
+        QApplication::setActiveWindow(&f.Load());
+        f.Load().ListBox1->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        currentRow = f.Load().ListBox1->currentRow();
+        QTest::keyClick(f.Load().ListBox1, Qt::Key_Return);
+        if (f.Load().isVisible()) QTest::mouseClick(f.Load().OKButton, Qt::LeftButton);
+    });
+    EXPECT_EQ(currentRow, 0);
+    EXPECT_EQ(f.Load().DialogResult(), "");
+    EXPECT_DOUBLE_EQ(f.Form->State().Clock.CaseStart, 28955.5); // the default day still
+
+    // A line picked with the keys is a real pick.
+    f.WhileModal(f.Form->Loadcase1, [&] {
+        QApplication::setActiveWindow(&f.Load());
+        f.Load().ListBox1->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(f.Load().ListBox1, Qt::Key_Down);
+        QTest::mouseClick(f.Load().OKButton, Qt::LeftButton);
+    });
+    EXPECT_EQ(f.Load().DialogResult(), f.Load().ListBox1->item(1)->text());
+    EXPECT_DOUBLE_EQ(f.Form->State().Clock.CaseStart, May4Noon2003);
+}
+
 TEST(CasesGui, LoadKeepsPolygonAndStatisticsAndEnablesProducts) {
     CasesFixture f;
     Session& s = f.Form->State();
