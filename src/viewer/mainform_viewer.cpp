@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
-#include <QPageSetupDialog>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollArea>
 #include <QSlider>
@@ -308,7 +308,11 @@ void TfMainForm::Print1Click() {
 }
 
 void TfMainForm::Printersetup1Click() {
-    QPageSetupDialog dialog(&PrinterOf(ThePrinter), this);
+    // The choice of printer, and through its properties the paper, orientation and
+    // margins; what is accepted stays with the run's printer for later prints.
+    QPrintDialog dialog(&PrinterOf(ThePrinter), this);
+    dialog.setWindowTitle(QStringLiteral("Printer setup"));
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     dialog.exec();
 }
 
