@@ -5,10 +5,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSlider>
 #include <QToolButton>
@@ -313,6 +315,10 @@ void TfMainForm::Printersetup1Click() {
     QPrintDialog dialog(&PrinterOf(ThePrinter), this);
     dialog.setWindowTitle(QStringLiteral("Printer setup"));
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // Accepting keeps the choice; nothing is printed yet.
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("OK"));
     dialog.exec();
 }
 
