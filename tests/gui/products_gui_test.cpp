@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTableWidget>
 #include <QTest>
@@ -23,6 +25,7 @@
 #include "base/records.h"
 #include "gui/gui_support.h"
 #include "map/projection.h"
+#include "products/product_text.h"
 #include "products/score_map.h"
 #include "products/uproduct.h"
 #include "products/uscore.h"
@@ -217,6 +220,25 @@ TEST(ProductsWindow, AProductThatFailsToBuildChangesNothing) {
     EXPECT_EQ(w.m().State().LastProductKind, 1);
 }
 
+TEST(ProductsWindow, AWatchReadsTheSameAtEveryZoomAndPan) {
+    ProductWindow w;
+    w.DragPolygon();
+    w.Issue(w.m().TornadoWatch1);
+    const QStringList atStart = w.shownText;
+    ASSERT_GE(atStart.size(), 31);
+    // Thirteen zoom-ins put every corner thousands of pixels off the map.
+    for (int i = 0; i < 13; ++i)
+        w.m().Zoomin1->trigger();
+    w.m().East1->trigger();
+    w.m().North1->trigger();
+    w.m().State().ProductItemsEnabled.fill(true);
+    w.m().UpdateProductMenu();
+    w.Issue(w.m().TornadoWatch1);
+    EXPECT_EQ(w.shownText, atStart);
+    EXPECT_TRUE(w.f.Prompts->Shown.isEmpty()) << w.f.Prompts->Shown.join('|').toStdString();
+    EXPECT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join('\n').toStdString();
+}
+
 TEST(ProductsWindow, ShippedCityListAndDiscussion) {
     ProductWindow w(false);
     if (!QFile::exists(w.app + "nimbrel.cit") || !QFile::exists(w.app + "nimbrel.gnr"))
@@ -258,6 +280,12 @@ TEST(ProductsWindow, WindowLayoutAndStatusTimer) {
     EXPECT_EQ(p.ExitButton->text(), QStringLiteral("&Exit"));
     EXPECT_EQ(p.Timer1.interval(), 4000);
     EXPECT_TRUE(p.Timer1.isActive());
+    // The longest line a product can have fits without scrolling sideways.
+    p.SetProductText({LongestProductLine()});
+    p.show();
+    QApplication::processEvents();
+    EXPECT_EQ(p.Memo1->horizontalScrollBar()->maximum(), 0) << p.width();
+    p.hide();
 
     p.SetProductStatus(QStringLiteral("Issuing weather product..."));
     p.Timer1Timer();

@@ -5,14 +5,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "gui/gui_support.h"
@@ -221,6 +225,34 @@ TEST(ViewerWindow, PrintsToAPdfAndCopiesToTheClipboard) {
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), w.m().Image1->Picture().size());
 }
 
+TEST(ViewerWindow, PrinterSetupChoosesThePrinterThatLaterPrintsUse) {
+    ViewerWindow w;
+    const QString pdf = w.f.Temp.path() + QStringLiteral("/chosen.pdf");
+    bool printerOffered = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* dialog = qobject_cast<QPrintDialog*>(modal);
+        if (!dialog) {
+            if (modal) modal->close();
+            return;
+        }
+        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+        auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+        printerOffered = printers && file;
+        if (printerOffered) {
+            // Without a print system the one printer on offer writes a PDF file.
+            printers->setCurrentIndex(printers->findText(QStringLiteral("PDF"), Qt::MatchContains));
+            file->setText(pdf);
+        }
+        dialog->accept();
+    });
+    w.m().Printersetup1->trigger();
+    ASSERT_TRUE(printerOffered);
+    w.m().Print1->trigger();
+    EXPECT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join(QStringLiteral("; ")).toStdString();
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
+}
+
 TEST(ViewerWindow, PrintingWithNowhereToPrintSaysSoAndRestoresTheCursor) {
     ViewerWindow w;
     w.m().ThePrinter = std::make_shared<QPrinter>(QPrinter::HighResolution);
@@ -228,4 +260,25 @@ TEST(ViewerWindow, PrintingWithNowhereToPrintSaysSoAndRestoresTheCursor) {
     w.m().Print1->trigger();
     EXPECT_EQ(w.f.Errors, QStringList{"There is no default printer currently selected"});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(ViewerWindow, AFailingTickStopsItsOwnTimerAndReportsOnce) {
+    ViewerWindow w;
+    // The loop runs onto a frame that is no picture: one message, the loop stops there.
+    test::WriteFile(w.day + QStringLiteral("satv-790410-1100.gif"), "not a picture");
+    w.m().LoopSpeed->setValue(100);
+    QTest::mouseClick(w.m().PlayFwdButton, Qt::LeftButton);
+    QTest::qWait(600);
+    EXPECT_EQ(w.f.Errors.size(), 1) << w.f.Errors.join(QStringLiteral("; ")).toStdString();
+    EXPECT_FALSE(w.m().SatelliteTimer.isActive());
+    EXPECT_EQ(w.m().State().Player.FrameIndex, 0);
+
+    // The report layer fails on a working copy cut short: the report timer stays off.
+    w.m().Targeting1->trigger();
+    ASSERT_TRUE(w.m().ReportsTimer.isActive());
+    test::WriteFile(w.app + QStringLiteral("rpt.dat"), QByteArray(10, '\0'));
+    QTest::qWait(1600);
+    EXPECT_EQ(w.f.Errors.size(), 2) << w.f.Errors.join(QStringLiteral("; ")).toStdString();
+    EXPECT_FALSE(w.m().ReportsTimer.isActive());
+    EXPECT_TRUE(w.m().Targeting1->isChecked());
 }
