@@ -1,6 +1,5 @@
 #include "map/replay_layer.h"
 
-#include <algorithm>
 #include <array>
 
 #include <QImage>
@@ -10,36 +9,15 @@
 
 namespace nimbrel {
 
-namespace {
-
-// Saves the painter and sets it to plain copying, as the map layers draw.
-void BeginLayer(QPainter& painter) {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-}
-
-} // namespace
-
-void DrawReplayHour(QPainter& painter, const ScreenProjector& project, const DayRecord& record,
-                    std::size_t index) {
-    if (index >= record.Hours.size()) return;
-    BeginLayer(painter);
-    const std::size_t arrived =
-        std::min(ReportsAt(record, index).ReportsArrived, record.Reports.size());
-    for (std::size_t i = 0; i < arrived; ++i)
-        DrawReportSymbol(painter, record.Reports[i], project);
-    painter.restore();
-    DrawReplayMarks(painter, project, record, index);
-}
-
 void DrawReplayMarks(QPainter& painter, const ScreenProjector& project, const DayRecord& record,
                      std::size_t index) {
     if (index >= record.Hours.size()) return;
-    BeginLayer(painter);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     const HourReports shown = ReportsAt(record, index);
-    // The hour's own reports: a dark ring around each, drawn after all symbols so that
-    // no older symbol covers it.
+    // A dark ring around each of the hour's reports, drawn after every symbol so that
+    // none covers it.
     painter.setPen(QPen(QColor(40, 40, 40), 2));
     painter.setBrush(Qt::NoBrush);
     for (std::size_t i = shown.FirstOfHour; i < shown.ReportsArrived && i < record.Reports.size();
@@ -48,20 +26,17 @@ void DrawReplayMarks(QPainter& painter, const ScreenProjector& project, const Da
         if (at.X == MissingPixel) continue;
         painter.drawEllipse(QPoint(at.X, at.Y), 9, 9);
     }
-
-    if (!record.Hours[index].WithChasers) {
-        painter.restore();
-        return;
-    }
-    // One picture per outcome, made once per draw.
-    std::array<QImage, 8> icons;
-    for (const ChaserMark& chaser : record.Hours[index].Chasers) {
-        const PixelPoint at = project(chaser.Position);
-        if (at.X == MissingPixel) continue;
-        const auto outcome = static_cast<std::size_t>(chaser.Outcome);
-        if (outcome >= icons.size()) continue;
-        if (icons[outcome].isNull()) icons[outcome] = ChaserIcon(chaser.Outcome);
-        painter.drawImage(at.X - ChaserIconSize / 2, at.Y - ChaserIconSize / 2, icons[outcome]);
+    if (record.Hours[index].WithChasers) {
+        // One picture per outcome, made once per draw.
+        std::array<QImage, 8> icons;
+        for (const ChaserMark& chaser : record.Hours[index].Chasers) {
+            const PixelPoint at = project(chaser.Position);
+            if (at.X == MissingPixel) continue;
+            const auto outcome = static_cast<std::size_t>(chaser.Outcome);
+            if (outcome >= icons.size()) continue;
+            if (icons[outcome].isNull()) icons[outcome] = ChaserIcon(chaser.Outcome);
+            painter.drawImage(at.X - ChaserIconSize / 2, at.Y - ChaserIconSize / 2, icons[outcome]);
+        }
     }
     painter.restore();
 }

@@ -111,11 +111,6 @@ void DrawReports(QPainter& painter, const ScreenProjector& project, const QStrin
     });
 }
 
-void DrawReportSymbol(QPainter& painter, const StormReport& report,
-                      const ScreenProjector& project) {
-    DrawOne(painter, report, project);
-}
-
 void DrawReports(QImage& image, const ScreenProjector& project, const QString& path,
                  DateTime simulationTime, bool flash) {
     QPainter painter(&image);

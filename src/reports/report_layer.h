@@ -24,10 +24,6 @@ using ScreenProjector = std::function<PixelPoint(const GeoPoint&)>;
 /// reports before it are drawn. The painter is left in copy mode.
 void DrawReports(QPainter& painter, const ScreenProjector& project, const QString& path,
                  DateTime simulationTime, bool flash);
-/// One report's symbol by kind, in the painter's current mode (unknown kinds draw
-/// nothing): what the layer draws for each report.
-void DrawReportSymbol(QPainter& painter, const struct StormReport& report,
-                      const ScreenProjector& project);
 /// The same on a picture, with a painter of its own.
 void DrawReports(QImage& image, const ScreenProjector& project, const QString& path,
                  DateTime simulationTime, bool flash);

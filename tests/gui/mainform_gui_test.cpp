@@ -35,16 +35,16 @@ TEST(MainForm, MenusHoldEveryItemWithItsShortcut) {
     for (QAction* a : m.menuBar()->actions())
         menus << a->text();
     EXPECT_EQ(menus, QStringList({"&File", "&View", "&Forecast", "&Map", "&Help"}));
-    EXPECT_EQ(
-        Captions(m.FileMenu),
-        QStringList({"&Load case...", "Load &random case...", "&Show summary and discussion", "-",
-                     "&Copy graphic to clipboard", "-", "&Print graphic", "&Printer setup...", "-",
-                     "&Change CD location...", "&Folders", "-", "&Exit"}));
+    EXPECT_EQ(Captions(m.FileMenu),
+              QStringList({"&Load case...", "Load &random case...", "&Show summary and discussion",
+                           "Exercise &score...", "-", "&Copy graphic to clipboard",
+                           "&Export loop as GIF...", "-", "&Print graphic", "&Printer setup...",
+                           "-", "&Change CD location...", "&Folders", "-", "&Exit"}));
     EXPECT_EQ(Captions(m.ViewMenu),
               QStringList({"&Targeting", "-", "&Visible satellite", "&Surface analysis", "&850 mb",
                            "&700 mb", "&500 mb", "&250 mb", "Sou&nding"}));
-    EXPECT_EQ(Captions(m.MapMenu),
-              QStringList({"&North", "South", "East", "West", "Zoom in", "Zoom out"}));
+    EXPECT_EQ(Captions(m.MapMenu), QStringList({"&North", "South", "East", "West", "Zoom in",
+                                                "Zoom out", "-", "&Measure distance"}));
     EXPECT_EQ(Captions(m.HelpMenu), QStringList({"&About..."}));
     const QStringList forecast = Captions(m.ForecastMenu);
     ASSERT_EQ(forecast.size(), 9);
@@ -54,6 +54,7 @@ TEST(MainForm, MenusHoldEveryItemWithItsShortcut) {
 
     const std::pair<QAction*, QKeySequence> keys[] = {
         {m.Targeting1, Qt::Key_F12},
+        {m.Measuredistance1, Qt::Key_M},
         {m.Visiblesatellite1, Qt::Key_F5},
         {m.SurfaceAnalysis1, Qt::Key_F6},
         {m.N850mb1, Qt::Key_F7},
