@@ -18,6 +18,7 @@
 #include "cases/case_load.h"
 #include "cases/catalogue.h"
 #include "charts.h"
+#include "disc/disc_kit.h"
 #include "geography.h"
 #include "raster.h"
 #include "reports/report_file.h"
@@ -107,19 +108,30 @@ TEST(CatalogueTest, RebuildingFromTheCaseListGivesTheShippedBytes) {
     QTemporaryDir dir;
     const QString root = dir.path() + QStringLiteral("/disc/");
     const QString appData = dir.path() + QStringLiteral("/appdata/");
+    const QString kitAppData = dir.path() + QStringLiteral("/kit/");
     QDir().mkpath(appData);
     for (const QString& day : AllDays())
         QDir().mkpath(root + day);
+    // The development-mode builder and the kit make the same catalogue.
     tools::MakeCatalogue(Shipped() + QStringLiteral("disc/chase-list.csv"), appData, root);
     EXPECT_EQ(ReadWholeFile(appData + QStringLiteral("nimbrel.cas")),
               ReadWholeFile(Shipped() + QStringLiteral("appdata/nimbrel.cas")));
-    for (const QString& day : CaseDays)
+    for (const QString& day : AllDays())
+        QFile::remove(root + day + QStringLiteral("/fcst.txt"));
+    disc::MakeCatalogue(root, Shipped() + QStringLiteral("disc/chase-list.csv"), kitAppData);
+    EXPECT_EQ(ReadWholeFile(kitAppData + QStringLiteral("nimbrel.cas")),
+              ReadWholeFile(Shipped() + QStringLiteral("appdata/nimbrel.cas")));
+    for (const QString& day : AllDays())
         for (const char* name : {"narr.txt", "fcst.txt"}) {
-            const QByteArray shipped = ReadWholeFile(Shipped() + QStringLiteral("disc/") + day +
-                                                     QLatin1Char('/') + QString::fromLatin1(name));
-            EXPECT_EQ(ReadWholeFile(root + day + QLatin1Char('/') + QString::fromLatin1(name)),
-                      shipped)
+            const QString shippedPath = Shipped() + QStringLiteral("disc/") + day +
+                                        QLatin1Char('/') + QString::fromLatin1(name);
+            const QString rebuilt = root + day + QLatin1Char('/') + QString::fromLatin1(name);
+            // Only the days with written narratives have a forecast discussion.
+            ASSERT_EQ(QFileInfo::exists(rebuilt), QFileInfo::exists(shippedPath))
                 << day.toStdString() << name;
+            if (!QFileInfo::exists(shippedPath)) continue;
+            const QByteArray shipped = ReadWholeFile(shippedPath);
+            EXPECT_EQ(ReadWholeFile(rebuilt), shipped) << day.toStdString() << name;
             // One line of text, ended by CR LF, as the builder writes it.
             EXPECT_GT(shipped.size(), 200);
             EXPECT_TRUE(shipped.endsWith("\r\n"));
