@@ -163,7 +163,7 @@ bool StationKnown(const QString& id) {
 // Bytes of the picture in the kind's format: the source's own bytes when it already is
 // such a file the program decodes, otherwise the picture as Qt reads it, re-encoded.
 QByteArray FrameBytes(const QString& source, const QString& extension) {
-    const QByteArray bytes = ReadRegularFile(source, MaxImageFileBytes);
+    QByteArray bytes = ReadRegularFile(source, MaxImageFileBytes);
     try {
         if (extension == QLatin1String("jpg")) {
             if (bytes.startsWith("\xFF\xD8")) {
@@ -214,7 +214,7 @@ QString DayFolder(const QString& discRoot, const QString& day, bool create) {
         throw DataError(QStringLiteral("\"%1\" is not a case day (yyyy-mm-dd)").arg(day));
     if (!QFileInfo(discRoot).isDir())
         throw FileError(QStringLiteral("No disc folder \"%1\"").arg(discRoot));
-    const QString folder = discRoot + day + QLatin1Char('/');
+    QString folder = discRoot + day + QLatin1Char('/');
     if (create && !QFileInfo(folder).exists() && !QDir().mkdir(folder))
         throw FileError(QStringLiteral("Cannot create the folder \"%1\"").arg(folder));
     if (QFileInfo(folder).exists() && !IsInside(folder, discRoot))

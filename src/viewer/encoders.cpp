@@ -87,8 +87,8 @@ QByteArray EncodeGif(const QImage& source) {
 QByteArray EncodeJpeg(const QImage& source, int quality) {
     CheckSize(source);
     const QImage image = source.convertToFormat(QImage::Format_RGB888);
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr jerr{};
     cinfo.err = jpeg_std_error(&jerr);
     jpeg_create_compress(&cinfo);
     unsigned char* buffer = nullptr;
