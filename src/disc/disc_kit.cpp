@@ -401,13 +401,24 @@ QStringList ImportFrames(const QString& discRoot, const QString& day, const QStr
                 QStringLiteral("%1 is already there (--force replaces it)").arg(day + '/' + name));
         targets << name;
     }
-    QDir().mkpath(folder);
-    QStringList lines;
+    // Every picture is read and converted before the first is written, so a file that is
+    // no picture leaves the day as it was.
     const QString extension = QLatin1String(ExtensionOf(options.Kind));
+    std::vector<QByteArray> pictures;
+    for (const QString& file : files)
+        pictures.push_back(FrameBytes(file, extension));
+    if (!QDir().mkpath(folder))
+        throw FileError(QStringLiteral("Cannot create the folder \"%1\"").arg(folder));
+    QStringList lines;
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString target = folder + targets[i];
-        WriteFileAtomically(target, FrameBytes(files[i], extension));
-        DecodeBack(target, extension);
+        WriteFileAtomically(target, pictures[std::size_t(i)]);
+        try {
+            DecodeBack(target, extension);
+        } catch (const FileError&) {
+            QFile::remove(target); // what the program could not show stays off the disc
+            throw;
+        }
         lines << QStringLiteral("%1 -> %2/%3").arg(files[i], day, targets[i]);
     }
     return lines;

@@ -233,6 +233,15 @@ TEST_F(Disc, ImportNamesConvertsAndRefusesToOverwrite) {
                               {source + "sat_19790410_1830.png"}, satellite),
                  DataError);
     satellite.Force = true;
+    // A file that is no picture refuses the whole import: the good one beside it is not
+    // written either.
+    test::WriteFile(source + "sat_19790410_1900.png", "not a picture");
+    ASSERT_TRUE(picture.save(source + "sat_19790410_1930.png"));
+    EXPECT_THROW(ImportFrames(root, QStringLiteral("1979-04-10"),
+                              {source + "sat_19790410_1930.png", source + "sat_19790410_1900.png"},
+                              satellite),
+                 DataError);
+    EXPECT_FALSE(QFileInfo::exists(day + "satv-790410-1930.jpg"));
     ImportFrames(root, QStringLiteral("1979-04-10"), {source + "sat_19790410_1830.png"}, satellite);
 
     // No date in the name: an hour before noon belongs to the next day of the window;
