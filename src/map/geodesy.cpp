@@ -38,6 +38,18 @@ double GreatCircleDistance(const GeoPoint& a, const GeoPoint& b) {
     return Deg(ArcCosRad(c)) * 60.0;
 }
 
+TrigPoint WithLatitudeTrig(const GeoPoint& p) {
+    const double phi = Rad(p.Latitude);
+    return {p, std::sin(phi), std::cos(phi)};
+}
+
+double PreparedDistance(const TrigPoint& a, const TrigPoint& b) {
+    if (a.Point.Latitude == b.Point.Latitude && a.Point.Longitude == b.Point.Longitude) return 0.0;
+    const double dl = Rad(b.Point.Longitude - a.Point.Longitude);
+    const double c = a.SinLatitude * b.SinLatitude + a.CosLatitude * b.CosLatitude * std::cos(dl);
+    return Deg(ArcCosRad(c)) * 60.0;
+}
+
 double InitialBearing(const GeoPoint& from, const GeoPoint& to) {
     const double p1 = Rad(from.Latitude), p2 = Rad(to.Latitude);
     const double dl = Rad(to.Longitude - from.Longitude);
