@@ -53,6 +53,10 @@ std::optional<AdvanceResult> HourlyAdvance(Session& session, Prompts& prompts,
     for (const StormReport& report : reports.Records) {
         if (AgeOf(report, now) != ReportAge::Recent) continue;
         ++result.ReportsTakenIn;
+        // Only tornadoes and hail change a chaser; the distance to any other report
+        // would be worked out for nothing.
+        const auto kind = static_cast<ReportKind>(report.Kind);
+        if (kind != ReportKind::Tornado && kind != ReportKind::Hail) continue;
         const TrigPoint start = WithLatitudeTrig(report.Start);
         for (std::size_t i = 0; i < chaserPoints.size(); ++i)
             FoldReport(session.Chasers[i], report, PreparedDistance(chaserPoints[i], start));
