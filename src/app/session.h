@@ -11,6 +11,7 @@
 #include "map/polygon.h"
 #include "map/projection.h"
 #include "reports/report_file.h"
+#include "reports/report_layer.h"
 #include "sim/chasers.h"
 #include "sim/clock.h"
 #include "viewer/frames.h"
@@ -38,6 +39,8 @@ struct Session {
     ChaserIconSet ChaserIcons;
     /// The working copy of the report file as last read, for the advance and the map.
     ReportStore WorkingReports;
+    /// Where those reports fall on the current view.
+    ReportPlacement WorkingReportPlaces;
 };
 
 } // namespace nimbrel

@@ -85,6 +85,7 @@ const ReportList& ReportStore::Read(const QString& path) {
     if (path != path_ || info.size() != size_ || info.lastModified() != modified_) {
         Forget();
         list_ = ReadReportList(path);
+        ++generation_;
         path_ = path;
         size_ = info.size();
         modified_ = info.lastModified();

@@ -62,8 +62,11 @@ public:
     /// The file's records; a missing file is FileNotFound, as on every reading.
     const ReportList& Read(const QString& path);
     void Forget();
+    /// Goes up by one at every reading of the file, so users of the records can tell.
+    std::uint64_t Generation() const { return generation_; }
 
 private:
+    std::uint64_t generation_ = 0;
     QString path_;
     qint64 size_ = -1;
     QDateTime modified_;
