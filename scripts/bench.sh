@@ -28,11 +28,13 @@ fi
 cmake -S "$here" -B "$build" -DNIMBREL_BENCH=ON -DNIMBREL_TESTS=ON >/dev/null
 out="$build/results"
 cmake --build "$build" --parallel "$(nproc)"
-(cd "$build" && QT_QPA_PLATFORM=offscreen ctest -j2 --timeout 600 >/dev/null) || {
-  echo "The test suite fails on this build: no figures taken." >&2
+mkdir -p "$out"
+(cd "$build" && QT_QPA_PLATFORM=offscreen ctest -j2 --timeout 600 --output-on-failure >"$out/tests.log" 2>&1) || {
+  grep -E "tests passed|Failed|FAILED" "$out/tests.log" >&2 || true
+  echo "The test suite fails on this build (see $out/tests.log): no figures taken." >&2
   exit 1
 }
-mkdir -p "$out"
+grep -E "tests passed" "$out/tests.log"
 for b in frame_bench advance_bench map_bench; do
   "$build/bench/$b" --benchmark_format=json --benchmark_out="$out/$b.json" \
     --benchmark_out_format=json --benchmark_min_time=0.5 >/dev/null
