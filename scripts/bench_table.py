@@ -19,6 +19,11 @@ def ms(row):
     return row["real_time"] * factor
 
 
+def cpu_ms(row):
+    factor = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[row["time_unit"]]
+    return row["cpu_time"] * factor
+
+
 def base_name(row):
     return row["name"].removesuffix("/manual_time")
 
@@ -42,13 +47,16 @@ def main():
     for r in advance:
         if base_name(r) == "AdvanceWithRecentReports/1000":
             goals.append(("hourly advance, 1,000 recent reports, 49 chasers", "<= 2 ms",
-                          f"{ms(r):.2f} ms", f"{ms(r) / 2.0:.2f}x goal", ms(r) <= 2.0))
+                          f"{ms(r):.2f} ms wall, {cpu_ms(r):.2f} ms CPU",
+                          f"{ms(r) / 2.0:.2f}x goal", ms(r) <= 2.0))
         if base_name(r).startswith("ReportTimerRefresh"):
             goals.append(("report tick, 1,000 reports, 49 chasers, 1000x800", "<= 0.5 ms",
-                          f"{ms(r):.3f} ms", f"{ms(r) / 0.5:.2f}x goal", ms(r) <= 0.5))
+                          f"{ms(r):.3f} ms wall, {cpu_ms(r):.3f} ms CPU",
+                          f"{ms(r) / 0.5:.2f}x goal", ms(r) <= 0.5))
     for r in maps:
         if base_name(r) == "BM_FullRefreshFromCache/1600/1200":
-            goals.append(("cached target-map refresh, 1600x1200", "<= 5 ms", f"{ms(r):.2f} ms",
+            goals.append(("cached target-map refresh, 1600x1200", "<= 5 ms",
+                          f"{ms(r):.2f} ms wall, {cpu_ms(r):.2f} ms CPU",
                           f"{ms(r) / 5.0:.2f}x goal", ms(r) <= 5.0))
     startup = (folder / "startup.txt").read_text() if (folder / "startup.txt").exists() else ""
     m = re.search(r"ratio of medians ([\d.]+), median ratio ([\d.]+)", startup)
@@ -63,6 +71,8 @@ def main():
     for what, goal, figure, ratio, met in goals:
         print(f"| {what} | {goal} | {figure} | {ratio} | {'yes' if met else 'NO'} |")
 
+    print("\nThe goals are judged on wall time; CPU time is shown beside it because on a\n"
+          "shared, overloaded machine the wall time mostly measures waiting for a core.")
     print("\nGrowth with size")
     print("| case | size | time | ratio |")
     print("|---|---|---|---|")
@@ -73,12 +83,13 @@ def main():
     for r in advance:
         if base_name(r).startswith("AdvanceWithRecentReports/"):
             n = int(base_name(r).split("/")[-1])
-            print(f"| hourly advance | {n} reports | {ms(r):.3f} ms | {ms(r) * 1000 / n:.2f} us/report |")
+            print(f"| hourly advance | {n} reports | {ms(r):.3f} ms ({cpu_ms(r):.3f} CPU) | "
+                  f"{cpu_ms(r) * 1000 / n:.2f} us CPU/report |")
     for r in maps:
         if base_name(r).startswith("BM_FullRefreshFromCache/"):
             w, h = base_name(r).split("/")[1:3]
-            print(f"| cached map refresh | {w}x{h} | {ms(r):.2f} ms | "
-                  f"{ms(r) * 1e6 / (int(w) * int(h)):.2f} ns/pixel |")
+            print(f"| cached map refresh | {w}x{h} | {ms(r):.2f} ms ({cpu_ms(r):.2f} CPU) | "
+                  f"{cpu_ms(r) * 1e6 / (int(w) * int(h)):.2f} ns CPU/pixel |")
 
     print("\nEvery frame race (ours / Qt / raw library, medians of per-round ratios)")
     print("| file | ours | vs Qt | vs raw |")
