@@ -321,7 +321,7 @@ QStringList ScoreSummaryLines(const ExerciseScore& s) {
     else
         out << QStringLiteral("CSI: no report and no product to score.");
     if (s.MeanLeadMinutes)
-        out << QStringLiteral("Mean lead time %1 over the %2 reports inside.")
+        out << QStringLiteral("Mean lead time: %1 over the %2 reports inside.")
                    .arg(Minutes(*s.MeanLeadMinutes))
                    .arg(s.ReportsInside);
     else
