@@ -87,6 +87,10 @@ std::vector<GridIndex> PerfectField::PointsAtLeast(double threshold) const {
 PerfectField PracticallyPerfectField(const std::vector<GeoPoint>& reports) {
     PerfectField f;
     for (const GeoPoint& p : reports) {
+        // A point without a position marks nothing (and must not stretch the grid).
+        if (!std::isfinite(p.Latitude) || !std::isfinite(p.Longitude) ||
+            std::abs(p.Latitude) > 90.0 || std::abs(p.Longitude) > 360.0)
+            continue;
         const GridIndex g = NearestGridPoint(p);
         if (std::find(f.EventPoints.begin(), f.EventPoints.end(), g) == f.EventPoints.end())
             f.EventPoints.push_back(g);
