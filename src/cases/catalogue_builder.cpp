@@ -73,6 +73,16 @@ bool IsIncludedRow(const CaseListRow& row) {
     return mark.mid(from, to - from) == QLatin1String("1");
 }
 
+CaseEntry EntryFromRow(const CaseListRow& row) {
+    CaseEntry entry;
+    entry.CaseDate = row[0].left(static_cast<qsizetype>(CaseEntry::CaseDateCapacity));
+    entry.Codes = row[4].left(static_cast<qsizetype>(CaseEntry::CodesCapacity));
+    entry.Ranking = LeadingNumber(row[5]);
+    entry.Note = row[6].left(static_cast<qsizetype>(CaseEntry::NoteCapacity));
+    entry.Description = row[8].left(static_cast<qsizetype>(CaseEntry::DescriptionCapacity));
+    return entry;
+}
+
 int BuildCaseCatalogue(const QString& inputPath, const QString& appDataDirectory,
                        const QString& caseRoot) {
     if (!QFileInfo::exists(inputPath)) throw FileNotFound();
@@ -89,13 +99,7 @@ int BuildCaseCatalogue(const QString& inputPath, const QString& appDataDirectory
     while (ReadTextLine(input, line)) {
         const CaseListRow row = SplitCaseListLine(line);
         if (!IsIncludedRow(row)) continue;
-        CaseEntry entry;
-        entry.CaseDate = row[0].left(static_cast<qsizetype>(CaseEntry::CaseDateCapacity));
-        entry.Codes = row[4].left(static_cast<qsizetype>(CaseEntry::CodesCapacity));
-        entry.Ranking = LeadingNumber(row[5]);
-        entry.Note = row[6].left(static_cast<qsizetype>(CaseEntry::NoteCapacity));
-        entry.Description = row[8].left(static_cast<qsizetype>(CaseEntry::DescriptionCapacity));
-        catalogue.Append(entry.ToBytes());
+        catalogue.Append(EntryFromRow(row).ToBytes());
         ++written;
 
         CheckFolderName(row[0]);

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "cases/catalogue.h"
+
 namespace nimbrel {
 
 inline constexpr int CaseListColumns = 12;
@@ -19,6 +21,10 @@ CaseListRow SplitCaseListLine(const QString& line);
 /// True when the row is to be used: its third column, with blanks and control
 /// characters removed at both ends, is exactly "1".
 bool IsIncludedRow(const CaseListRow& row);
+
+/// The catalogue entry of an included row: day (column 1), codes (5), ranking (6), note
+/// (7) and description (9), each cut to its field's capacity.
+CaseEntry EntryFromRow(const CaseListRow& row);
 
 /// Runs the tool: skips the input's header line, creates `appDataDirectory` +
 /// "nimbrel.cas" anew, and for every included row appends its entry and writes

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -21,6 +23,7 @@
 #include "base/records.h"
 #include "gui/gui_support.h"
 #include "map/projection.h"
+#include "products/product_text.h"
 #include "products/score_map.h"
 #include "products/uproduct.h"
 #include "products/uscore.h"
@@ -274,6 +277,12 @@ TEST(ProductsWindow, WindowLayoutAndStatusTimer) {
     EXPECT_EQ(p.ExitButton->text(), QStringLiteral("&Exit"));
     EXPECT_EQ(p.Timer1.interval(), 4000);
     EXPECT_TRUE(p.Timer1.isActive());
+    // The longest line a product can have fits without scrolling sideways.
+    p.SetProductText({LongestProductLine()});
+    p.show();
+    QApplication::processEvents();
+    EXPECT_EQ(p.Memo1->horizontalScrollBar()->maximum(), 0) << p.width();
+    p.hide();
 
     p.SetProductStatus(QStringLiteral("Issuing weather product..."));
     p.Timer1Timer();
