@@ -10,6 +10,7 @@
 #include "map/chaser_layer.h"
 #include "map/polygon.h"
 #include "map/projection.h"
+#include "products/product_record.h"
 #include "reports/report_file.h"
 #include "reports/report_layer.h"
 #include "sim/chasers.h"
@@ -31,6 +32,8 @@ struct Session {
     std::int32_t ProductThisHour = 0; ///< non-zero when a product was issued since the last advance
     /// Enabled state of the five product items of the Forecast menu, slight risk first.
     std::array<bool, 5> ProductItemsEnabled{true, true, true, true, true};
+    /// Every product issued since the case was opened, in issue order, for the score.
+    ProductRecords Products;
     StationTable Stations;
     RandomGenerator Rng;
     /// The target map's cached background, kept between refreshes of an unchanged view.

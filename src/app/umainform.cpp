@@ -139,6 +139,7 @@ void TfMainForm::BuildMenus() {
     Loadrandomcase1 = AddItem(FileMenu, "Loadrandomcase1", QStringLiteral("Load &random case..."));
     Showsummaryanddiscussion1 = AddItem(FileMenu, "Showsummaryanddiscussion1",
                                         QStringLiteral("&Show summary and discussion"));
+    Exercisescore1 = AddItem(FileMenu, "Exercisescore1", QStringLiteral("Exercise &score..."));
     FileMenu->addSeparator();
     Copygraphictoclipboard1 =
         AddItem(FileMenu, "Copygraphictoclipboard1", QStringLiteral("&Copy graphic to clipboard"));
@@ -154,6 +155,7 @@ void TfMainForm::BuildMenus() {
     on(Loadcase1, &TfMainForm::Loadcase1Click);
     on(Loadrandomcase1, &TfMainForm::Loadrandomcase1Click);
     on(Showsummaryanddiscussion1, &TfMainForm::Showsummaryanddiscussion1Click);
+    on(Exercisescore1, &TfMainForm::Exercisescore1Click);
     on(Copygraphictoclipboard1, &TfMainForm::Copygraphictoclipboard1Click);
     on(Print1, &TfMainForm::Print1Click);
     on(Printersetup1, &TfMainForm::Printersetup1Click);

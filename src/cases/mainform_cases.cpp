@@ -84,7 +84,9 @@ void TfMainForm::ResetSession() {
 }
 
 void TfMainForm::RevealDateButtonClick() {
-    RevealCaseDate(session_.Clock, Ask(), [this] { UpdateTimeDisplay(); });
+    // After the date box the exercise is scored.
+    if (RevealCaseDate(session_.Clock, Ask(), [this] { UpdateTimeDisplay(); }))
+        Exercisescore1Click();
 }
 
 void TfMainForm::Showsummaryanddiscussion1Click() {

@@ -14,6 +14,7 @@ void TfMainForm::UpdateTimeDisplay() {
         l->setFixedWidth(125);
         l->setAlignment(Qt::AlignCenter);
     }
+    UpdateScoreMenuItem();
 }
 
 void TfMainForm::HourlyAdvance() {
