@@ -6,9 +6,13 @@
 
 #include "app/folders.h"
 #include "base/random.h"
+#include "map/basemap.h"
+#include "map/chaser_layer.h"
 #include "map/polygon.h"
 #include "map/projection.h"
 #include "products/product_record.h"
+#include "reports/report_file.h"
+#include "reports/report_layer.h"
 #include "sim/chasers.h"
 #include "sim/clock.h"
 #include "sim/day_record.h"
@@ -33,6 +37,14 @@ struct Session {
     ProductRecords Products;
     StationTable Stations;
     RandomGenerator Rng;
+    /// The target map's cached background, kept between refreshes of an unchanged view.
+    BasemapMemory Basemap;
+    /// The chaser icons of the per-user folder, decoded once.
+    ChaserIconSet ChaserIcons;
+    /// The working copy of the report file as last read, for the advance and the map.
+    ReportStore WorkingReports;
+    /// Where those reports fall on the current view.
+    ReportPlacement WorkingReportPlaces;
     /// What the target map showed at every hour advanced, for the replay.
     DayRecord Replay;
 };

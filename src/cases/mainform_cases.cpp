@@ -64,6 +64,7 @@ void TfMainForm::LoadCase(const QString& line, bool hideDate, bool startInMornin
     DataFolders next = session_.Folders;
     next.CaseDirectory = load.CaseDirectory;
     nimbrel::RefreshWorkingReports(next);
+    session_.WorkingReports.Forget(); // rewritten just now, whatever its time stamp says
     ApplyCaseLoad(load, session_.Clock, session_.Folders);
     ResetSession();
     UpdateTimeDisplay();

@@ -87,6 +87,10 @@ std::vector<GridIndex> PerfectField::PointsAtLeast(double threshold) const {
 PerfectField PracticallyPerfectField(const std::vector<GeoPoint>& reports) {
     PerfectField f;
     for (const GeoPoint& p : reports) {
+        // A point without a position marks nothing (and must not stretch the grid).
+        if (!std::isfinite(p.Latitude) || !std::isfinite(p.Longitude) ||
+            std::abs(p.Latitude) > 90.0 || std::abs(p.Longitude) > 360.0)
+            continue;
         const GridIndex g = NearestGridPoint(p);
         if (std::find(f.EventPoints.begin(), f.EventPoints.end(), g) == f.EventPoints.end())
             f.EventPoints.push_back(g);
@@ -111,12 +115,16 @@ PerfectField PracticallyPerfectField(const std::vector<GeoPoint>& reports) {
     constexpr double s2 = PerfectSigmaKm * PerfectSigmaKm;
     constexpr double d2 = PerfectGridKm * PerfectGridKm;
     const double weight = d2 / (2.0 * std::numbers::pi * s2);
-    constexpr int Side = 2 * KernelReach + 1;
+    constexpr std::size_t Side = 2 * KernelReach + 1;
     std::array<double, Side * Side> kernel{};
+    // Index of grid offset (di, dj) in the kernel table.
+    auto at = [](int di, int dj) {
+        return static_cast<std::size_t>(dj + KernelReach) * Side +
+               static_cast<std::size_t>(di + KernelReach);
+    };
     for (int dj = -KernelReach; dj <= KernelReach; ++dj)
         for (int di = -KernelReach; di <= KernelReach; ++di)
-            kernel[static_cast<std::size_t>((dj + KernelReach) * Side + di + KernelReach)] =
-                weight * std::exp(-(di * di + dj * dj) * d2 / (2.0 * s2));
+            kernel[at(di, dj)] = weight * std::exp(-(di * di + dj * dj) * d2 / (2.0 * s2));
 
     for (const GridIndex& e : f.EventPoints)
         for (int dj = -KernelReach; dj <= KernelReach; ++dj) {
@@ -124,7 +132,7 @@ PerfectField PracticallyPerfectField(const std::vector<GeoPoint>& reports) {
                 static_cast<std::size_t>(e.J + dj - f.FirstJ) * static_cast<std::size_t>(f.Columns);
             for (int di = -KernelReach; di <= KernelReach; ++di)
                 f.Probability[row + static_cast<std::size_t>(e.I + di - f.FirstI)] +=
-                    kernel[static_cast<std::size_t>((dj + KernelReach) * Side + di + KernelReach)];
+                    kernel[at(di, dj)];
         }
     for (double& p : f.Probability)
         p = std::min(p, 1.0);

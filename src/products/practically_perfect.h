@@ -55,7 +55,8 @@ struct PerfectField {
 /// cluster inside one box counts once. At grid point x:
 ///   p(x) = min(1, sum over event points e of exp(-d(x,e)^2 / (2 sigma^2)) * Delta^2 / (2 pi
 ///   sigma^2))
-/// with d the plane distance between the grid points. Delta^2 / (2 pi sigma^2) makes the
+/// with d the plane distance between the grid points. Points that are no position on
+/// the globe (not finite, latitude beyond 90) are left out. Delta^2 / (2 pi sigma^2) makes the
 /// kernel's sum over an infinite grid 1; one isolated report peaks at 0.0707. Event
 /// points farther than eight grid steps (640 km, over 5 sigma) add less than 1e-6 and
 /// are left out of a point's sum.

@@ -1,5 +1,7 @@
 #include "products/score_map.h"
 
+#include <algorithm>
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
@@ -207,14 +209,18 @@ void DrawScoreMap(QPainter& p, const ScoreMapInputs& in) {
     p.drawPath(tornado);
 
     p.setBrush(Qt::NoBrush);
+    // Earlier products are drawn wider, so that outlines of the same area (an outlook and
+    // a watch from one polygon) show as nested stripes, each colour still seen.
+    int width = 2 + 3 * static_cast<int>(std::min<std::size_t>(in.Products.size(), 3));
     for (const MapProduct& m : in.Products) {
         QPolygonF poly;
         for (const GeoPoint& c : m.Corners) {
             const PixelPoint px = ProjectToScreen(vp, c);
             if (Visible(px)) poly << QPointF(px.X, px.Y);
         }
-        p.setPen(QPen(m.Colour, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setPen(QPen(m.Colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawPolygon(poly);
+        width = std::max(2, width - 3);
     }
 
     p.setPen(QPen(Qt::black, 1));

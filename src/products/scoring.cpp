@@ -40,7 +40,7 @@ Vec3 Normalised(const Vec3& a) {
 /// The gnomonic plane touching the sphere at `centre`: a point p maps to
 /// (p.e1, p.e2) / (p.c), which keeps great circles straight.
 struct Gnomonic {
-    Vec3 C, E1, E2;
+    Vec3 C, E1{}, E2{};
     explicit Gnomonic(const Vec3& centre) : C(Normalised(centre)) {
         const Vec3 up = std::abs(C.Z) < 0.9 ? Vec3{0.0, 0.0, 1.0} : Vec3{1.0, 0.0, 0.0};
         E1 = Normalised(Cross(up, C));
@@ -321,7 +321,7 @@ QStringList ScoreSummaryLines(const ExerciseScore& s) {
     else
         out << QStringLiteral("CSI: no report and no product to score.");
     if (s.MeanLeadMinutes)
-        out << QStringLiteral("Mean lead time %1 over the %2 reports inside.")
+        out << QStringLiteral("Mean lead time: %1 over the %2 reports inside.")
                    .arg(Minutes(*s.MeanLeadMinutes))
                    .arg(s.ReportsInside);
     else

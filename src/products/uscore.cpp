@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QStyle>
 #include <QTableWidget>
@@ -58,7 +60,11 @@ QString ChaserTallyText(const ChaserCounts& n) {
 TfScore::TfScore(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("fScore"));
     setWindowTitle(QStringLiteral("Exercise score"));
-    resize(1240, 940);
+    // As large as the map wants, within the screen.
+    QSize size(1240, 940);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableSize() - QSize(20, 40));
+    resize(size);
 
     Heading = new QLabel(this);
     QFont big = Heading->font();
@@ -78,13 +84,13 @@ TfScore::TfScore(QWidget* parent) : QDialog(parent) {
     ProductTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ProductTable->horizontalHeader()->setStretchLastSection(true);
     ProductTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ProductTable->setMaximumHeight(120);
 
     Summary = new QLabel(this);
     Summary->setObjectName(QStringLiteral("Summary"));
     Summary->setWordWrap(true);
     Summary->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     Summary->setFixedWidth(300);
+    Summary->setTextFormat(Qt::RichText);
     Summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Tally = new QLabel(this);
     Tally->setObjectName(QStringLiteral("Tally"));
@@ -209,7 +215,20 @@ void TfScore::SetScore(const ExerciseScore& score, DateTime caseStart, const Cha
         ++row;
     }
     ProductTable->setVisible(!score.Products.empty());
-    Summary->setText(ScoreSummaryLines(score).join(QStringLiteral("\n\n")));
+    ProductTable->setFixedHeight(ProductTable->horizontalHeader()->height() +
+                                 ProductTable->rowHeight(0) * ProductTable->rowCount() + 4);
+    // Each line's short head ("POD 0.45") in bold, so the numbers are found at a glance.
+    QStringList html;
+    for (const QString& line : ScoreSummaryLines(score)) {
+        const qsizetype colon = line.indexOf(QLatin1Char(':'));
+        if (colon > 0 && colon < 40)
+            html << QStringLiteral("<b>%1</b>%2")
+                        .arg(line.left(colon).toHtmlEscaped(), line.mid(colon).toHtmlEscaped());
+        else
+            html << line.toHtmlEscaped();
+    }
+    Summary->setText(QStringLiteral("<p>") + html.join(QStringLiteral("</p><p>")) +
+                     QStringLiteral("</p>"));
     Tally->setText(ChaserTallyText(tally));
     ShowMap();
 }

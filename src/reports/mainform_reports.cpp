@@ -1,5 +1,6 @@
 // The main window's report layer, report flash timer and report extraction button.
 #include <QDir>
+#include <QFileInfo>
 #include <QPushButton>
 
 #include "app/umainform.h"
@@ -10,10 +11,15 @@
 namespace nimbrel {
 
 void TfMainForm::DrawReports(int flash) {
-    const ProjectionDescriptor& viewport = session_.TheViewport;
+    // The working copy's records stay in memory from one refresh to the next; a file
+    // changed since is read again.
+    const QString path = session_.Folders.AppDataDirectory + QStringLiteral("rpt.dat");
+    if (!QFileInfo::exists(path)) return;
+    ReportStore& store = session_.WorkingReports;
+    const ReportList& list = store.Read(path);
     nimbrel::DrawReports(
-        BufImg->Picture(), [&viewport](const GeoPoint& p) { return ProjectToScreen(viewport, p); },
-        session_.Folders.AppDataDirectory + QStringLiteral("rpt.dat"),
+        BufImg->Picture(), list,
+        session_.WorkingReportPlaces.Place(list, store.Generation(), session_.TheViewport),
         session_.Clock.SimulationTime, flash != 0);
 }
 

@@ -1,5 +1,7 @@
 #include "sim/hourly_advance.h"
 
+#include <array>
+
 #include <QFileInfo>
 
 #include "app/session.h"
@@ -44,25 +46,37 @@ std::optional<AdvanceResult> HourlyAdvance(Session& session, Prompts& prompts,
     ChaserHourStep(session.Chasers, context, session.Polygon, session.Rng);
 
     RefreshWorkingReports(session.Folders);
+    session.WorkingReports.Forget(); // rewritten just now, whatever its time stamp says
 
     AdvanceResult result;
     const DateTime now = clock.SimulationTime;
-    std::vector<StormReport> fileReports;
-    ForEachReport(session.Folders.AppDataDirectory + QStringLiteral("rpt.dat"),
-                  [&](const StormReport& report) {
-                      fileReports.push_back(report);
-                      if (AgeOf(report, now) != ReportAge::Recent) return;
-                      ++result.ReportsTakenIn;
-                      for (Chaser& c : session.Chasers)
-                          FoldReport(c, report, GreatCircleDistance(c.Position, report.Start));
-                  });
+    const ReportList& reports =
+        session.WorkingReports.Read(session.Folders.AppDataDirectory + QStringLiteral("rpt.dat"));
+    // Chasers do not move while the reports are folded in, so the sines and cosines of
+    // every latitude are worked out once here instead of once per pair.
+    std::array<TrigPoint, ChaserCount> chaserPoints;
+    for (std::size_t i = 0; i < chaserPoints.size(); ++i)
+        chaserPoints[i] = WithLatitudeTrig(session.Chasers[i].Position);
+    for (const StormReport& report : reports.Records) {
+        if (AgeOf(report, now) != ReportAge::Recent) continue;
+        ++result.ReportsTakenIn;
+        // Only tornadoes and hail change a chaser; the distance to any other report
+        // would be worked out for nothing.
+        const auto kind = static_cast<ReportKind>(report.Kind);
+        if (kind != ReportKind::Tornado && kind != ReportKind::Hail) continue;
+        const TrigPoint start = WithLatitudeTrig(report.Start);
+        for (std::size_t i = 0; i < chaserPoints.size(); ++i)
+            FoldReport(session.Chasers[i], report, PreparedDistance(chaserPoints[i], start));
+    }
+    reports.ThrowIfCutShort();
 
     for (Chaser& c : session.Chasers)
         c.HourNearestTornado = NoDistance;
     result.Counts = ClassifyChasers(session.Chasers);
     session.ProductThisHour = 0;
-    if (recordStart) RecordHour(session.Replay, startClock, startHour, startChasers, fileReports);
-    RecordHour(session.Replay, now, clock.ElapsedHours, session.Chasers, fileReports);
+    if (recordStart)
+        RecordHour(session.Replay, startClock, startHour, startChasers, reports.Records);
+    RecordHour(session.Replay, now, clock.ElapsedHours, session.Chasers, reports.Records);
     return result;
 }
 

@@ -43,6 +43,7 @@ void TfMainForm::Advancetonexthour1Click() {
 
 void TfMainForm::RefreshWorkingReports() {
     nimbrel::RefreshWorkingReports(session_.Folders);
+    session_.WorkingReports.Forget(); // rewritten just now, whatever its time stamp says
 }
 
 } // namespace nimbrel

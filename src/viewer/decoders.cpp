@@ -35,11 +35,51 @@ QString TooLargeText(std::int64_t width, std::int64_t height) {
         .arg(MaxImagePixels);
 }
 
-QImage WhitePicture(int width, int height) {
+QImage NewPicture(int width, int height) {
     QImage picture(width, height, QImage::Format_RGB32);
     if (picture.isNull()) throw DataError(QStringLiteral("Not enough memory for the image"));
+    return picture;
+}
+
+QImage WhitePicture(int width, int height) {
+    QImage picture = NewPicture(width, height);
     picture.fill(0xffffffffu);
     return picture;
+}
+
+// Interlaced images arrive in four passes: every 8th row from 0, every 8th from 4,
+// every 4th from 2, every 2nd from 1.
+constexpr int InterlaceStart[4] = {0, 4, 2, 1};
+constexpr int InterlaceStep[4] = {8, 8, 4, 2};
+
+int InterlacePassOf(std::int64_t row) {
+    if (row % 8 == 0) return 0;
+    if (row % 8 == 4) return 1;
+    if (row % 4 == 2) return 2;
+    return 3;
+}
+
+// After a cut in `pass` before image row `stoppedAt`, the rows the decoding never
+// reached are made white, as they would be over an empty view.
+void WhitenRowsNotReached(QImage& picture, std::int64_t top, std::int64_t height, bool interlaced,
+                          int pass, std::int64_t stoppedAt) {
+    for (std::int64_t row = 0; row < height; ++row) {
+        const int rowPass = interlaced ? InterlacePassOf(row) : 0;
+        if (rowPass < pass || (rowPass == pass && row < stoppedAt)) continue;
+        const std::int64_t y = top + row;
+        if (y < 0 || y >= picture.height()) continue;
+        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(static_cast<int>(y)));
+        std::fill_n(out, picture.width(), 0xffffffffu);
+    }
+}
+
+// One row of palette indices into 32-bit words. Kept free of tests and of anything the
+// compiler could suspect of aliasing, so that it runs as one plain load-look-up-store
+// loop.
+void ExpandRow(const GifPixelType* __restrict in, std::size_t count, const QRgb* __restrict palette,
+               QRgb* __restrict out) {
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = palette[in[i]];
 }
 
 // ---- GIF -------------------------------------------------------------------------
@@ -75,6 +115,105 @@ using GifHandle = std::unique_ptr<GifFileType, GifCloser>;
 }
 
 } // namespace
+
+QImage DecodeGif(const QByteArray& bytes) {
+    MemoryInput input{reinterpret_cast<const GifByteType*>(bytes.constData()),
+                      static_cast<std::size_t>(bytes.size()), 0};
+    int openError = 0;
+    GifHandle gif(DGifOpen(&input, ReadFromMemory, &openError));
+    if (!gif) GifFailure(openError);
+    // An absurd screen is refused at once, whatever follows it.
+    if (gif->SWidth > 0 && gif->SHeight > 0 && !ImageSizeAcceptable(gif->SWidth, gif->SHeight))
+        throw DataError(TooLargeText(gif->SWidth, gif->SHeight));
+
+    // Extensions before the first image; only the graphic control block matters here,
+    // for its transparent colour. Later images of an animation are never read.
+    int transparent = NO_TRANSPARENT_COLOR;
+    for (;;) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR) GifFailure(gif->Error);
+        if (type == IMAGE_DESC_RECORD_TYPE) break;
+        if (type == TERMINATE_RECORD_TYPE)
+            throw DataError(QStringLiteral("GIF image error: the file holds no image"));
+        if (type != EXTENSION_RECORD_TYPE) GifFailure(D_GIF_ERR_WRONG_RECORD);
+        int code = 0;
+        GifByteType* block = nullptr;
+        if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR) GifFailure(gif->Error);
+        if (code == GRAPHICS_EXT_FUNC_CODE && block) {
+            GraphicsControlBlock control;
+            if (DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK)
+                transparent = control.TransparentColor;
+        }
+        while (block) {
+            if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR) GifFailure(gif->Error);
+        }
+    }
+    if (DGifGetImageDesc(gif.get()) == GIF_ERROR) GifFailure(gif->Error);
+
+    const GifImageDesc& desc = gif->Image;
+    const std::int64_t left = desc.Left, top = desc.Top, width = desc.Width, height = desc.Height;
+    if (!ImageSizeAcceptable(width, height)) {
+        if (width <= 0 || height <= 0)
+            throw DataError(QStringLiteral("GIF image error: the image is empty"));
+        throw DataError(TooLargeText(width, height));
+    }
+    std::int64_t canvasWidth = gif->SWidth, canvasHeight = gif->SHeight;
+    if (canvasWidth <= 0 || canvasHeight <= 0) {
+        canvasWidth = left + width;
+        canvasHeight = top + height;
+    }
+    if (!ImageSizeAcceptable(canvasWidth, canvasHeight))
+        throw DataError(TooLargeText(canvasWidth, canvasHeight));
+
+    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+    if (!map || !map->Colors || map->ColorCount <= 0)
+        throw DataError(QStringLiteral("GIF image error: the image has no colour table"));
+    // Every possible byte has a ready 32-bit word, so the row loop below needs no test:
+    // codes beyond a short table are black rather than read from beyond the table.
+    QRgb palette[256];
+    std::fill(std::begin(palette), std::end(palette), qRgb(0, 0, 0));
+    for (int i = 0; i < std::min(map->ColorCount, 256); ++i)
+        palette[i] = qRgb(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue);
+    if (transparent >= 0 && transparent < 256) palette[transparent] = qRgb(255, 255, 255);
+
+    // A chart's image normally covers its whole screen; then every pixel is written by
+    // the decoding and a white fill beforehand would only be overwritten.
+    const bool coversCanvas =
+        left <= 0 && top <= 0 && left + width >= canvasWidth && top + height >= canvasHeight;
+    QImage picture =
+        coversCanvas ? NewPicture(static_cast<int>(canvasWidth), static_cast<int>(canvasHeight))
+                     : WhitePicture(static_cast<int>(canvasWidth), static_cast<int>(canvasHeight));
+    std::vector<GifPixelType> line(static_cast<std::size_t>(width));
+    const std::int64_t visibleFrom = std::clamp<std::int64_t>(left, 0, canvasWidth);
+    const std::int64_t visibleTo = std::clamp<std::int64_t>(left + width, 0, canvasWidth);
+    const GifPixelType* const lineFrom = line.data() + (visibleFrom - left);
+    const std::size_t visibleCount = static_cast<std::size_t>(visibleTo - visibleFrom);
+
+    const int passes = desc.Interlace ? 4 : 1;
+    std::int64_t rowsDone = 0;
+    for (int pass = 0; pass < passes; ++pass) {
+        const int start = desc.Interlace ? InterlaceStart[pass] : 0;
+        const int step = desc.Interlace ? InterlaceStep[pass] : 1;
+        for (std::int64_t row = start; row < height; row += step) {
+            if (DGifGetLine(gif.get(), line.data(), static_cast<int>(width)) == GIF_ERROR) {
+                // A file cut short or damaged part-way keeps what was decoded.
+                if (rowsDone == 0) GifFailure(gif->Error);
+                if (coversCanvas)
+                    WhitenRowsNotReached(picture, top, height, desc.Interlace, pass, row);
+                return picture;
+            }
+            ++rowsDone;
+            const std::int64_t y = top + row;
+            if (y < 0 || y >= canvasHeight) continue;
+            QRgb* out =
+                reinterpret_cast<QRgb*>(picture.scanLine(static_cast<int>(y))) + visibleFrom;
+            ExpandRow(lineFrom, visibleCount, palette, out);
+        }
+    }
+    return picture;
+}
+
+// ---- GIF animations ----------------------------------------------------------
 
 namespace {
 
@@ -214,10 +353,6 @@ GifAnimation DecodeGifFrames(const QByteArray& bytes, int maxFrames) {
 }
 
 } // namespace
-
-QImage DecodeGif(const QByteArray& bytes) {
-    return DecodeGifFrames(bytes, 1).Frames.front();
-}
 
 GifAnimation DecodeGifAnimation(const QByteArray& bytes) {
     return DecodeGifFrames(bytes, std::numeric_limits<int>::max());

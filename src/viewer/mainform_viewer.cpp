@@ -84,9 +84,20 @@ void TfMainForm::RefreshView(bool fromReportTimer) {
                 ReprojectPolygon();
                 DrawFixedPolygon(BufImg->Picture(), session_.Polygon);
             }
+        } else {
+            // The view shares the buffer's picture; it lets go of its share while the
+            // layers are drawn so that drawing does not first copy the whole picture,
+            // and takes the picture back below however the drawing ends.
+            Image1->Picture() = QImage();
         }
-        DrawChasers();
-        DrawReports(fromReportTimer ? 1 : 0);
+        try {
+            DrawChasers();
+            DrawReports(fromReportTimer ? 1 : 0);
+        } catch (...) {
+            Image1->SetPicture(BufImg->Picture()); // what was drawn stays on show
+            ForgetRubberBand(session_.Polygon);
+            throw;
+        }
         ReportsTimer.start();
         Image1->SetPicture(BufImg->Picture());
         // The view's picture was replaced: a rubber band remembered from before is no

@@ -114,7 +114,7 @@ TEST(Scoring, VerificationPodFarCsiAndLeadTime) {
 
 TEST(PracticallyPerfect, IsolatedReportAndTightCluster) {
     const double peak = 80.0 * 80.0 / (2 * M_PI * 120.0 * 120.0);
-    EXPECT_NEAR(PracticallyPerfectField({{35.0, -98.0}}).Peak(), peak, 1e-12);
+    EXPECT_NEAR(PracticallyPerfectField({{35.0, -98.0}, {std::nan(""), 0.0}}).Peak(), peak, 1e-12);
     EXPECT_NEAR(peak, 0.0707, 5e-5);
     // Three reports a few km apart mark one grid point: the same field as one report.
     const GeoPoint c = FromPlane({160.0, 240.0});
