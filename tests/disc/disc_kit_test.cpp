@@ -226,7 +226,9 @@ TEST_F(Disc, ImportNamesConvertsAndRefusesToOverwrite) {
     test::WriteFile(source + "okc_00.gif", Gif());
     const QString day = Day(QStringLiteral("1979-04-10"));
 
-    ImportOptions satellite{QStringLiteral("satv"), QStringLiteral("sat_%Y%m%d_%H%M.png")};
+    ImportOptions satellite;
+    satellite.Kind = QStringLiteral("satv");
+    satellite.TimeFormat = QStringLiteral("sat_%Y%m%d_%H%M.png");
     ImportFrames(root, QStringLiteral("1979-04-10"), {source + "sat_19790410_1830.png"}, satellite);
     EXPECT_EQ(DecodeJpegFile(day + "satv-790410-1830.jpg").size(), QSize(64, 48));
     EXPECT_THROW(ImportFrames(root, QStringLiteral("1979-04-10"),
@@ -246,12 +248,16 @@ TEST_F(Disc, ImportNamesConvertsAndRefusesToOverwrite) {
 
     // No date in the name: an hour before noon belongs to the next day of the window;
     // a surface chart of more colours than a palette holds is reduced into a GIF.
-    ImportFrames(root, QStringLiteral("1979-04-10"), {source + "surface_0300Z.png"},
-                 {QStringLiteral("hsfc"), QStringLiteral("*_%H%MZ.png")});
+    ImportOptions surface;
+    surface.Kind = QStringLiteral("hsfc");
+    surface.TimeFormat = QStringLiteral("*_%H%MZ.png");
+    ImportFrames(root, QStringLiteral("1979-04-10"), {source + "surface_0300Z.png"}, surface);
     EXPECT_EQ(DecodeGifFile(day + "hsfc-790411-0300.gif").size(), QSize(64, 48));
 
     // A GIF sounding is copied as it is, under the station's identifier.
-    ImportOptions sounding{QStringLiteral("skew"), QStringLiteral("okc_%H.gif")};
+    ImportOptions sounding;
+    sounding.Kind = QStringLiteral("skew");
+    sounding.TimeFormat = QStringLiteral("okc_%H.gif");
     EXPECT_THROW(
         ImportFrames(root, QStringLiteral("1979-04-10"), {source + "okc_00.gif"}, sounding),
         DataError); // no station given
