@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -391,11 +392,27 @@ void TfMainForm::FormCreate() {
     SettleFolders(session_.Folders, SystemFolderEnvironment(), *prompts_,
                   [this](DataFolders&) { LocateDataDisc(); });
     // What an installer does: fill the per-user folder with the shipped files it lacks.
+    QStringList notCopied;
     if (!session_.Folders.DevelopmentMode) {
         const QString installed = InstalledDataFolder(QCoreApplication::applicationDirPath());
         if (!installed.isEmpty())
-            SeedFolder(installed + QStringLiteral("appdata/"), session_.Folders.AppDataDirectory);
+            SeedFolder(installed + QStringLiteral("appdata/"), session_.Folders.AppDataDirectory,
+                       &notCopied);
     }
+    // A folder that refuses writes is said once, here; the program then runs without
+    // what it would have kept there.
+    const QString appData = session_.Folders.AppDataDirectory;
+    const QString preferences = QFileInfo(PreferenceStore().fileName()).absolutePath();
+    QStringList notices{
+        RefusedFolderText(appData, !FolderTakesWrites(appData),
+                          QStringLiteral("the map cache and the working copy of the storm reports"),
+                          notCopied),
+        RefusedFolderText(preferences, !FolderTakesWrites(preferences),
+                          QStringLiteral("your preferences (window place, warning sounds, disc "
+                                         "folder)"),
+                          {})};
+    notices.removeAll(QString());
+    if (!notices.isEmpty()) prompts_->Warning(notices.join(QStringLiteral("\n\n")));
     ResetSession();
 }
 
@@ -410,7 +427,11 @@ void TfMainForm::FormShow() {
     QSettings store = PreferenceStore();
     const WindowPlacement p = ReadPlacement(store);
     resize(p.Width, p.Height);
-    move(p.Left, p.Top);
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    move(PlaceOnAScreen(p, screens, primary ? primary->availableGeometry() : QRect()));
     if (p.Maximized)
         setWindowState(windowState() | Qt::WindowMaximized);
     else

@@ -73,38 +73,51 @@ bool IsIncludedRow(const CaseListRow& row) {
     return mark.mid(from, to - from) == QLatin1String("1");
 }
 
-int BuildCaseCatalogue(const QString& inputPath, const QString& appDataDirectory,
-                       const QString& caseRoot) {
-    if (!QFileInfo::exists(inputPath)) throw FileNotFound();
-    QFile input(inputPath);
-    if (!input.open(QIODevice::ReadOnly))
-        throw FileError(
-            QStringLiteral("Cannot open file \"%1\". %2").arg(inputPath, input.errorString()));
+CatalogueBuild BuildCaseCatalogue(const QString& inputPath, const QString& appDataDirectory,
+                                  const QString& caseRoot) {
+    QFile input;
+    OpenForReading(input, inputPath, MaxTextFileBytes);
     QString line;
     ReadTextLine(input, line); // the header
 
     RecordFileWriter catalogue(appDataDirectory + QStringLiteral("nimbrel.cas"),
                                CaseEntry::RecordSize);
-    int written = 0;
-    while (ReadTextLine(input, line)) {
-        const CaseListRow row = SplitCaseListLine(line);
-        if (!IsIncludedRow(row)) continue;
-        CaseEntry entry;
-        entry.CaseDate = row[0].left(static_cast<qsizetype>(CaseEntry::CaseDateCapacity));
-        entry.Codes = row[4].left(static_cast<qsizetype>(CaseEntry::CodesCapacity));
-        entry.Ranking = LeadingNumber(row[5]);
-        entry.Note = row[6].left(static_cast<qsizetype>(CaseEntry::NoteCapacity));
-        entry.Description = row[8].left(static_cast<qsizetype>(CaseEntry::DescriptionCapacity));
-        catalogue.Append(entry.ToBytes());
-        ++written;
+    CatalogueBuild result;
+    try {
+        while (ReadTextLine(input, line)) {
+            const CaseListRow row = SplitCaseListLine(line);
+            if (!IsIncludedRow(row)) continue;
+            CheckFolderName(row[0]);
+            const QString folder = caseRoot + row[0] + QLatin1Char('/');
+            const QString narrative = folder + QStringLiteral("narr.txt");
+            const QString discussion = folder + QStringLiteral("fcst.txt");
+            QString reason;
+            for (const QString& path : {narrative, discussion})
+                if (reason.isEmpty() && QFileInfo(folder).exists())
+                    if (QString why = ReasonToLeaveAlone(path, caseRoot); !why.isEmpty())
+                        reason = path + QStringLiteral(": ") + why;
+            if (!reason.isEmpty()) {
+                result.Skipped << QStringLiteral("Skipped %1, %2").arg(row[0], reason);
+                continue;
+            }
+            WriteNarrative(narrative, row[9]);
+            WriteNarrative(discussion, row[10]);
 
-        CheckFolderName(row[0]);
-        const QString folder = caseRoot + row[0] + QLatin1Char('/');
-        WriteNarrative(folder + QStringLiteral("narr.txt"), row[9]);
-        WriteNarrative(folder + QStringLiteral("fcst.txt"), row[10]);
+            CaseEntry entry;
+            entry.CaseDate = row[0].left(static_cast<qsizetype>(CaseEntry::CaseDateCapacity));
+            entry.Codes = row[4].left(static_cast<qsizetype>(CaseEntry::CodesCapacity));
+            entry.Ranking = LeadingNumber(row[5]);
+            entry.Note = row[6].left(static_cast<qsizetype>(CaseEntry::NoteCapacity));
+            entry.Description = row[8].left(static_cast<qsizetype>(CaseEntry::DescriptionCapacity));
+            catalogue.Append(entry.ToBytes());
+            ++result.Entries;
+        }
+    } catch (...) {
+        catalogue.Close(); // the whole rows before the failure are kept
+        throw;
     }
     catalogue.Close();
-    return written;
+    return result;
 }
 
 } // namespace nimbrel

@@ -178,6 +178,13 @@ QStringList ExtractReports(const QString& caseRoot, const QString& sourceFolder,
     for (const QString& name : days) {
         ++i;
         processEvents();
+        const QString target = caseRoot + name + QStringLiteral("/rpt.dat");
+        // A case folder (or its rpt.dat) that is a link out of the disc is not written.
+        if (const QString why = ReasonToLeaveAlone(target, caseRoot); !why.isEmpty()) {
+            if (hooks.Ask)
+                hooks.Ask->Information(QStringLiteral("Skipped %1: %2").arg(target, why));
+            continue;
+        }
         const DateTime day = CaseDay(name);
         const QStringList files = SourceFilesFor(day);
         std::vector<StormReport> reports;
@@ -204,7 +211,7 @@ QStringList ExtractReports(const QString& caseRoot, const QString& sourceFolder,
                 reports.push_back(ReportFromFields(f, static_cast<ReportKind>(k), day));
             }
         }
-        WriteReports(caseRoot + name + QStringLiteral("/rpt.dat"), reports);
+        WriteReports(target, reports);
         written << name;
         processEvents();
     }

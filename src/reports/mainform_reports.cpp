@@ -11,10 +11,10 @@ namespace nimbrel {
 
 void TfMainForm::DrawReports(int flash) {
     const ProjectionDescriptor& viewport = session_.TheViewport;
+    if (session_.Folders.ReportsFile.isEmpty()) return; // the case has no reports
     nimbrel::DrawReports(
         BufImg->Picture(), [&viewport](const GeoPoint& p) { return ProjectToScreen(viewport, p); },
-        session_.Folders.AppDataDirectory + QStringLiteral("rpt.dat"),
-        session_.Clock.SimulationTime, flash != 0);
+        session_.Folders.ReportsFile, session_.Clock.SimulationTime, flash != 0);
 }
 
 void TfMainForm::ReportsTimerTimer() {

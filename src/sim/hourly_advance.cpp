@@ -3,19 +3,28 @@
 #include <QFileInfo>
 
 #include "app/session.h"
+#include "base/errors.h"
 #include "base/prompts.h"
 #include "base/records.h"
 #include "reports/report_file.h"
 
 namespace nimbrel {
 
-void RefreshWorkingReports(const DataFolders& folders) {
+void RefreshWorkingReports(DataFolders& folders) {
     const QString source = folders.CaseDirectory + QStringLiteral("rpt.dat");
     const QString target = folders.AppDataDirectory + QStringLiteral("rpt.dat");
-    if (QFileInfo::exists(source))
-        CopyWholeFile(source, target);
-    else
-        WriteWholeFile(target, QByteArray());
+    const bool present = QFileInfo::exists(source);
+    const QByteArray bytes =
+        present ? ReadWholeFile(source, MaxRecordsPerFile * qint64(StormReport::RecordSize))
+                : QByteArray();
+    try {
+        WriteWholeFile(target, bytes);
+        folders.ReportsFile = target;
+    } catch (const FileError&) {
+        // The folder was said to refuse writes at start; the copy only mirrors the
+        // case's file, so that file serves as well.
+        folders.ReportsFile = present ? source : QString();
+    }
 }
 
 std::optional<AdvanceResult> HourlyAdvance(Session& session, Prompts& prompts,
@@ -40,13 +49,13 @@ std::optional<AdvanceResult> HourlyAdvance(Session& session, Prompts& prompts,
 
     AdvanceResult result;
     const DateTime now = clock.SimulationTime;
-    ForEachReport(session.Folders.AppDataDirectory + QStringLiteral("rpt.dat"),
-                  [&](const StormReport& report) {
-                      if (AgeOf(report, now) != ReportAge::Recent) return;
-                      ++result.ReportsTakenIn;
-                      for (Chaser& c : session.Chasers)
-                          FoldReport(c, report, GreatCircleDistance(c.Position, report.Start));
-                  });
+    if (!session.Folders.ReportsFile.isEmpty())
+        ForEachReport(session.Folders.ReportsFile, [&](const StormReport& report) {
+            if (AgeOf(report, now) != ReportAge::Recent) return;
+            ++result.ReportsTakenIn;
+            for (Chaser& c : session.Chasers)
+                FoldReport(c, report, GreatCircleDistance(c.Position, report.Start));
+        });
 
     for (Chaser& c : session.Chasers)
         c.HourNearestTornado = NoDistance;

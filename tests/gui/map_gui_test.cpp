@@ -117,6 +117,32 @@ TEST(MapWindow, ShowsTheGeographyAndDragsAForecastArea) {
     EXPECT_NEAR(view.Scale, 3.0, 1e-12);
 }
 
+TEST(MapWindow, AFailedRefreshShowsWhatWasDrawnAndTheModeFollowsThePicture) {
+    MapFixture f;
+    if (!f.HasGeography()) GTEST_SKIP() << "shipped map files not present";
+    f.ToTargetMap();
+    ASSERT_TRUE(f.Errors.isEmpty()) << f.Errors.join("; ").toStdString();
+    const QImage before = f.Shown();
+
+    // Damaged icons fail the chaser layer after the panned map was drawn: that map is
+    // on screen, not the one from before the pan.
+    for (const QString& icon : QDir(f.appData).entryList({"cha_*"}))
+        WriteFile(f.appData + icon, "not a picture");
+    f.Form->North1->trigger();
+    ASSERT_EQ(f.Errors.size(), 1);
+    EXPECT_NE(f.Shown(), before);
+    EXPECT_EQ(f.Shown(), f.Form->BufImg->Picture());
+
+    // The station map is missing: the sounding view cannot be shown, and the mode and
+    // the menu stay with the target map that is.
+    f.Form->Sounding1->trigger();
+    ASSERT_EQ(f.Errors.size(), 2);
+    EXPECT_EQ(f.Form->State().Kind, ChartKind::TargetMap);
+    EXPECT_TRUE(f.Form->Targeting1->isChecked());
+    EXPECT_FALSE(f.Form->Sounding1->isChecked());
+    EXPECT_FALSE(f.Form->PlayFwdButton->isEnabled());
+}
+
 TEST(MapWindow, ChartViewsRefusePanZoomAndDrawing) {
     MapFixture f;
     ASSERT_EQ(f.Form->State().Kind, ChartKind::VisibleSatellite);
