@@ -1,8 +1,8 @@
 #include <cstdio>
 
 #include <QApplication>
-#include <QGuiApplication>
 
+#include "app/application.h"
 #include "app/umainform.h"
 #include "cases/uinformation.h"
 #include "cases/uloadcase.h"
@@ -23,8 +23,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Nimbrel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Nimbrel"));
+    nimbrel::ConfigureApplication();
 
     using namespace nimbrel;
     // The six windows are created once, in this order, and live until the program ends.

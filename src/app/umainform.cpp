@@ -39,8 +39,22 @@ TfMainForm::TfMainForm(QWidget* parent, std::unique_ptr<Prompts> prompts,
     resize(1227, 775);
     SatelliteTimer.setInterval(1000);
     ReportsTimer.setInterval(500);
-    connect(&SatelliteTimer, &QTimer::timeout, this, [this] { SatelliteTimerTimer(); });
-    connect(&ReportsTimer, &QTimer::timeout, this, [this] { ReportsTimerTimer(); });
+    // A tick that fails stops its own timer before the guard shows the message: the
+    // message box runs an event loop, and a live timer would fail again inside it.
+    auto guardedTick = [this](QTimer& timer, void (TfMainForm::*tick)()) {
+        connect(&timer, &QTimer::timeout, this, [this, &timer, tick] {
+            Guard([this, &timer, tick] {
+                try {
+                    (this->*tick)();
+                } catch (...) {
+                    timer.stop();
+                    throw;
+                }
+            });
+        });
+    };
+    guardedTick(SatelliteTimer, &TfMainForm::SatelliteTimerTimer);
+    guardedTick(ReportsTimer, &TfMainForm::ReportsTimerTimer);
     BuildMenus();
     BuildView();
     BuildLeftPanel();

@@ -13,6 +13,7 @@
 #include "cases/uinformation.h"
 #include "cases/uloadcase.h"
 #include "cases/urandomcase.h"
+#include "sim/hourly_advance.h"
 
 namespace nimbrel {
 
@@ -57,9 +58,15 @@ void TfMainForm::LoadCase(const QString& line, bool hideDate, bool startInMornin
     // Converting the day comes first, so a day that does not convert changes nothing.
     const CaseLoad load =
         PrepareCaseLoad(line, hideDate, startInMorning, session_.Folders.CaseRootDirectory);
+    // The working copy of the reports follows the new case (else the previous case's
+    // reports would show on its map). It is made before anything else changes, so that a
+    // copy that fails leaves the clock, the folders and the window on the previous case.
+    DataFolders next = session_.Folders;
+    next.CaseDirectory = load.CaseDirectory;
+    nimbrel::RefreshWorkingReports(next);
     ApplyCaseLoad(load, session_.Clock, session_.Folders);
+    session_.Folders.ReportsFile = next.ReportsFile; // the copy, or the new case's own file
     ResetSession();
-    RefreshWorkingReports();
     UpdateTimeDisplay();
     session_.Kind = ChartKind::VisibleSatellite;
     // The View menu's tick and the loop buttons follow the chart kind the case opens

@@ -40,9 +40,6 @@ TfLoadCase::TfLoadCase(QWidget* parent) : QDialog(parent) {
     OKButton = options.OKButton;
     CancelButton = options.CancelButton;
 
-    // Any way of moving to a line (mouse or keys) makes it the selection.
-    connect(ListBox1, &QListWidget::currentItemChanged, this,
-            [this](QListWidgetItem* item) { selection_ = item ? item->text() : QString(); });
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, &TfLoadCase::ListBox1DblClick);
     connect(OKButton, &QPushButton::clicked, this, &TfLoadCase::OKButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -62,7 +59,6 @@ void TfLoadCase::showEvent(QShowEvent* event) {
 void TfLoadCase::FillList() {
     dialogResult_.clear();
     ListBox1->clear();
-    selection_.clear();
     const CatalogueRead read = ReadCaseCatalogue(catalogPath_);
     for (const CaseEntry& entry : read.Entries) {
         const QString line = CaseListLine(entry);
@@ -71,19 +67,20 @@ void TfLoadCase::FillList() {
     }
     ListBox1->setCurrentRow(-1);
     ListBox1->clearSelection();
-    selection_.clear();
     listError_ = read.Error;
 }
 
 void TfLoadCase::ListBox1DblClick(QListWidgetItem* item) {
     if (!item) return;
-    selection_ = item->text();
-    dialogResult_ = selection_;
+    dialogResult_ = item->text();
     accept();
 }
 
 void TfLoadCase::OKButtonClick() {
-    dialogResult_ = selection_;
+    // Only a line the trainee picked counts. The current row alone is no pick: the list
+    // makes its first row current when it takes the focus as the dialog opens.
+    const QList<QListWidgetItem*> picked = ListBox1->selectedItems();
+    dialogResult_ = picked.isEmpty() ? QString() : picked.first()->text();
     accept();
 }
 

@@ -33,14 +33,13 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    /// Empties the result and selection and lists the catalogue afresh.
+    /// Empties the result and the selection and lists the catalogue afresh.
     void FillList();
     void ListBox1DblClick(QListWidgetItem* item);
     void OKButtonClick();
 
     QString catalogPath_;
     QString dialogResult_;
-    QString selection_;
     QString listError_;
 };
 

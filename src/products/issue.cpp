@@ -16,6 +16,16 @@ GeoPoint Geo(const ScreenToGeoFn& toGeo, const PixelPoint& p) {
 
 } // namespace
 
+void PlaceForDescription(ProductRequest& request, const ProjectionDescriptor& current) {
+    ForecastPolygon& polygon = request.Polygon;
+    ProjectionDescriptor view = current;
+    if (polygon.IsSet() && polygon.Drag == DragState::NotDrawing) {
+        ResetViewport(view);
+        ReprojectPolygon(polygon, view);
+    }
+    request.ToGeo = [view](double x, double y) { return ScreenToGeo(view, x, y); };
+}
+
 bool ProductSoundWanted(ProductKind kind, bool warningSoundsOn) {
     return IsOutlook(kind) || (IsWatch(kind) && warningSoundsOn);
 }

@@ -39,6 +39,13 @@ struct BuiltProduct {
     QString SoundPath; ///< empty when the sound is silenced
 };
 
+/// Sets the pixels and the inverse projection the product describes its polygon in.
+/// A fixed polygon is placed from its geographic corners in the session's starting view
+/// (`current` with ResetViewport applied), so the product's words are the same at every
+/// zoom and pan, and at the starting view the same as read off the screen. A polygon
+/// still being drawn has no corners on the ground yet: it keeps its pixels in `current`.
+void PlaceForDescription(ProductRequest& request, const ProjectionDescriptor& current);
+
 /// Whether issuing `kind` makes a sound under the warning-sounds setting.
 bool ProductSoundWanted(ProductKind kind, bool warningSoundsOn);
 

@@ -2,7 +2,6 @@
 #include <QAction>
 
 #include "app/umainform.h"
-#include "map/projection.h"
 #include "products/issue.h"
 #include "products/uproduct.h"
 
@@ -22,7 +21,7 @@ void TfMainForm::IssueProduct(QAction* sender) {
         request.Kind = ProductKind::TornadoWatch;
     request.SimulationTime = session_.Clock.SimulationTime;
     request.Polygon = session_.Polygon;
-    request.ToGeo = [this](double x, double y) { return ScreenToGeo(session_.TheViewport, x, y); };
+    PlaceForDescription(request, session_.TheViewport);
     request.AppDataDirectory = session_.Folders.AppDataDirectory;
     request.WarningSoundsOn = WarningSoundsTag == 1;
 

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPolygon>
+#include <QRect>
 
 #include "reports/report_file.h"
 
@@ -56,6 +57,33 @@ void DrawOne(QPainter& p, const StormReport& r, const ScreenProjector& project) 
     }
 }
 
+/// Draws a report's symbol in not-xor so that every pixel of it is toggled exactly once,
+/// however its strokes overlap (the tornado's outline over its fill, the crossing of the
+/// X, the corners of the hail triangle): the symbol is composed in copy mode on a white
+/// layer and the layer is then combined once. White leaves a pixel unchanged under
+/// not-xor, so only the symbol's own pixels change.
+void ToggleOne(QPainter& p, const StormReport& r, const ScreenProjector& project) {
+    const PixelPoint s = project(r.Start);
+    QRect bounds(s.X - 8, s.Y - 8, 17, 17); // the triangles and the X with their pens
+    if (static_cast<ReportKind>(r.Kind) == ReportKind::Tornado && r.End.Latitude != 0.0) {
+        const PixelPoint e = project(r.End);
+        bounds |= QRect(QPoint(s.X, s.Y), QPoint(e.X, e.Y)).normalized().adjusted(-2, -2, 2, 2);
+    }
+    // Only what lies on the picture needs a layer (a track may end far off it).
+    bounds &= QRect(0, 0, p.device()->width(), p.device()->height());
+    if (bounds.isEmpty()) return;
+    QImage layer(bounds.size(), QImage::Format_RGB32);
+    layer.fill(Qt::white);
+    {
+        QPainter lp(&layer);
+        lp.setRenderHint(QPainter::Antialiasing, false);
+        lp.translate(-bounds.topLeft());
+        DrawOne(lp, r, project);
+    }
+    p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+    p.drawImage(bounds.topLeft(), layer);
+}
+
 /// Puts the painter back in copy mode however the pass ends.
 struct CopyModeOnExit {
     QPainter& Painter;
@@ -74,9 +102,11 @@ void DrawReports(QPainter& painter, const ScreenProjector& project, const QStrin
         if (age == ReportAge::NotYet) return;
         // Not-xor turns a symbol in its own colour white and white back into the symbol,
         // so drawing a recent report on every timer tick makes it blink.
-        painter.setCompositionMode(flash && age == ReportAge::Recent
-                                       ? QPainter::RasterOp_NotSourceXorDestination
-                                       : QPainter::CompositionMode_SourceOver);
+        if (flash && age == ReportAge::Recent) {
+            ToggleOne(painter, r, project);
+            return;
+        }
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         DrawOne(painter, r, project);
     });
 }

@@ -133,6 +133,34 @@ TEST(CasesGui, CancelOrOkWithoutChoiceAfterALoadLeavesTheCase) {
     EXPECT_EQ(f.Load().DialogResult(), "");
 }
 
+TEST(CasesGui, OkOrEnterWithTheListFocusedButNothingPickedLoadsNothing) {
+    CasesFixture f;
+    int currentRow = -1;
+    f.WhileModal(f.Form->Loadcase1, [&] {
+        // What a window system does as the dialog opens: the list takes the focus and
+        // Qt makes its first row the current one, without selecting it.
+        QApplication::setActiveWindow(&f.Load());
+        f.Load().ListBox1->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        currentRow = f.Load().ListBox1->currentRow();
+        QTest::keyClick(f.Load().ListBox1, Qt::Key_Return);
+        if (f.Load().isVisible()) QTest::mouseClick(f.Load().OKButton, Qt::LeftButton);
+    });
+    EXPECT_EQ(currentRow, 0);
+    EXPECT_EQ(f.Load().DialogResult(), "");
+    EXPECT_DOUBLE_EQ(f.Form->State().Clock.CaseStart, 28955.5); // the default day still
+
+    // A line picked with the keys is a real pick.
+    f.WhileModal(f.Form->Loadcase1, [&] {
+        QApplication::setActiveWindow(&f.Load());
+        f.Load().ListBox1->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(f.Load().ListBox1, Qt::Key_Down);
+        QTest::mouseClick(f.Load().OKButton, Qt::LeftButton);
+    });
+    EXPECT_EQ(f.Load().DialogResult(), f.Load().ListBox1->item(1)->text());
+    EXPECT_DOUBLE_EQ(f.Form->State().Clock.CaseStart, May4Noon2003);
+}
+
 TEST(CasesGui, LoadKeepsPolygonAndStatisticsAndEnablesProducts) {
     CasesFixture f;
     Session& s = f.Form->State();
@@ -147,6 +175,21 @@ TEST(CasesGui, LoadKeepsPolygonAndStatisticsAndEnablesProducts) {
     EXPECT_TRUE(f.Form->TornadoWatch1->isEnabled());
     EXPECT_EQ(f.Form->CurDateLabel->text(), "Sun 04 May 2003");
     EXPECT_EQ(f.Form->CurTimeLabel->text(), "12:00 UTC");
+}
+
+TEST(CasesGui, ALoadWhoseReportsCannotBeCopiedLeavesTheWindowAsItWas) {
+    CasesFixture f;
+    QDir().mkpath(f.root + "2003-05-04/rpt.dat"); // a folder where the file should be
+    const Session& s = f.Form->State();
+    const SimClock before = s.Clock;
+    const QString folder = s.Folders.CaseDirectory;
+    const QString date = f.Form->CurDateLabel->text();
+    EXPECT_ANY_THROW(f.Form->LoadCase("2003-05-04 Kansas and Missouri", false, true));
+    EXPECT_DOUBLE_EQ(s.Clock.CaseStart, before.CaseStart);
+    EXPECT_DOUBLE_EQ(s.Clock.SimulationTime, before.SimulationTime);
+    EXPECT_EQ(s.Clock.DateHidden, before.DateHidden);
+    EXPECT_EQ(s.Folders.CaseDirectory, folder);
+    EXPECT_EQ(f.Form->CurDateLabel->text(), date);
 }
 
 TEST(CasesGui, ListShowsWhatWasReadBeforeABrokenRecord) {

@@ -209,6 +209,25 @@ TEST(ProductsWindow, AProductThatFailsToBuildChangesNothing) {
     EXPECT_EQ(w.m().State().LastProductKind, 1);
 }
 
+TEST(ProductsWindow, AWatchReadsTheSameAtEveryZoomAndPan) {
+    ProductWindow w;
+    w.DragPolygon();
+    w.Issue(w.m().TornadoWatch1);
+    const QStringList atStart = w.shownText;
+    ASSERT_GE(atStart.size(), 31);
+    // Thirteen zoom-ins put every corner thousands of pixels off the map.
+    for (int i = 0; i < 13; ++i)
+        w.m().Zoomin1->trigger();
+    w.m().East1->trigger();
+    w.m().North1->trigger();
+    w.m().State().ProductItemsEnabled.fill(true);
+    w.m().UpdateProductMenu();
+    w.Issue(w.m().TornadoWatch1);
+    EXPECT_EQ(w.shownText, atStart);
+    EXPECT_TRUE(w.f.Prompts->Shown.isEmpty()) << w.f.Prompts->Shown.join('|').toStdString();
+    EXPECT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join('\n').toStdString();
+}
+
 TEST(ProductsWindow, ShippedCityListAndDiscussion) {
     ProductWindow w(false);
     if (!QFile::exists(w.app + "nimbrel.cit") || !QFile::exists(w.app + "nimbrel.gnr"))

@@ -229,3 +229,24 @@ TEST(ViewerWindow, PrintingWithNowhereToPrintSaysSoAndRestoresTheCursor) {
     EXPECT_EQ(w.f.Errors, QStringList{"There is no default printer currently selected"});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
+
+TEST(ViewerWindow, AFailingTickStopsItsOwnTimerAndReportsOnce) {
+    ViewerWindow w;
+    // The loop runs onto a frame that is no picture: one message, the loop stops there.
+    test::WriteFile(w.day + QStringLiteral("satv-790410-1100.gif"), "not a picture");
+    w.m().LoopSpeed->setValue(100);
+    QTest::mouseClick(w.m().PlayFwdButton, Qt::LeftButton);
+    QTest::qWait(600);
+    EXPECT_EQ(w.f.Errors.size(), 1) << w.f.Errors.join(QStringLiteral("; ")).toStdString();
+    EXPECT_FALSE(w.m().SatelliteTimer.isActive());
+    EXPECT_EQ(w.m().State().Player.FrameIndex, 0);
+
+    // The report layer fails on a working copy cut short: the report timer stays off.
+    w.m().Targeting1->trigger();
+    ASSERT_TRUE(w.m().ReportsTimer.isActive());
+    test::WriteFile(w.app + QStringLiteral("rpt.dat"), QByteArray(10, '\0'));
+    QTest::qWait(1600);
+    EXPECT_EQ(w.f.Errors.size(), 2) << w.f.Errors.join(QStringLiteral("; ")).toStdString();
+    EXPECT_FALSE(w.m().ReportsTimer.isActive());
+    EXPECT_TRUE(w.m().Targeting1->isChecked());
+}

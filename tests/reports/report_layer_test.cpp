@@ -96,7 +96,6 @@ TEST_F(LayerFixture, AgesAtTheHourBoundariesAndTheFlash) {
 
     QImage ticked = full;
     Draw(ticked, true);
-    // Arms of the X away from its centre (where the two strokes cross twice).
     EXPECT_EQ(full.pixel(12, 12), WindBlue);
     EXPECT_EQ(ticked.pixel(12, 12), White); // exactly one hour old still flashes
     EXPECT_EQ(ticked.pixel(87, 12), White);
@@ -108,11 +107,22 @@ TEST_F(LayerFixture, AgesAtTheHourBoundariesAndTheFlash) {
     EXPECT_EQ(ticked, full);
 }
 
-TEST_F(LayerFixture, FlashTogglesEveryKindBackAfterTwoTicksOnAnyBackground) {
+TEST_F(LayerFixture, OneTickHidesEverySymbolWholeAndTheNextBringsItBack) {
     StormReport tornado = At(ReportKind::Tornado, Day + EncodeTime(17, 30, 0), 20, 20);
     tornado.End = {40.0, 50.0};
     WriteReports(Path(), {tornado, At(ReportKind::Hail, Day + EncodeTime(17, 30, 0), 70, 20),
                           At(ReportKind::Wind, Day + EncodeTime(17, 30, 0), 95, 20)});
+    // On white, one tick leaves no trace of any symbol: every pixel of a symbol (its
+    // corners, the crossing of the X, the tornado's outline over its fill and its track
+    // from the tip) is toggled exactly once.
+    QImage white = Blank();
+    Draw(white, false);
+    ASSERT_NE(white, Blank());
+    Draw(white, true);
+    for (int y = 0; y < white.height(); ++y)
+        for (int x = 0; x < white.width(); ++x)
+            ASSERT_EQ(white.pixel(x, y), White) << "a fragment stays at " << x << "," << y;
+
     QImage full(120, 60, QImage::Format_RGB32);
     for (int y = 0; y < full.height(); ++y)
         for (int x = 0; x < full.width(); ++x)
