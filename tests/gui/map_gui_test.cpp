@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QTest>
+#include <QToolButton>
 
 #include "gui/gui_support.h"
 #include "map/basemap.h"

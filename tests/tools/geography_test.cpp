@@ -211,7 +211,8 @@ TEST(ShippedGeographyTest, TheProgramsBasemapDrawsAllThreeLayers) {
     QTemporaryDir dir;
     const QString appData = dir.path() + QLatin1Char('/');
     for (const char* name : {"nimbrel.gis", "nimbrel.cgf", "nimbrel.pr1"})
-        CopyWholeFile(AppData() + QString::fromLatin1(name), appData + QString::fromLatin1(name));
+        CopyWholeFile(AppData() + QString::fromLatin1(name), appData + QString::fromLatin1(name),
+                      MaxVectorFileBytes);
     ProjectionDescriptor viewport;
     ResetViewport(viewport);
     QImage bitmap;
