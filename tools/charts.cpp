@@ -4,12 +4,16 @@
 #include <map>
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 
 #include "base/errors.h"
+#include "base/records.h"
 #include "projection.h"
 #include "raster.h"
 #include "station_map.h"
+#include "viewer/decoders.h"
 #include "viewer/stations.h"
 
 namespace nimbrel::tools {
@@ -211,8 +215,17 @@ QImage DrawFrame(const FrameSpec& frame, const std::vector<Polyline>& outlines) 
     return image;
 }
 
+QString SharedFrameName(const FrameSpec& frame) {
+    QString name =
+        frame.Prefix + QLatin1Char('-') + FormatDateTime(QStringLiteral("hhnn"), frame.Valid);
+    if (!frame.Station.isEmpty()) name += QLatin1Char('-') + frame.Station;
+    return name + QLatin1Char('.') + frame.Extension;
+}
+
 int WriteSampleFrames(const QString& appData, const QString& discRoot, const QStringList& days) {
     const std::vector<Polyline> outlines = ReadOutlineFile(appData + QStringLiteral("nimbrel.gis"));
+    const QString shared = discRoot + SharedFramesFolder + QLatin1Char('/');
+    if (!QDir().mkpath(shared)) throw FileError(QStringLiteral("Cannot create ") + shared);
     int written = 0;
     std::map<QString, QImage> bases; // by kind and station: only the time differs
     for (const QString& day : days) {
@@ -224,17 +237,28 @@ int WriteSampleFrames(const QString& appData, const QString& discRoot, const QSt
         if (!okY || !okM || !okD || !IsValidDate(y, m, d))
             throw DataError(QStringLiteral("Not a case day: ") + day);
         for (const FrameSpec& frame : FramesOfDay(y, m, d)) {
-            const QString key = frame.Prefix + frame.Station;
-            auto base = bases.find(key);
-            if (base == bases.end())
-                base = bases.emplace(key, DrawFrameBase(frame, outlines)).first;
-            QImage image = base->second.copy();
-            StampValidTime(image, frame);
+            // The picture has no date: draw it once, and let every day link to it.
+            const QString sharedName = SharedFrameName(frame);
+            const QString sharedPath = shared + sharedName;
+            if (!QFileInfo::exists(sharedPath)) {
+                const QString key = frame.Prefix + frame.Station;
+                auto base = bases.find(key);
+                if (base == bases.end())
+                    base = bases.emplace(key, DrawFrameBase(frame, outlines)).first;
+                QImage image = base->second.copy();
+                StampValidTime(image, frame);
+                if (frame.Extension == QLatin1String("jpg"))
+                    WriteJpeg(image, sharedPath);
+                else
+                    WriteGif(image, sharedPath);
+            }
             const QString path = folder + frame.FileName();
-            if (frame.Extension == QLatin1String("jpg"))
-                WriteJpeg(image, path);
-            else
-                WriteGif(image, path);
+            QFile::remove(path);
+            // A relative link keeps the disc movable; where links cannot be made, a copy.
+            if (!QFile::link(QStringLiteral("../") + SharedFramesFolder + QLatin1Char('/') +
+                                 sharedName,
+                             path))
+                CopyWholeFile(sharedPath, path, MaxImageFileBytes);
             ++written;
         }
     }

@@ -44,8 +44,17 @@ void StampValidTime(QImage& image, const FrameSpec& frame);
 /// The picture of a frame. `outlines` are state outlines (from "nimbrel.gis").
 QImage DrawFrame(const FrameSpec& frame, const std::vector<Polyline>& outlines);
 
-/// Draws and writes every frame of every day folder listed in `days` ("yyyy-mm-dd")
-/// under `discRoot` (ending in '/'), creating the folders; returns the count written.
+/// The folder of the disc that holds the one set of sample frames the days link to.
+inline const QString SharedFramesFolder = QStringLiteral("sample-frames");
+
+/// The name of a frame in the shared set: its name without the date
+/// ("satv-1830.jpg", "skew-0000-oun.gif").
+QString SharedFrameName(const FrameSpec& frame);
+
+/// Draws each distinct frame of the days listed in `days` ("yyyy-mm-dd") once into
+/// `discRoot` + SharedFramesFolder, and gives every day folder (created when missing)
+/// its frames under their dated names as relative links to those (copies where links
+/// cannot be made). Returns the count of day frames.
 int WriteSampleFrames(const QString& appData, const QString& discRoot, const QStringList& days);
 
 } // namespace nimbrel::tools

@@ -5,6 +5,8 @@
 //   nimbrel-datagen reports   <shared-data>/reports/ <disc>/  "rpt.dat" of every case day
 //   nimbrel-datagen catalogue <chase-list.csv> <appdata>/ <disc>/
 //                                                           "nimbrel.cas", narr.txt, fcst.txt
+//   nimbrel-datagen caselist  <shared-data>/reports/ <added-days.csv> <chase-list.csv>
+//                                                           generated rows of the case list
 //   nimbrel-datagen frames    <appdata>/ <disc>/ [yyyy-mm-dd ...]
 //                                                           sample chart frames (all days
 //                                                           of the disc when none is named)
@@ -22,6 +24,7 @@
 #include "base/errors.h"
 #include "base/mask.h"
 #include "case_data.h"
+#include "case_list.h"
 #include "charts.h"
 
 namespace {
@@ -32,9 +35,9 @@ QString Folder(const QString& path) {
 }
 
 int Usage() {
-    std::fputs(
-        "usage: nimbrel-datagen appdata|reports|catalogue|frames ... (see the source header)\n",
-        stderr);
+    std::fputs("usage: nimbrel-datagen appdata|reports|catalogue|caselist|frames ... (see the "
+               "source header)\n",
+               stderr);
     return 2;
 }
 
@@ -59,6 +62,8 @@ int main(int argc, char** argv) {
             Print(nimbrel::tools::MakeCaseReports(Folder(args[1]), Folder(args[2])));
         } else if (command == QLatin1String("catalogue") && args.size() == 4) {
             Print(nimbrel::tools::MakeCatalogue(args[1], Folder(args[2]), Folder(args[3])));
+        } else if (command == QLatin1String("caselist") && args.size() == 4) {
+            Print(nimbrel::tools::MakeCaseList(Folder(args[1]), args[2], args[3]));
         } else if (command == QLatin1String("frames") && args.size() >= 3) {
             const QString disc = Folder(args[2]);
             QStringList days = args.mid(3);

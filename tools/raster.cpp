@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include <QFile>
 
-#include <gif_lib.h>
-#include <jpeglib.h>
-
 #include "base/errors.h"
+#include "base/records.h"
+#include "viewer/encoders.h"
 
 namespace nimbrel::tools {
 namespace {
@@ -111,74 +111,25 @@ void DrawText(QImage& image, int x, int y, const QString& text, QColor colour, i
 
 void WriteGif(const QImage& source, const QString& path) {
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
-    // std::map keeps the colours sorted, which fixes the palette order.
-    std::map<QRgb, int> colours;
+    // Drawings are exact: a frame that needs more colours than a palette holds is a
+    // drawing fault, not something to dither away.
+    std::set<QRgb> colours;
     for (int y = 0; y < image.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            colours.emplace(line[x] & 0xFFFFFF, 0);
+            colours.insert(line[x] & 0xFFFFFF);
             if (colours.size() > 256)
                 throw DataError(QStringLiteral("Too many colours for a GIF: ") + path);
         }
     }
-    int bits = 1;
-    while ((1 << bits) < int(colours.size()))
-        ++bits;
-    std::vector<GifColorType> palette(std::size_t(1) << bits, GifColorType{0, 0, 0});
-    int index = 0;
-    for (auto& [rgb, slot] : colours) {
-        slot = index;
-        palette[std::size_t(index)] =
-            GifColorType{GifByteType(qRed(rgb)), GifByteType(qGreen(rgb)), GifByteType(qBlue(rgb))};
-        ++index;
-    }
-
-    int error = 0;
-    GifFileType* gif = EGifOpenFileName(path.toLocal8Bit().constData(), false, &error);
-    if (!gif) throw FileError(QStringLiteral("Cannot create ") + path);
-    ColorMapObject* map = GifMakeMapObject(1 << bits, palette.data());
-    bool ok = map &&
-              EGifPutScreenDesc(gif, image.width(), image.height(), bits, 0, map) == GIF_OK &&
-              EGifPutImageDesc(gif, 0, 0, image.width(), image.height(), false, nullptr) == GIF_OK;
-    std::vector<GifPixelType> row(std::size_t(image.width()));
-    for (int y = 0; ok && y < image.height(); ++y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            row[std::size_t(x)] = GifPixelType(colours[line[x] & 0xFFFFFF]);
-        ok = EGifPutLine(gif, row.data(), image.width()) == GIF_OK;
-    }
-    if (map) GifFreeMapObject(map);
-    if (EGifCloseFile(gif, &error) != GIF_OK) ok = false;
-    if (!ok) throw FileError(QStringLiteral("Cannot write ") + path);
-    // giflib creates its files readable by the owner only; shipped data is for everyone.
+    WriteWholeFile(path, EncodeGif(image));
+    // Shipped data is for everyone to read.
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                     QFile::ReadOther);
 }
 
 void WriteJpeg(const QImage& source, const QString& path, int quality) {
-    const QImage image = source.convertToFormat(QImage::Format_RGB888);
-    FILE* out = std::fopen(path.toLocal8Bit().constData(), "wb");
-    if (!out) throw FileError(QStringLiteral("Cannot create ") + path);
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, out);
-    cinfo.image_width = JDIMENSION(image.width());
-    cinfo.image_height = JDIMENSION(image.height());
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(image.constScanLine(int(cinfo.next_scanline)));
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    const bool ok = std::ferror(out) == 0;
-    if (std::fclose(out) != 0 || !ok) throw FileError(QStringLiteral("Cannot write ") + path);
+    WriteWholeFile(path, EncodeJpeg(source, quality));
 }
 
 } // namespace nimbrel::tools

@@ -1,5 +1,7 @@
 #include "app/umainform.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -8,6 +10,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMargins>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -54,6 +57,11 @@ TfMainForm::TfMainForm(QWidget* parent, std::unique_ptr<Prompts> prompts,
         });
     };
     guardedTick(SatelliteTimer, &TfMainForm::SatelliteTimerTimer);
+    // A window without a frame (no window manager) stops looking after five seconds.
+    connect(&placementTimer_, &QTimer::timeout, this, [this] {
+        if (++placementChecks_ > 50) placementTimer_.stop();
+        SettlePlacement();
+    });
     guardedTick(ReportsTimer, &TfMainForm::ReportsTimerTimer);
     BuildMenus();
     BuildView();
@@ -440,12 +448,15 @@ void TfMainForm::showEvent(QShowEvent* event) {
 void TfMainForm::FormShow() {
     QSettings store = PreferenceStore();
     const WindowPlacement p = ReadPlacement(store);
-    resize(p.Width, p.Height);
+    // A stored place off every screen would open a window nobody can reach.
     QList<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens())
         screens << screen->availableGeometry();
     const QScreen* primary = QGuiApplication::primaryScreen();
-    move(PlaceOnAScreen(p, screens, primary ? primary->availableGeometry() : QRect()));
+    normalOuter_ =
+        QRect(PlaceOnAScreen(p, screens, primary ? primary->availableGeometry() : QRect()),
+              QSize(p.Width, p.Height));
+    ApplyNormalOuter();
     if (p.Maximized)
         setWindowState(windowState() | Qt::WindowMaximized);
     else
@@ -468,10 +479,48 @@ void TfMainForm::FormShow() {
     RefreshView(false);
 }
 
+QMargins TfMainForm::FrameMargins() const {
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+void TfMainForm::ApplyNormalOuter() {
+    // The stored size and position are the outer ones (frame included): the inner size is
+    // what remains inside the frame, and a window's move places its frame.
+    const QMargins frame = FrameMargins();
+    resize(std::max(1, normalOuter_.width() - frame.left() - frame.right()),
+           std::max(1, normalOuter_.height() - frame.top() - frame.bottom()));
+    move(normalOuter_.topLeft());
+    // Before the window manager has framed the window its frame is not known yet, and
+    // no event says when it is: look for it a few times a second for a while, and apply
+    // the placement again once it is known.
+    placementPending_ = frame.isNull();
+    placementChecks_ = 0;
+    if (placementPending_) placementTimer_.start(100);
+}
+
+void TfMainForm::SettlePlacement() {
+    if (!placementPending_) placementTimer_.stop();
+    if (!placementPending_ || FrameMargins().isNull()) return;
+    if (isMaximized() || isMinimized()) return; // applied when the window is normal again
+    ApplyNormalOuter();
+}
+
+void TfMainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) SettlePlacement();
+}
+
 void TfMainForm::closeEvent(QCloseEvent* event) {
     QSettings store = PreferenceStore();
     WindowPlacement p;
-    const QRect normal = isMaximized() ? normalGeometry() : frameGeometry();
+    // The outer geometry of the normal state: a maximized window keeps it for its return,
+    // and until the frame was known it is still the one read at show.
+    QRect normal = frameGeometry();
+    if (isMaximized())
+        normal = placementPending_ ? normalOuter_ : normalGeometry().marginsAdded(FrameMargins());
     p.Height = normal.height();
     p.Width = normal.width();
     p.Left = normal.left();

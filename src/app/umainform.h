@@ -13,6 +13,8 @@
 #include <memory>
 
 #include <QMainWindow>
+#include <QMargins>
+#include <QRect>
 #include <QTimer>
 
 #include "app/session.h"
@@ -240,6 +242,7 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildMenus();
@@ -247,6 +250,12 @@ private:
     void BuildView();
     void FormCreate();
     void FormShow();
+    /// The frame around the window as the window system has it (null until known).
+    QMargins FrameMargins() const;
+    /// Gives the normal window the stored outer geometry `normalOuter_`.
+    void ApplyNormalOuter();
+    /// Applies the stored placement again once the frame is known.
+    void SettlePlacement();
     /// Runs a handler body through the general error guard.
     void Guard(const std::function<void()>& body);
     /// Shared by the View menu's chart items.
@@ -262,6 +271,10 @@ private:
     std::unique_ptr<Prompts> prompts_;
     std::function<QString()> pickFile_;
     bool shown_ = false;
+    QRect normalOuter_;             ///< the normal outer geometry read at show
+    bool placementPending_ = false; ///< read before the frame was known
+    QTimer placementTimer_;         ///< looks for the frame while the placement is pending
+    int placementChecks_ = 0;
 };
 
 } // namespace nimbrel

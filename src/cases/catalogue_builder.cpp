@@ -73,6 +73,16 @@ bool IsIncludedRow(const CaseListRow& row) {
     return mark.mid(from, to - from) == QLatin1String("1");
 }
 
+CaseEntry EntryFromRow(const CaseListRow& row) {
+    CaseEntry entry;
+    entry.CaseDate = row[0].left(static_cast<qsizetype>(CaseEntry::CaseDateCapacity));
+    entry.Codes = row[4].left(static_cast<qsizetype>(CaseEntry::CodesCapacity));
+    entry.Ranking = LeadingNumber(row[5]);
+    entry.Note = row[6].left(static_cast<qsizetype>(CaseEntry::NoteCapacity));
+    entry.Description = row[8].left(static_cast<qsizetype>(CaseEntry::DescriptionCapacity));
+    return entry;
+}
+
 CatalogueBuild BuildCaseCatalogue(const QString& inputPath, const QString& appDataDirectory,
                                   const QString& caseRoot) {
     QFile input;
@@ -103,13 +113,7 @@ CatalogueBuild BuildCaseCatalogue(const QString& inputPath, const QString& appDa
             WriteNarrative(narrative, row[9]);
             WriteNarrative(discussion, row[10]);
 
-            CaseEntry entry;
-            entry.CaseDate = row[0].left(static_cast<qsizetype>(CaseEntry::CaseDateCapacity));
-            entry.Codes = row[4].left(static_cast<qsizetype>(CaseEntry::CodesCapacity));
-            entry.Ranking = LeadingNumber(row[5]);
-            entry.Note = row[6].left(static_cast<qsizetype>(CaseEntry::NoteCapacity));
-            entry.Description = row[8].left(static_cast<qsizetype>(CaseEntry::DescriptionCapacity));
-            catalogue.Append(entry.ToBytes());
+            catalogue.Append(EntryFromRow(row).ToBytes());
             ++result.Entries;
         }
     } catch (...) {

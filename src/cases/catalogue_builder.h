@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "cases/catalogue.h"
+
 namespace nimbrel {
 
 inline constexpr int CaseListColumns = 12;
@@ -27,6 +29,10 @@ struct CatalogueBuild {
     /// are not ordinary files.
     QStringList Skipped;
 };
+
+/// The catalogue entry of an included row: day (column 1), codes (5), ranking (6), note
+/// (7) and description (9), each cut to its field's capacity.
+CaseEntry EntryFromRow(const CaseListRow& row);
 
 /// Runs the tool: skips the input's header line, creates `appDataDirectory` +
 /// "nimbrel.cas" anew, and for every included row writes "narr.txt" and "fcst.txt"

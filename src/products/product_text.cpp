@@ -1,5 +1,10 @@
 #include "products/product_text.h"
 
+#include <algorithm>
+
+#include "map/polygon.h"
+#include "products/regions.h"
+
 namespace nimbrel {
 namespace {
 
@@ -45,6 +50,21 @@ QStringList DiscussionParagraph(const QByteArray& text, int n) {
         if (paragraph == n) out << line;
     }
     return out;
+}
+
+QString LongestProductLine() {
+    QStringList names;
+    for (int slot = 1; slot <= RegionSlotCount; ++slot)
+        if (Region(slot).Name[0] != '\0') names << QString::fromLatin1(Region(slot).Name);
+    std::stable_sort(names.begin(), names.end(),
+                     [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    const QString outlook = RiskSentence(ProductKind::SlightRiskOutlook) + QStringLiteral(" ") +
+                            AreaPhrase(names.mid(0, MaxRegionNames));
+    // Places are named within a few hundred miles; four digits leave room to spare.
+    const QString watch = QStringLiteral("MILES ") + NorthAndSouth +
+                          QStringLiteral(" OF A LINE FROM 9995 MILES NORTHWEST OF ") +
+                          QString(PlaceNameAllowance, QLatin1Char('W'));
+    return outlook.size() >= watch.size() ? outlook : watch;
 }
 
 QStringList WriteOutlookText(const OutlookInputs& in) {

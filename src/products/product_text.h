@@ -29,6 +29,16 @@ struct OutlookInputs {
     QStringList Discussion;  ///< the chosen paragraph's lines
 };
 
+/// Characters a place's city and state may take together in the longest line the
+/// product window is sized for ("WASHINGTON D.C. DISTRICT OF COLUMBIA", the longest of
+/// the shipped city list, has 36).
+inline constexpr int PlaceNameAllowance = 40;
+
+/// The longest line a product can have: the outlook's risk sentence over the four
+/// longest region names, or the watch's axis line from the farthest place with the
+/// longest direction and a city and state of PlaceNameAllowance characters.
+QString LongestProductLine();
+
 /// The day-one convective outlook: header, risk sentence over the area, the general
 /// discussion and a closing line for the trainee's own reasoning.
 QStringList WriteOutlookText(const OutlookInputs& in);

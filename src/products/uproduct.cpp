@@ -1,13 +1,20 @@
 #include "products/uproduct.h"
 
+#include <algorithm>
+
 #include <QFont>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QVBoxLayout>
+#include <QtMath>
 
+#include "products/product_text.h"
 #include "ui/sound.h"
 
 namespace nimbrel {
@@ -15,7 +22,6 @@ namespace nimbrel {
 TfProduct::TfProduct(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("fProduct"));
     setWindowTitle(QStringLiteral("Product window"));
-    resize(640, 560);
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
@@ -25,6 +31,7 @@ TfProduct::TfProduct(QWidget* parent) : QDialog(parent) {
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter); // a fixed-pitch stand-in where Courier New is missing
+    font.setFixedPitch(true);
     font.setPixelSize(13);
     Memo1->setFont(font);
 
@@ -40,6 +47,16 @@ TfProduct::TfProduct(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Memo1, 1);
     layout->addLayout(bottom);
+
+    // One product line stays one line: the window is wide enough for the longest line a
+    // product can have, in the font the box really uses; only a screen too narrow for
+    // it (CentreOnScreen) makes the box scroll sideways.
+    const int textWidth = QFontMetrics(Memo1->font()).horizontalAdvance(LongestProductLine());
+    const int boxWidth = textWidth + 2 * qCeil(Memo1->document()->documentMargin()) +
+                         2 * Memo1->frameWidth() + Memo1->verticalScrollBar()->sizeHint().width() +
+                         4;
+    const QMargins margins = layout->contentsMargins();
+    resize(std::max(640, boxWidth + margins.left() + margins.right()), 560);
 
     connect(ExitButton, &QPushButton::clicked, this, [this] { ExitButtonClick(); });
     Timer1.setInterval(4000);
@@ -90,6 +107,7 @@ void TfProduct::CentreOnScreen() {
     const QScreen* s = screen();
     if (!s) return;
     const QRect area = s->availableGeometry();
+    if (width() > area.width()) resize(area.width(), height());
     move(area.center() - rect().center());
 }
 

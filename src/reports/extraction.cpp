@@ -163,6 +163,38 @@ StormReport ReportFromFields(const SourceFields& f, ReportKind kind, DateTime da
     return r;
 }
 
+std::vector<StormReport> ReportsOfDay(DateTime day, const QStringList& tablePaths,
+                                      const ExtractionHooks& hooks,
+                                      const std::function<void(int)>& beforeTable) {
+    std::vector<StormReport> reports;
+    int count = 0;
+    for (int k = 1; k <= 3 && k <= tablePaths.size(); ++k) {
+        const QString& path = tablePaths[k - 1];
+        if (path.isEmpty()) continue;
+        TextLineReader reader(path);
+        if (beforeTable) beforeTable(k);
+        long lines = 0;
+        while (!reader.AtEnd()) {
+            const QByteArray line = reader.ReadLine();
+            if (++lines % 1000 == 0 && hooks.Ask) hooks.Ask->ProcessEvents();
+            SourceFields f(line);
+            // Today's tables open with a header line ("om,yr,mo,dy,..."), and some
+            // end with a blank line: neither has a year in field 2.
+            if (!IsNumber(f.Field(2))) continue;
+            QByteArray dayText = f.Field(4);
+            if (f.Field(3) == "6" && dayText == "31") dayText = "30";
+            if (DateOrThrow(f.Field(2), f.Field(3), dayText) != day) continue;
+            ++count;
+            if (count > MaxReportsPerDay) {
+                if (hooks.Ask) hooks.Ask->Information(TooManyReportsText);
+                continue;
+            }
+            reports.push_back(ReportFromFields(f, static_cast<ReportKind>(k), day));
+        }
+    }
+    return reports;
+}
+
 QStringList ExtractReports(const QString& caseRoot, const QString& sourceFolder,
                            const ExtractionHooks& hooks) {
     auto processEvents = [&] {
@@ -187,30 +219,12 @@ QStringList ExtractReports(const QString& caseRoot, const QString& sourceFolder,
         }
         const DateTime day = CaseDay(name);
         const QStringList files = SourceFilesFor(day);
-        std::vector<StormReport> reports;
-        int count = 0;
-        for (int k = 1; k <= 3; ++k) {
-            TextLineReader reader(sourceFolder + files[k - 1]);
+        QStringList paths;
+        for (const QString& file : files)
+            paths << sourceFolder + file;
+        const std::vector<StormReport> reports = ReportsOfDay(day, paths, hooks, [&](int k) {
             caption(QStringLiteral("[%1/%2] %3").arg(i).arg(k).arg(name));
-            long lines = 0;
-            while (!reader.AtEnd()) {
-                const QByteArray line = reader.ReadLine();
-                if (++lines % 1000 == 0) processEvents();
-                SourceFields f(line);
-                // Today's tables open with a header line ("om,yr,mo,dy,..."), and some
-                // end with a blank line: neither has a year in field 2.
-                if (!IsNumber(f.Field(2))) continue;
-                QByteArray dayText = f.Field(4);
-                if (f.Field(3) == "6" && dayText == "31") dayText = "30";
-                if (DateOrThrow(f.Field(2), f.Field(3), dayText) != day) continue;
-                ++count;
-                if (count > MaxReportsPerDay) {
-                    if (hooks.Ask) hooks.Ask->Information(TooManyReportsText);
-                    continue;
-                }
-                reports.push_back(ReportFromFields(f, static_cast<ReportKind>(k), day));
-            }
-        }
+        });
         WriteReports(target, reports);
         written << name;
         processEvents();

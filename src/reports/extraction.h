@@ -67,6 +67,15 @@ struct ExtractionHooks {
     std::function<void(const QString&)> SetCaption; ///< the progress display
 };
 
+/// The reports of `day` from three tables given by path (tornado, hail, wind; an empty
+/// path leaves that kind out), in the order the day's file keeps them: kind by kind,
+/// each in table order. Lines without a year in field 2 (header, blank end) are
+/// skipped. Beyond MaxReportsPerDay each further report is announced through
+/// `hooks.Ask` and dropped. `beforeTable(k)` is called before table k (1..3) is read.
+std::vector<StormReport> ReportsOfDay(DateTime day, const QStringList& tablePaths,
+                                      const ExtractionHooks& hooks,
+                                      const std::function<void(int)>& beforeTable = {});
+
 /// Runs the tool over the case-day folders of `caseRoot` (names "????-??-??", at most
 /// 300), reading the source files from `sourceFolder` (both end in '/'). Each day's
 /// "rpt.dat" is written only after all three of its source files were read through.

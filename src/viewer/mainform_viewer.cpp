@@ -5,10 +5,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QLabel>
-#include <QPageSetupDialog>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSlider>
 #include <QToolButton>
@@ -332,7 +334,15 @@ void TfMainForm::Print1Click() {
 }
 
 void TfMainForm::Printersetup1Click() {
-    QPageSetupDialog dialog(&PrinterOf(ThePrinter), this);
+    // The choice of printer, and through its properties the paper, orientation and
+    // margins; what is accepted stays with the run's printer for later prints.
+    QPrintDialog dialog(&PrinterOf(ThePrinter), this);
+    dialog.setWindowTitle(QStringLiteral("Printer setup"));
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // Accepting keeps the choice; nothing is printed yet.
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("OK"));
     dialog.exec();
 }
 

@@ -387,14 +387,24 @@ TEST(CasesGui, EveryShippedCaseOpensRevealsAndSummarises) {
             f.Form->OtherWindows().Information->accept();
         });
         f.Form->Showsummaryanddiscussion1->trigger();
+        // Every day has its summary; the days whose narrative is generated from the
+        // report tables have no forecast discussion, and the window leaves that part out.
         QByteArray narr = ReadFile(root + e.CaseDate + "/narr.txt");
         QByteArray fcst = ReadFile(root + e.CaseDate + "/fcst.txt");
+        ASSERT_FALSE(narr.isEmpty());
         narr.chop(2); // each is one line ended by CR LF
         fcst.chop(2);
-        EXPECT_EQ(lines, QStringList({"WEATHER SUMMARY",
-                                      english.toString(day, "dddd MMMM d, yyyy").toUpper(), " ",
-                                      "WEATHER SUMMARY", QString::fromLatin1(narr), " ", " ",
-                                      "FORECAST DISCUSSION", QString::fromLatin1(fcst), " ", " "}));
+        QStringList expected = {"WEATHER SUMMARY",
+                                english.toString(day, "dddd MMMM d, yyyy").toUpper(),
+                                " ",
+                                "WEATHER SUMMARY",
+                                QString::fromLatin1(narr),
+                                " ",
+                                " "};
+        if (QFileInfo::exists(root + e.CaseDate + "/fcst.txt"))
+            expected << "FORECAST DISCUSSION" << QString::fromLatin1(fcst) << " "
+                     << " ";
+        EXPECT_EQ(lines, expected);
 
         // The random pick with the case's year as the whole range.
         f.Form->LoadCase("1979-04-10 x", false, true);

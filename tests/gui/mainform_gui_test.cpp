@@ -154,6 +154,27 @@ TEST(MainForm, ClosingStoresPlacementNeverBelowZero) {
     store.clear();
 }
 
+TEST(MainForm, StoredPlacementIsTheOuterGeometryAndCloseThenStartIsAFixedPoint) {
+    QSettings store = PreferenceStore();
+    WindowPlacement p;
+    p.Left = 50;
+    p.Top = 40;
+    p.Width = 800;
+    p.Height = 600;
+    p.Maximized = false;
+    WritePlacement(store, p);
+    for (int run = 0; run < 2; ++run) {
+        GuiFixture f;
+        f.Show(f.Temp.path() + "/a/", f.Temp.path() + "/d/");
+        ASSERT_NE(f.Form->frameGeometry(), f.Form->geometry()); // the window has a frame
+        EXPECT_EQ(f.Form->frameGeometry(), QRect(50, 40, 800, 600)) << "run " << run;
+        f.Form->close();
+        const WindowPlacement q = ReadPlacement(store);
+        EXPECT_EQ(QRect(q.Left, q.Top, q.Width, q.Height), QRect(50, 40, 800, 600)) << run;
+    }
+    store.clear();
+}
+
 TEST(MainForm, WarningSoundsItemTogglesAndTwoClicksRestore) {
     GuiFixture f;
     f.Show(f.Temp.path() + "/a/", f.Temp.path() + "/d/");

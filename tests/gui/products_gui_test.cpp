@@ -6,18 +6,21 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
 #include "base/records.h"
 #include "gui/gui_support.h"
 #include "map/projection.h"
+#include "products/product_text.h"
 #include "products/uproduct.h"
 #include "products/wave_bytes.h"
 #include "ui/imageview.h"
@@ -269,6 +272,12 @@ TEST(ProductsWindow, WindowLayoutAndStatusTimer) {
     EXPECT_EQ(p.ExitButton->text(), QStringLiteral("&Exit"));
     EXPECT_EQ(p.Timer1.interval(), 4000);
     EXPECT_TRUE(p.Timer1.isActive());
+    // The longest line a product can have fits without scrolling sideways.
+    p.SetProductText({LongestProductLine()});
+    p.show();
+    QApplication::processEvents();
+    EXPECT_EQ(p.Memo1->horizontalScrollBar()->maximum(), 0) << p.width();
+    p.hide();
 
     p.SetProductStatus(QStringLiteral("Issuing weather product..."));
     p.Timer1Timer();

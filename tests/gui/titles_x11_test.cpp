@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/application.h"
@@ -59,15 +58,4 @@ TEST(TitlesOnX11, EveryWindowCaptionIsTheWholeTitle) {
     f.Form->show();
     QApplication::processEvents();
     EXPECT_EQ(ServerTitle(f.Form), QStringLiteral("Done!"));
-}
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/runtime")).toLocal8Bit());
-    QApplication app(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -5,14 +5,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "gui/gui_support.h"
@@ -219,6 +223,34 @@ TEST(ViewerWindow, PrintsToAPdfAndCopiesToTheClipboard) {
 
     w.m().Copygraphictoclipboard1->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), w.m().Image1->Picture().size());
+}
+
+TEST(ViewerWindow, PrinterSetupChoosesThePrinterThatLaterPrintsUse) {
+    ViewerWindow w;
+    const QString pdf = w.f.Temp.path() + QStringLiteral("/chosen.pdf");
+    bool printerOffered = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* dialog = qobject_cast<QPrintDialog*>(modal);
+        if (!dialog) {
+            if (modal) modal->close();
+            return;
+        }
+        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+        auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+        printerOffered = printers && file;
+        if (printerOffered) {
+            // Without a print system the one printer on offer writes a PDF file.
+            printers->setCurrentIndex(printers->findText(QStringLiteral("PDF"), Qt::MatchContains));
+            file->setText(pdf);
+        }
+        dialog->accept();
+    });
+    w.m().Printersetup1->trigger();
+    ASSERT_TRUE(printerOffered);
+    w.m().Print1->trigger();
+    EXPECT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join(QStringLiteral("; ")).toStdString();
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
 }
 
 TEST(ViewerWindow, PrintingWithNowhereToPrintSaysSoAndRestoresTheCursor) {

@@ -7,7 +7,9 @@
 #include <QTemporaryDir>
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A test of what an X server sees asks for the xcb platform (and runs under Xvfb).
+    qputenv("QT_QPA_PLATFORM",
+            qEnvironmentVariableIsSet("NIMBREL_TEST_ON_X11") ? "xcb" : "offscreen");
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -13,9 +14,11 @@
 #include "base/mask.h"
 #include "base/records.h"
 #include "case_data.h"
+#include "case_list.h"
 #include "cases/case_load.h"
 #include "cases/catalogue.h"
 #include "charts.h"
+#include "disc/disc_kit.h"
 #include "geography.h"
 #include "raster.h"
 #include "reports/report_file.h"
@@ -31,8 +34,17 @@ namespace {
 QString Shipped() {
     return test::ShippedDataDir();
 }
+// The three days with written narratives.
 const QStringList CaseDays = {QStringLiteral("1979-04-10"), QStringLiteral("1999-05-03"),
                               QStringLiteral("2007-05-04")};
+
+// Every day of the sample disc.
+QStringList AllDays() {
+    QStringList days =
+        ListMatching(Shipped() + QStringLiteral("disc/"), QStringLiteral("????-??-??"));
+    days.sort();
+    return days;
+}
 
 DateTime DayOf(const QString& day) {
     return EncodeDate(day.left(4).toInt(), day.mid(5, 2).toInt(), day.mid(8, 2).toInt());
@@ -57,18 +69,26 @@ int RowsOn(const QString& table, const QString& day) {
 TEST(CatalogueTest, ShippedCatalogueListsTheDiscsDaysWithHonestFields) {
     const CatalogueRead read = ReadCaseCatalogue(Shipped() + QStringLiteral("appdata/nimbrel.cas"));
     ASSERT_TRUE(read.Ok()) << read.Error.toStdString();
-    ASSERT_EQ(read.Entries.size(), std::size_t(CaseDays.size()));
+    ASSERT_EQ(read.Entries.size(), std::size_t(AllDays().size()));
+    ASSERT_GE(read.Entries.size(), 20u);
     QStringList days;
+    std::set<QChar> events;
+    std::set<int> rankings;
     for (const CaseEntry& e : read.Entries) {
         days << e.CaseDate;
         EXPECT_GE(e.Ranking, 0);
         EXPECT_LE(e.Ranking, 5);
-        int events = 0;
+        int eventLetters = 0;
         for (QChar c : e.Codes) {
             EXPECT_TRUE(QStringLiteral("NSTDCFOMUWZH").contains(c)) << e.Codes.toStdString();
-            if (QStringLiteral("NST").contains(c)) ++events;
+            if (QStringLiteral("NST").contains(c)) {
+                ++eventLetters;
+                events.insert(c);
+            }
         }
-        EXPECT_EQ(events, 1) << e.Codes.toStdString();
+        EXPECT_EQ(eventLetters, 1) << e.Codes.toStdString();
+        EXPECT_GE(e.Codes.size(), 2) << "a regime letter: " << e.Codes.toStdString();
+        rankings.insert(e.Ranking);
         EXPECT_FALSE(e.Description.isEmpty());
         // The list line hands the day on; loading it must lead to the day's folder.
         const CaseLoad load =
@@ -77,26 +97,41 @@ TEST(CatalogueTest, ShippedCatalogueListsTheDiscsDaysWithHonestFields) {
             << load.CaseDirectory.toStdString();
     }
     days.sort();
-    EXPECT_EQ(days, CaseDays);
+    EXPECT_EQ(days, AllDays());
+    // Every event box and every minimum ranking of the random-case dialog draws a day.
+    EXPECT_EQ(events, (std::set<QChar>{QLatin1Char('N'), QLatin1Char('S'), QLatin1Char('T')}));
+    for (int level = 1; level <= 5; ++level)
+        EXPECT_TRUE(rankings.count(level)) << level;
 }
 
 TEST(CatalogueTest, RebuildingFromTheCaseListGivesTheShippedBytes) {
     QTemporaryDir dir;
     const QString root = dir.path() + QStringLiteral("/disc/");
     const QString appData = dir.path() + QStringLiteral("/appdata/");
+    const QString kitAppData = dir.path() + QStringLiteral("/kit/");
     QDir().mkpath(appData);
-    for (const QString& day : CaseDays)
+    for (const QString& day : AllDays())
         QDir().mkpath(root + day);
+    // The development-mode builder and the kit make the same catalogue.
     tools::MakeCatalogue(Shipped() + QStringLiteral("disc/chase-list.csv"), appData, root);
     EXPECT_EQ(ReadWholeFile(appData + QStringLiteral("nimbrel.cas")),
               ReadWholeFile(Shipped() + QStringLiteral("appdata/nimbrel.cas")));
-    for (const QString& day : CaseDays)
+    for (const QString& day : AllDays())
+        QFile::remove(root + day + QStringLiteral("/fcst.txt"));
+    disc::MakeCatalogue(root, Shipped() + QStringLiteral("disc/chase-list.csv"), kitAppData);
+    EXPECT_EQ(ReadWholeFile(kitAppData + QStringLiteral("nimbrel.cas")),
+              ReadWholeFile(Shipped() + QStringLiteral("appdata/nimbrel.cas")));
+    for (const QString& day : AllDays())
         for (const char* name : {"narr.txt", "fcst.txt"}) {
-            const QByteArray shipped = ReadWholeFile(Shipped() + QStringLiteral("disc/") + day +
-                                                     QLatin1Char('/') + QString::fromLatin1(name));
-            EXPECT_EQ(ReadWholeFile(root + day + QLatin1Char('/') + QString::fromLatin1(name)),
-                      shipped)
+            const QString shippedPath = Shipped() + QStringLiteral("disc/") + day +
+                                        QLatin1Char('/') + QString::fromLatin1(name);
+            const QString rebuilt = root + day + QLatin1Char('/') + QString::fromLatin1(name);
+            // Only the days with written narratives have a forecast discussion.
+            ASSERT_EQ(QFileInfo::exists(rebuilt), QFileInfo::exists(shippedPath))
                 << day.toStdString() << name;
+            if (!QFileInfo::exists(shippedPath)) continue;
+            const QByteArray shipped = ReadWholeFile(shippedPath);
+            EXPECT_EQ(ReadWholeFile(rebuilt), shipped) << day.toStdString() << name;
             // One line of text, ended by CR LF, as the builder writes it.
             EXPECT_GT(shipped.size(), 200);
             EXPECT_TRUE(shipped.endsWith("\r\n"));
@@ -277,10 +312,10 @@ TEST(SampleDiscSmokeTest, TheDefaultCaseOpensWithChartsSoundingsAndReports) {
     EXPECT_TRUE(states.count(QStringLiteral("TX")) && states.count(QStringLiteral("OK")));
     // Every frame of every day on the disc is named with a valid time inside its case
     // window, 1200 UTC of the day to 1100 UTC of the next.
-    for (const QString& day : CaseDays) {
+    for (const QString& day : AllDays()) {
         const DateTime start = DayOf(day) + 0.5;
         int frames = 0;
-        for (const QString& name : QDir(disc + day).entryList(QDir::Files)) {
+        for (const QString& name : QDir(disc + day).entryList(QDir::Files | QDir::System)) {
             if (name == QStringLiteral("rpt.dat") || name.endsWith(QStringLiteral(".txt")))
                 continue;
             ++frames;
@@ -296,4 +331,42 @@ TEST(SampleDiscSmokeTest, TheDefaultCaseOpensWithChartsSoundingsAndReports) {
         EXPECT_TRUE(QFileInfo::exists(QStringLiteral(NIMBREL_STAGED_DATA "/appdata/") +
                                       QString::fromLatin1(name)))
             << name;
+}
+
+TEST(CaseListTest, GeneratedRowsFollowFromTheTablesAndRegenerateToTheSameBytes) {
+    // The rule on counts written by hand: one F5 tornado makes a top-ranked tornado day;
+    // a few weak tornadoes and some hail make a noteworthy severe day.
+    tools::DayCounts outbreak;
+    outbreak.Tornadoes = 3;
+    outbreak.StrongestRating = 5;
+    EXPECT_EQ(tools::EventLetter(outbreak), QStringLiteral("T"));
+    EXPECT_EQ(tools::Ranking(outbreak), 5);
+    tools::DayCounts hail;
+    hail.Tornadoes = 4;
+    hail.StrongestRating = 1;
+    hail.Hail = 15;
+    EXPECT_EQ(tools::EventLetter(hail), QStringLiteral("S"));
+    EXPECT_EQ(tools::Ranking(hail), 2);
+    tools::DayCounts quiet;
+    quiet.Hail = 2;
+    EXPECT_EQ(tools::EventLetter(quiet), QStringLiteral("N"));
+    EXPECT_EQ(tools::Ranking(quiet), 1);
+
+    const QString shared = test::SharedDataDir();
+    if (shared.isEmpty()) GTEST_SKIP() << "shared source data not present";
+    const QString tables = shared + QStringLiteral("reports/");
+    // 1979-04-10: 31 rows, 25 tornadoes once the per-state segments are folded in.
+    const tools::DayCounts terrible = tools::CountDay(tables, DayOf(CaseDays[0]));
+    EXPECT_EQ(terrible.TornadoRows, 31);
+    EXPECT_EQ(terrible.Tornadoes, 25);
+    EXPECT_EQ(terrible.Hail, 18);
+    EXPECT_EQ(terrible.StrongestRating, 4);
+
+    QTemporaryDir dir;
+    const QString list = dir.filePath(QStringLiteral("chase-list.csv"));
+    QFile::copy(Shipped() + QStringLiteral("disc/chase-list.csv"), list);
+    QFile::setPermissions(list, QFile::ReadOwner | QFile::WriteOwner);
+    tools::MakeCaseList(tables, Shipped() + QStringLiteral("disc/added-days.csv"), list);
+    EXPECT_EQ(ReadWholeFile(list),
+              ReadWholeFile(Shipped() + QStringLiteral("disc/chase-list.csv")));
 }

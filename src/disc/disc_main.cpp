@@ -1,0 +1,272 @@
+// nimbrel-disc: the case-disc kit. Subcommands check, reports, import and catalogue;
+// see the help texts below, which are the program's whole manual.
+#include <cstdio>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+#include <QStringList>
+
+#include "base/errors.h"
+#include "disc/disc_kit.h"
+
+namespace {
+
+using namespace nimbrel;
+
+const char* const GeneralHelp = R"(usage: nimbrel-disc COMMAND [ARGS] [--json]
+
+Builds and checks Nimbrel case discs. A disc is a folder holding one folder per case
+day, named yyyy-mm-dd, with the day's chart frames, soundings, storm reports (rpt.dat)
+and narrative texts (narr.txt, fcst.txt). The catalogue that lists the days
+(nimbrel.cas) lives in the per-user data folder, not on the disc.
+
+commands:
+  check DISC [--appdata DIR] [--strict]     is every day complete and readable?
+  reports DISC --tables DIR [DAY...]        storm reports from the national tables
+  import DISC DAY KIND FILE... --time FMT   chart images into a day folder
+  catalogue DISC LIST.csv [--appdata DIR]   the catalogue and narratives from a list
+
+Run "nimbrel-disc COMMAND --help" for each. The usual order for a new day:
+import its charts, make its reports, add its row to the list and run catalogue, then
+check. Every file is written to a temporary file first and renamed into place, so an
+interrupted run never leaves half a file; nothing is written outside DISC except the
+catalogue. Exit status 0 on success, 1 with a one-line reason on failure, 2 for a
+command line that cannot be understood. --json prints the result for scripts.
+)";
+
+const char* const CheckHelp = R"(usage: nimbrel-disc check DISC [--appdata DIR] [--strict] [--json]
+
+Checks DISC the way Nimbrel will read it: every entry of the catalogue DIR/nimbrel.cas
+(DIR defaults to the per-user data folder, ~/.local/share/nimbrel) and every day folder
+of DISC.
+
+For each day it prints a table of the six chart kinds (satv visible satellite, hsfc
+surface, h850, h700, h500, h250) by the 24 hours of the case window, 1200 UTC of the
+day to 1100 UTC of the next:
+  +  a frame for that hour that decodes with Nimbrel's own decoders
+  .  no frame where one is expected (satellite and surface every hour, the upper-air
+     charts at 1200 and 0000 UTC)
+  x  a frame that does not decode
+  (blank) no frame and none expected
+Then the soundings of the 20 stations at 1200 and 0000 UTC, found as the program's
+station picker finds them (by the station's first identifier, or its second when the
+first has none): one character per station in the order of the station table. Then
+whether rpt.dat holds whole 64-byte records, timed inside the day (0600 UTC of the day
+to 0600 UTC of the next, as the national tables date them) and placed on the map, and
+whether narr.txt and fcst.txt are there (both optional).
+
+Fails (status 1) when anything is bad: a frame that does not decode or whose name
+carries no valid time, a catalogue entry without a day folder, a broken rpt.dat, an
+unreadable catalogue. Missing frames, days without a catalogue entry and missing texts
+are warnings, which fail only with --strict. The last line is the summary.
+)";
+
+const char* const ReportsHelp = R"(usage: nimbrel-disc reports DISC --tables DIR [DAY...] [--json]
+
+Writes rpt.dat, the storm reports of a case day, for every day folder of DISC or only
+the DAYs named (yyyy-mm-dd), from the national report tables in DIR. The records and
+bytes are exactly those of Nimbrel's own report extraction on the same tables.
+
+Tables are comma-separated text, one line per report (a header line is skipped), as the
+Storm Prediction Center publishes them. For a day in 1950-2008 the kit reads the period
+files Nimbrel knows (50-59_torn.csv, 55-59_hail.csv, 55-59_wind.csv; 60-69_*; 70-79_*;
+80-89_*; 90-99_*; 2000-2004_*; 2005-2007_*; 2008_*). For any other year, or when none of
+the period files exist, it reads per-year tables YYYY_torn.csv, YYYY_hail.csv and
+YYYY_wind.csv. A missing hail or wind table is a warning and the day gets the kinds
+that exist. A day with no table at all is refused with the files looked for, and then
+nothing is written for any day.
+
+Times in the tables are local standard time; the reports of a day run from 0600 UTC of
+the day to 0600 UTC of the next. At most 1000 reports per day are kept.
+)";
+
+const char* const ImportHelp =
+    R"(usage: nimbrel-disc import DISC DAY KIND FILE... (--time FORMAT | --time-from mtime)
+                            [--station ID] [--force] [--json]
+
+Puts chart images into the day folder DISC/DAY (made when missing) under the names
+Nimbrel plays them by: KIND-yymmdd-hhnn.ext, soundings skew-yymmdd-hhnn-id.gif.
+
+KIND is satv (visible satellite), hsfc (surface), h850, h700, h500, h250 or skew (a
+sounding; give the station with --station, one of DEN ABQ EPZ ELP DRT VCT CRP MAF SEP
+FWD GGG SHV AMA OKC OUN LZK DDC UMN SGF TOP LBF OVN OAX RAP ABR HON STC MPX LCH).
+
+The valid time (UTC) is read from each file's name with FORMAT:
+  %Y four-digit year   %y two-digit year   %m month   %d day   %j day of the year
+  %H hour   %M minute   %% a percent sign   * any run of characters
+  every other character must be there as written.
+For example "sat_%Y%m%d_%H%M.png" reads sat_19790410_1830.png, and "*_%H%MZ.gif" reads
+surface_1800Z.gif. A FORMAT without a date places each hour in the case window: 1200 to
+2359 on DAY, 0000 to 1159 on the next day. --time-from mtime takes the file's
+modification time (UTC) instead.
+
+Satellite, 700 mb and 250 mb charts are stored as JPEG, the other kinds as GIF, as on
+the sample disc. A file already in that format is copied as it is; PNG and the other
+formats Qt reads are converted. Every written file is decoded back with Nimbrel's
+decoders. Nothing is replaced without --force; all names are checked before the first
+file is written.
+)";
+
+const char* const CatalogueHelp =
+    R"(usage: nimbrel-disc catalogue DISC LIST.csv [--appdata DIR] [--json]
+
+Builds the case catalogue DIR/nimbrel.cas (DIR defaults to the per-user data folder,
+~/.local/share/nimbrel) and each day's narrative texts from LIST.csv, a spreadsheet
+saved as comma-separated text. Its first line is a header; each further line is a day:
+  1 day (yyyy-mm-dd, a folder of DISC)   2 unused (weekday)   3 "1" to use the row
+  4 unused   5 codes   6 ranking 0-5   7 note (20 characters)   8 unused (sources)
+  9 description (200 characters)   10 weather summary -> narr.txt
+  11 forecast discussion -> fcst.txt (written only when not empty)   12 unused
+Fields holding commas are enclosed in double quotes.
+
+Codes: one event letter, N weak storms or bust, S severe, T tornado; and one or more
+regime letters, D dryline, C cold core low, F frontal system, O outflow boundary,
+M MCS, U upslope flow, W northwest flow, Z derecho, H national high-risk outlook. The
+random-case dialog draws only days with an event letter and a regime letter.
+Ranking: 1 Minimal, 2 Noteworthy, 3 Major, 4 Significant, 5 Highly significant.
+
+Every used row is checked before anything is written: a day that is no date or has no
+folder on the disc refuses the whole list. The catalogue is made anew.
+)";
+
+struct Args {
+    QStringList Positional;
+    QMap<QString, QString> Options; // --name value
+    QSet<QString> Flags;            // --name
+};
+
+// Splits the arguments; `valued` options take the next argument.
+Args Parse(const QStringList& args, const QStringList& valued) {
+    Args out;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a.startsWith(QLatin1String("--"))) {
+            if (valued.contains(a)) {
+                if (i + 1 >= args.size())
+                    throw std::invalid_argument(a.toStdString() + " needs a value");
+                out.Options[a] = args[++i];
+            } else if (QStringList{"--json", "--strict", "--force", "--help"}.contains(a)) {
+                out.Flags.insert(a);
+            } else {
+                throw std::invalid_argument("unknown option " + a.toStdString());
+            }
+        } else {
+            out.Positional << a;
+        }
+    }
+    return out;
+}
+
+QString Folder(const QString& path) {
+    const QString cleaned = QDir::cleanPath(QDir::fromNativeSeparators(path));
+    return cleaned.endsWith(QLatin1Char('/')) ? cleaned : cleaned + QLatin1Char('/');
+}
+
+QString AppDataFolder(const Args& args) {
+    if (args.Options.contains(QStringLiteral("--appdata")))
+        return Folder(args.Options[QStringLiteral("--appdata")]);
+    return Folder(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                  QStringLiteral("/nimbrel"));
+}
+
+void Print(const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+}
+
+int Lines(const Args& args, const QStringList& lines) {
+    if (args.Flags.contains(QStringLiteral("--json"))) {
+        const QJsonObject o{{QStringLiteral("ok"), true},
+                            {QStringLiteral("lines"), QJsonArray::fromStringList(lines)}};
+        Print(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Indented)));
+    } else {
+        for (const QString& l : lines)
+            Print(l + QLatin1Char('\n'));
+    }
+    return 0;
+}
+
+int Usage(const char* help) {
+    std::fputs(help, stderr);
+    return 2;
+}
+
+int Run(const QString& command, const QStringList& rest) {
+    if (command == QLatin1String("check")) {
+        const Args a = Parse(rest, {QStringLiteral("--appdata")});
+        if (a.Flags.contains(QStringLiteral("--help"))) return Print(CheckHelp), 0;
+        if (a.Positional.size() != 1) return Usage(CheckHelp);
+        const bool strict = a.Flags.contains(QStringLiteral("--strict"));
+        QElapsedTimer timer;
+        timer.start();
+        const disc::DiscCheck check = disc::CheckDisc(
+            Folder(a.Positional[0]), AppDataFolder(a) + QStringLiteral("nimbrel.cas"));
+        if (a.Flags.contains(QStringLiteral("--json")))
+            Print(QString::fromUtf8(disc::CheckJson(check, strict)));
+        else
+            Print(disc::CheckText(check, strict) +
+                  QStringLiteral("checked in %1 s\n")
+                      .arg(double(timer.elapsed()) / 1000.0, 0, 'f', 2));
+        return check.Passes(strict) ? 0 : 1;
+    }
+    if (command == QLatin1String("reports")) {
+        const Args a = Parse(rest, {QStringLiteral("--tables")});
+        if (a.Flags.contains(QStringLiteral("--help"))) return Print(ReportsHelp), 0;
+        if (a.Positional.isEmpty() || !a.Options.contains(QStringLiteral("--tables")))
+            return Usage(ReportsHelp);
+        return Lines(a, disc::MakeReports(Folder(a.Positional[0]),
+                                          Folder(a.Options[QStringLiteral("--tables")]),
+                                          a.Positional.mid(1)));
+    }
+    if (command == QLatin1String("import")) {
+        const Args a = Parse(rest, {QStringLiteral("--time"), QStringLiteral("--time-from"),
+                                    QStringLiteral("--station")});
+        if (a.Flags.contains(QStringLiteral("--help"))) return Print(ImportHelp), 0;
+        if (a.Positional.size() < 4) return Usage(ImportHelp);
+        disc::ImportOptions o;
+        o.Kind = a.Positional[2];
+        o.TimeFormat = a.Options.value(QStringLiteral("--time"));
+        const QString from = a.Options.value(QStringLiteral("--time-from"));
+        if (!from.isEmpty() && from != QLatin1String("mtime"))
+            throw std::invalid_argument("--time-from takes only mtime");
+        o.FromMtime = from == QLatin1String("mtime");
+        if (o.FromMtime == !o.TimeFormat.isEmpty())
+            throw std::invalid_argument("give either --time FORMAT or --time-from mtime");
+        o.Station = a.Options.value(QStringLiteral("--station"));
+        o.Force = a.Flags.contains(QStringLiteral("--force"));
+        return Lines(a, disc::ImportFrames(Folder(a.Positional[0]), a.Positional[1],
+                                           a.Positional.mid(3), o));
+    }
+    if (command == QLatin1String("catalogue")) {
+        const Args a = Parse(rest, {QStringLiteral("--appdata")});
+        if (a.Flags.contains(QStringLiteral("--help"))) return Print(CatalogueHelp), 0;
+        if (a.Positional.size() != 2) return Usage(CatalogueHelp);
+        return Lines(
+            a, disc::MakeCatalogue(Folder(a.Positional[0]), a.Positional[1], AppDataFolder(a)));
+    }
+    if (command == QLatin1String("--help") || command == QLatin1String("help"))
+        return Print(GeneralHelp), 0;
+    return Usage(GeneralHelp);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) return Usage(GeneralHelp);
+    try {
+        return Run(args[0], args.mid(1));
+    } catch (const std::invalid_argument& e) {
+        std::fprintf(stderr, "nimbrel-disc %s: %s (see --help)\n", qPrintable(args[0]), e.what());
+        return 2;
+    } catch (const std::exception& e) {
+        // FileError, DataError, ConvertError: the message is the reason.
+        std::fprintf(stderr, "nimbrel-disc %s: %s\n", qPrintable(args[0]), e.what());
+        return 1;
+    }
+}
