@@ -1,121 +1,38 @@
-// Speed of one loop-player step: decode a 1000 x 800 chart frame and make it the view's
-// picture, for a GIF and a JPEG, beside Qt's own image readers doing the same. The
-// frames are generated here: a satellite-like field of clouds with chart lines over it.
+// Speed of one loop-player step: decode a chart frame and make it the view's picture.
+// Every case races three decoders on the same file in the same run, round after round
+// in turn, so that the load of a shared machine falls on all three alike:
+//   ours  DecodeGifFile / DecodeJpegFile, as the player calls them;
+//   qt    Qt's QImageReader;
+//   raw   the plain library: DGifSlurp and a palette loop, or libjpeg into the rows.
+// The time reported is ours; the counters vs_qt and vs_raw are medians of the per-round
+// ratios. The files are the sample disc's own frames of every kind (built with the
+// program), the chart GIF scaled to four sizes, and the real images of the shared data
+// folder when it is there.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
+#include <algorithm>
+#include <chrono>
+#include <csetjmp>
+#include <cstdio>
+#include <functional>
 #include <vector>
 
-#include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QTemporaryDir>
 
 #include <gif_lib.h>
+#include <jpeglib.h>
 
+#include "base/errors.h"
+#include "bench_main.h"
 #include "viewer/decoders.h"
 
 using namespace nimbrel;
 
 namespace {
-
-constexpr int Width = 1000;
-constexpr int Height = 800;
-
-// Palette index of every pixel: smooth value noise for cloud brightness (0-223) and
-// 32 chart colours (224-255) for contour lines and a grid.
-std::vector<unsigned char> ChartIndices() {
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(Width) * Height);
-    std::uint32_t seed = 12345;
-    auto next = [&seed] {
-        seed = seed * 1664525u + 1013904223u;
-        return (seed >> 8) & 0xFFFF;
-    };
-    constexpr int Cell = 40;
-    const int gw = Width / Cell + 2, gh = Height / Cell + 2;
-    std::vector<double> grid(static_cast<std::size_t>(gw) * gh);
-    for (double& g : grid)
-        g = next() / 65535.0;
-    for (int y = 0; y < Height; ++y) {
-        for (int x = 0; x < Width; ++x) {
-            const int cx = x / Cell, cy = y / Cell;
-            const double fx = (x % Cell) / double(Cell), fy = (y % Cell) / double(Cell);
-            auto at = [&](int i, int j) { return grid[static_cast<std::size_t>(j) * gw + i]; };
-            const double top = at(cx, cy) * (1 - fx) + at(cx + 1, cy) * fx;
-            const double bottom = at(cx, cy + 1) * (1 - fx) + at(cx + 1, cy + 1) * fx;
-            double v = top * (1 - fy) + bottom * fy;
-            v += (next() % 16) / 255.0; // sensor noise
-            unsigned char index = static_cast<unsigned char>(std::min(223.0, v * 223.0));
-            const double height = std::sin(x / 90.0) * 40 + std::cos(y / 70.0) * 40 + y * 0.3;
-            if (std::fmod(std::abs(height), 30.0) < 1.2)
-                index = static_cast<unsigned char>(224 + (x / 100) % 32);
-            if (x % 100 == 0 || y % 100 == 0) index = 255;
-            pixels[static_cast<std::size_t>(y) * Width + x] = index;
-        }
-    }
-    return pixels;
-}
-
-QRgb PaletteColour(int i) {
-    if (i < 224) {
-        const int g = i * 255 / 223;
-        return qRgb(g, g, g);
-    }
-    return qRgb((i * 53) % 256, (i * 97) % 256, (i * 151) % 256);
-}
-
-int WriteToArray(GifFileType* gif, const GifByteType* data, int length) {
-    static_cast<QByteArray*>(gif->UserData)->append(reinterpret_cast<const char*>(data), length);
-    return length;
-}
-
-QByteArray EncodeGif(const std::vector<unsigned char>& pixels) {
-    QByteArray out;
-    int error = 0;
-    GifFileType* gif = EGifOpen(&out, WriteToArray, &error);
-    GifColorType colours[256];
-    for (int i = 0; i < 256; ++i) {
-        const QRgb c = PaletteColour(i);
-        colours[i] =
-            GifColorType{static_cast<GifByteType>(qRed(c)), static_cast<GifByteType>(qGreen(c)),
-                         static_cast<GifByteType>(qBlue(c))};
-    }
-    ColorMapObject* map = GifMakeMapObject(256, colours);
-    EGifPutScreenDesc(gif, Width, Height, 8, 0, map);
-    EGifPutImageDesc(gif, 0, 0, Width, Height, false, nullptr);
-    std::vector<GifPixelType> row(Width);
-    for (int y = 0; y < Height; ++y) {
-        std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>(y) * Width, Width, row.begin());
-        EGifPutLine(gif, row.data(), Width);
-    }
-    EGifCloseFile(gif, &error);
-    GifFreeMapObject(map);
-    return out;
-}
-
-struct Frames {
-    QTemporaryDir Dir;
-    QString Gif, Jpeg;
-    Frames() {
-        const std::vector<unsigned char> pixels = ChartIndices();
-        Gif = Dir.path() + QStringLiteral("/satv-790410-1800.gif");
-        Jpeg = Dir.path() + QStringLiteral("/satv-790410-1800.jpg");
-        QFile gif(Gif);
-        gif.open(QIODevice::WriteOnly);
-        gif.write(EncodeGif(pixels));
-        gif.close();
-        QImage rgb(Width, Height, QImage::Format_RGB32);
-        for (int y = 0; y < Height; ++y)
-            for (int x = 0; x < Width; ++x)
-                rgb.setPixel(x, y, PaletteColour(pixels[static_cast<std::size_t>(y) * Width + x]));
-        rgb.save(Jpeg, "JPEG", 85);
-    }
-};
-
-Frames& TheFrames() {
-    static Frames frames;
-    return frames;
-}
 
 // The view keeps a 32-bit picture; a step ends when the decoded frame is that picture.
 void Show(QImage& view, const QImage& decoded) {
@@ -123,37 +40,191 @@ void Show(QImage& view, const QImage& decoded) {
     benchmark::DoNotOptimize(view.constBits());
 }
 
-void OurGifStep(benchmark::State& state) {
-    QImage view;
-    for (auto _ : state)
-        Show(view, DecodeGifFile(TheFrames().Gif));
-}
-
-void QtGifStep(benchmark::State& state) {
-    QImage view;
-    for (auto _ : state) {
-        QImageReader reader(TheFrames().Gif, "gif");
-        Show(view, reader.read());
+QImage RawGif(const QString& path) {
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(QFile::encodeName(path).constData(), &error);
+    if (!gif) return {};
+    QImage out;
+    if (DGifSlurp(gif) == GIF_OK && gif->ImageCount > 0) {
+        const SavedImage& image = gif->SavedImages[0];
+        const ColorMapObject* map =
+            image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
+        const int w = image.ImageDesc.Width, h = image.ImageDesc.Height;
+        if (map && w > 0 && h > 0) {
+            QRgb palette[256] = {};
+            for (int i = 0; i < std::min(map->ColorCount, 256); ++i)
+                palette[i] = qRgb(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue);
+            out = QImage(w, h, QImage::Format_RGB32);
+            for (int y = 0; y < h; ++y) {
+                auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+                const GifByteType* in = image.RasterBits + static_cast<std::ptrdiff_t>(y) * w;
+                for (int x = 0; x < w; ++x)
+                    row[x] = palette[in[x]];
+            }
+        }
     }
+    DGifCloseFile(gif, &error);
+    return out;
 }
 
-void OurJpegStep(benchmark::State& state) {
-    QImage view;
-    for (auto _ : state)
-        Show(view, DecodeJpegFile(TheFrames().Jpeg));
+struct RawJpegError {
+    jpeg_error_mgr Base;
+    std::jmp_buf Jump;
+};
+
+void RawJpegExit(j_common_ptr info) {
+    std::longjmp(reinterpret_cast<RawJpegError*>(info->err)->Jump, 1);
 }
 
-void QtJpegStep(benchmark::State& state) {
-    QImage view;
-    for (auto _ : state) {
-        QImageReader reader(TheFrames().Jpeg, "jpeg");
-        Show(view, reader.read());
+// Decoded straight into the picture's rows, the cheapest use of the library.
+QImage RawJpeg(const QString& path, QImage& out) {
+    FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
+    if (!file) return {};
+    jpeg_decompress_struct info{};
+    RawJpegError error{};
+    info.err = jpeg_std_error(&error.Base);
+    error.Base.error_exit = RawJpegExit;
+    if (setjmp(error.Jump)) {
+        jpeg_destroy_decompress(&info);
+        std::fclose(file);
+        return {};
     }
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, file);
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_EXT_BGRA;
+    jpeg_start_decompress(&info);
+    out = QImage(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
+                 QImage::Format_RGB32);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = out.scanLine(static_cast<int>(info.output_scanline));
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    std::fclose(file);
+    return out;
 }
+
+bool IsGif(const QString& path) {
+    return path.endsWith(QStringLiteral(".gif"), Qt::CaseInsensitive);
+}
+
+QImage Ours(const QString& path) {
+    return IsGif(path) ? DecodeGifFile(path) : DecodeJpegFile(path);
+}
+QImage Qts(const QString& path) {
+    QImageReader reader(path, IsGif(path) ? "gif" : "jpeg");
+    return reader.read();
+}
+QImage Raw(const QString& path) {
+    if (IsGif(path)) return RawGif(path);
+    QImage out;
+    return RawJpeg(path, out);
+}
+
+double Median(std::vector<double> v) {
+    if (v.empty()) return 0.0;
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
+void Race(benchmark::State& state, const QString& path) {
+    using Clock = std::chrono::steady_clock;
+    QImage view;
+    const std::function<QImage(const QString&)> contenders[3] = {Ours, Qts, Raw};
+    std::vector<double> vsQt, vsRaw;
+    int round = 0;
+    for (auto _ : state) {
+        double seconds[3] = {};
+        for (int k = 0; k < 3; ++k) {
+            const int who = (round + k) % 3; // each takes its turn at going first
+            const Clock::time_point start = Clock::now();
+            Show(view, contenders[who](path));
+            seconds[who] = std::chrono::duration<double>(Clock::now() - start).count();
+        }
+        ++round;
+        state.SetIterationTime(seconds[0]);
+        vsQt.push_back(seconds[0] / seconds[1]);
+        vsRaw.push_back(seconds[0] / seconds[2]);
+    }
+    state.counters["vs_qt"] = Median(vsQt);
+    state.counters["vs_raw"] = Median(vsRaw);
+    state.counters["pixels"] = view.width() * view.height();
+}
+
+// The sample disc's chart GIF at another size: the same four-colour table, every pixel
+// taken from the nearest pixel of the original.
+QString ScaledChart(const QString& original, int width, int height, const QString& folder) {
+    int error = 0;
+    GifFileType* in = DGifOpenFileName(QFile::encodeName(original).constData(), &error);
+    if (!in || DGifSlurp(in) != GIF_OK || in->ImageCount < 1) return {};
+    const SavedImage& image = in->SavedImages[0];
+    const int w0 = image.ImageDesc.Width, h0 = image.ImageDesc.Height;
+    const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : in->SColorMap;
+    const QString path = folder + QStringLiteral("/hsfc-%1x%2.gif").arg(width).arg(height);
+    GifFileType* out = EGifOpenFileName(QFile::encodeName(path).constData(), false, &error);
+    EGifPutScreenDesc(out, width, height, map->BitsPerPixel, 0, map);
+    EGifPutImageDesc(out, 0, 0, width, height, false, nullptr);
+    std::vector<GifPixelType> row(static_cast<std::size_t>(width));
+    for (int y = 0; y < height; ++y) {
+        const GifByteType* src =
+            image.RasterBits + static_cast<std::ptrdiff_t>(y * h0 / height) * w0;
+        for (int x = 0; x < width; ++x)
+            row[static_cast<std::size_t>(x)] = src[x * w0 / width];
+        EGifPutLine(out, row.data(), width);
+    }
+    EGifCloseFile(out, &error);
+    DGifCloseFile(in, &error);
+    return path;
+}
+
+QTemporaryDir& ScratchFolder() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// Registers a race for each file; files no contender can decode are left out.
+void RegisterFile(const QString& label, const QString& path) {
+    try {
+        if (Ours(path).isNull() || Qts(path).isNull() || Raw(path).isNull()) return;
+    } catch (const FileError&) {
+        return; // a damaged file of the collection: nothing to race on
+    }
+    benchmark::RegisterBenchmark(("FrameStep/" + label).toStdString().c_str(),
+                                 [path](benchmark::State& s) { Race(s, path); })
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+}
+
+void RegisterFrames() {
+    // One frame of every kind from the built sample disc, at a time of day with clouds.
+    const QString day = QStringLiteral(NIMBREL_BUILT_DATA "/disc/1979-04-10/");
+    QString chartGif;
+    for (const char* prefix : {"satv", "hsfc", "h850", "h700", "h500", "h250", "skew"}) {
+        const QStringList files =
+            QDir(day).entryList({QLatin1String(prefix) + "*"}, QDir::Files, QDir::Name);
+        if (files.isEmpty()) continue;
+        const QString file = files.at(files.size() / 2);
+        RegisterFile(QStringLiteral("disc/") + file, day + file);
+        if (QLatin1String(prefix) == QLatin1String("hsfc")) chartGif = day + file;
+    }
+    if (!chartGif.isEmpty()) {
+        for (const QSize size :
+             {QSize(400, 300), QSize(800, 600), QSize(1600, 1200), QSize(3200, 2400)}) {
+            const QString scaled =
+                ScaledChart(chartGif, size.width(), size.height(), ScratchFolder().path());
+            if (!scaled.isEmpty())
+                RegisterFile(QStringLiteral("chart-gif/%1x%2").arg(size.width()).arg(size.height()),
+                             scaled);
+        }
+    }
+    const QString images = QStringLiteral(NIMBREL_SHARED_DATA "/images/");
+    for (const QString& file :
+         QDir(images).entryList({"*.gif", "*.jpg", "*.jpeg"}, QDir::Files, QDir::Name))
+        RegisterFile(QStringLiteral("images/") + file, images + file);
+}
+
+const bool Registered = (bench::LateRegistrations().push_back(RegisterFrames), true);
 
 } // namespace
-
-BENCHMARK(OurGifStep)->Unit(benchmark::kMillisecond);
-BENCHMARK(QtGifStep)->Unit(benchmark::kMillisecond);
-BENCHMARK(OurJpegStep)->Unit(benchmark::kMillisecond);
-BENCHMARK(QtJpegStep)->Unit(benchmark::kMillisecond);

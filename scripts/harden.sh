@@ -2,7 +2,8 @@
 # The hardening checks, run in this order:
 #   format   clang-format-14 --dry-run --Werror over src/ tests/ tools/ bench/ fuzz/
 #   sanitize a Debug build with AddressSanitizer + UndefinedBehaviorSanitizer that runs
-#            the whole test suite
+#            the whole test suite; the benchmark programs are built there too (not run:
+#            scripts/bench.sh measures on a Release build), so that they keep compiling
 #   tidy     clang-tidy-14 with the committed .clang-tidy over src/ (uses the
 #            compile_commands.json of the sanitizer build)
 #   fuzz     the short fuzz run of scripts/fuzz.sh
@@ -26,7 +27,7 @@ step_format() {
 
 configure_asan() {
   cmake -S "$here" -B "$asan_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNIMBREL_SANITIZE=ON \
-    -DNIMBREL_TESTS=ON -DNIMBREL_TOOLS=ON >/dev/null
+    -DNIMBREL_TESTS=ON -DNIMBREL_TOOLS=ON -DNIMBREL_BENCH=ON >/dev/null
 }
 
 step_sanitize() {

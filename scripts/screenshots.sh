@@ -5,7 +5,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
-out="$here/docs/screenshots"
+out=${NIMBREL_SHOTS_DIR:-$here/docs/screenshots}
 mkdir -p "$out"
 for tool in Xvfb xdotool import; do
   command -v "$tool" >/dev/null || { echo "$tool is needed (apt-get install xvfb xdotool imagemagick)"; exit 1; }
@@ -18,7 +18,7 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 mkdir -p "$XDG_CONFIG_HOME"
 printf '[Window]\nHeight=900\nWidth=1400\nLeft=0\nTop=0\nMaximized=0\nWarningSounds=0\n' > "$XDG_CONFIG_HOME/Nimbrel.conf"
 
-display=:97
+display=${NIMBREL_SHOTS_DISPLAY:-:97}
 Xvfb $display -screen 0 1400x900x24 -nolisten tcp &
 xvfb=$!
 trap 'kill $app $xvfb 2>/dev/null || true; rm -rf "$home"' EXIT
@@ -50,7 +50,14 @@ xdotool mousemove $((vx + 157 + 520)) $((vy + 27 + 380))
 xdotool mousemove $((vx + 157 + 600)) $((vy + 27 + 300)) mouseup 1
 xdotool mousemove $((vx + 157 + 650)) $((vy + 27 + 330))
 xdotool click 1
-# Issue a tornado watch from the Forecast menu and keep a picture of the product.
+# Issue a slight risk, then a tornado watch from the Forecast menu, and keep a picture
+# of the watch.
+xdotool mousemove $((vx + 114)) $((vy + 9)) click 1
+sleep 0.5
+xdotool key s
+sleep 2
+xdotool key Escape
+sleep 0.5
 xdotool mousemove $((vx + 114)) $((vy + 9)) click 1
 sleep 0.5
 xdotool key t
@@ -59,3 +66,13 @@ xdotool key Escape
 sleep 0.5
 advance 3                                  # 2100 UTC
 shot target-map-reports 2
+# The score of the two products: File > Exercise score... (the date is shown on the
+# default case; "s" first marks Show summary, a second "s" the score item).
+xdotool mousemove $((vx + 19)) $((vy + 9)) click 1
+sleep 0.5
+xdotool key s
+sleep 0.2
+xdotool key s
+sleep 0.2
+xdotool key Return
+shot score 3

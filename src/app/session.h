@@ -6,8 +6,13 @@
 
 #include "app/folders.h"
 #include "base/random.h"
+#include "map/basemap.h"
+#include "map/chaser_layer.h"
 #include "map/polygon.h"
 #include "map/projection.h"
+#include "products/product_record.h"
+#include "reports/report_file.h"
+#include "reports/report_layer.h"
 #include "sim/chasers.h"
 #include "sim/clock.h"
 #include "viewer/frames.h"
@@ -27,8 +32,18 @@ struct Session {
     std::int32_t ProductThisHour = 0; ///< non-zero when a product was issued since the last advance
     /// Enabled state of the five product items of the Forecast menu, slight risk first.
     std::array<bool, 5> ProductItemsEnabled{true, true, true, true, true};
+    /// Every product issued since the case was opened, in issue order, for the score.
+    ProductRecords Products;
     StationTable Stations;
     RandomGenerator Rng;
+    /// The target map's cached background, kept between refreshes of an unchanged view.
+    BasemapMemory Basemap;
+    /// The chaser icons of the per-user folder, decoded once.
+    ChaserIconSet ChaserIcons;
+    /// The working copy of the report file as last read, for the advance and the map.
+    ReportStore WorkingReports;
+    /// Where those reports fall on the current view.
+    ReportPlacement WorkingReportPlaces;
 };
 
 } // namespace nimbrel

@@ -9,15 +9,18 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QMargins>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
+#include <QPolygonF>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSlider>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -77,6 +80,44 @@ void TfMainForm::Guard(const std::function<void()>& body) {
 
 namespace {
 
+enum class PlayerGlyph { PlayReverse, StepBack, Stop, StepForward, PlayForward };
+
+// The loop buttons' pictures are drawn here rather than looked up in an icon theme:
+// a theme look-up searches folders on disc on the way to the first window, and the
+// glyphs look the same on every desktop.
+QIcon PlayerGlyphIcon(PlayerGlyph glyph) {
+    constexpr int Side = 16;
+    QPixmap pixmap(Side, Side);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 40, 40));
+    const QPolygonF right{{4.0, 3.0}, {12.0, 8.0}, {4.0, 13.0}};
+    const QPolygonF left{{12.0, 3.0}, {4.0, 8.0}, {12.0, 13.0}};
+    switch (glyph) {
+    case PlayerGlyph::PlayReverse:
+        p.drawPolygon(left);
+        break;
+    case PlayerGlyph::StepBack:
+        p.drawRect(QRectF(2.0, 3.0, 2.0, 10.0));
+        p.drawPolygon(left.translated(1.0, 0.0));
+        break;
+    case PlayerGlyph::Stop:
+        p.drawRect(QRectF(4.0, 4.0, 8.0, 8.0));
+        break;
+    case PlayerGlyph::StepForward:
+        p.drawPolygon(right.translated(-1.0, 0.0));
+        p.drawRect(QRectF(12.0, 3.0, 2.0, 10.0));
+        break;
+    case PlayerGlyph::PlayForward:
+        p.drawPolygon(right);
+        break;
+    }
+    p.end();
+    return QIcon(pixmap);
+}
+
 QAction* AddItem(QMenu* menu, const QString& name, const QString& caption,
                  const QKeySequence& shortcut = {}) {
     QAction* a = menu->addAction(caption);
@@ -99,6 +140,7 @@ void TfMainForm::BuildMenus() {
     Loadrandomcase1 = AddItem(FileMenu, "Loadrandomcase1", QStringLiteral("Load &random case..."));
     Showsummaryanddiscussion1 = AddItem(FileMenu, "Showsummaryanddiscussion1",
                                         QStringLiteral("&Show summary and discussion"));
+    Exercisescore1 = AddItem(FileMenu, "Exercisescore1", QStringLiteral("Exercise &score..."));
     FileMenu->addSeparator();
     Copygraphictoclipboard1 =
         AddItem(FileMenu, "Copygraphictoclipboard1", QStringLiteral("&Copy graphic to clipboard"));
@@ -114,6 +156,7 @@ void TfMainForm::BuildMenus() {
     on(Loadcase1, &TfMainForm::Loadcase1Click);
     on(Loadrandomcase1, &TfMainForm::Loadrandomcase1Click);
     on(Showsummaryanddiscussion1, &TfMainForm::Showsummaryanddiscussion1Click);
+    on(Exercisescore1, &TfMainForm::Exercisescore1Click);
     on(Copygraphictoclipboard1, &TfMainForm::Copygraphictoclipboard1Click);
     on(Print1, &TfMainForm::Print1Click);
     on(Printersetup1, &TfMainForm::Printersetup1Click);
@@ -236,25 +279,25 @@ void TfMainForm::BuildLeftPanel() {
     pl->addWidget(loopCaption);
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(1);
-    auto tool = [&](QToolButton*& b, const char* name, const QString& hint,
-                    QStyle::StandardPixmap icon, void (TfMainForm::*slot)()) {
+    auto tool = [&](QToolButton*& b, const char* name, const QString& hint, PlayerGlyph glyph,
+                    void (TfMainForm::*slot)()) {
         b = new QToolButton(prodBox);
         b->setObjectName(QString::fromLatin1(name));
         b->setToolTip(hint);
-        b->setIcon(style()->standardIcon(icon));
+        b->setIcon(PlayerGlyphIcon(glyph));
         b->setFixedSize(27, 24);
         buttons->addWidget(b);
         click(b, slot);
     };
     tool(PlayRevButton, "PlayRevButton", QStringLiteral("Play in reverse"),
-         QStyle::SP_MediaSeekBackward, &TfMainForm::PlayRevButtonClick);
-    tool(StepRevButton, "StepRevButton", QStringLiteral("Step backward"),
-         QStyle::SP_MediaSkipBackward, &TfMainForm::StepRevButtonClick);
-    tool(PauseButton, "PauseButton", QStringLiteral("Stop"), QStyle::SP_MediaStop,
+         PlayerGlyph::PlayReverse, &TfMainForm::PlayRevButtonClick);
+    tool(StepRevButton, "StepRevButton", QStringLiteral("Step backward"), PlayerGlyph::StepBack,
+         &TfMainForm::StepRevButtonClick);
+    tool(PauseButton, "PauseButton", QStringLiteral("Stop"), PlayerGlyph::Stop,
          &TfMainForm::PauseButtonClick);
-    tool(StepFwdButton, "StepFwdButton", QStringLiteral("Step forward"),
-         QStyle::SP_MediaSkipForward, &TfMainForm::StepFwdButtonClick);
-    tool(PlayFwdButton, "PlayFwdButton", QStringLiteral("Play forward"), QStyle::SP_MediaPlay,
+    tool(StepFwdButton, "StepFwdButton", QStringLiteral("Step forward"), PlayerGlyph::StepForward,
+         &TfMainForm::StepFwdButtonClick);
+    tool(PlayFwdButton, "PlayFwdButton", QStringLiteral("Play forward"), PlayerGlyph::PlayForward,
          &TfMainForm::PlayFwdButtonClick);
     pl->addLayout(buttons);
     FramesLoaded = CentredLabel(prodBox, QStringLiteral("FramesLoaded"), 130);

@@ -40,6 +40,7 @@ class TfLoadCase;
 class TfRandomCase;
 class TfAbout;
 class TfInformation;
+class TfScore;
 class SoundPlayer;
 
 /// The other five windows, created once at start-up right after the main window.
@@ -92,6 +93,8 @@ public:
     void ResetSession();
     void UpdateTimeDisplay();
     void UpdateProductMenu();
+    /// "Exercise &score..." is usable only while the case date is shown.
+    void UpdateScoreMenuItem();
     void LocateDataDisc();
     void ShowFolders();
     void UpdateSoundMenuItem();
@@ -108,6 +111,7 @@ public:
     QAction* Loadcase1 = nullptr;
     QAction* Loadrandomcase1 = nullptr;
     QAction* Showsummaryanddiscussion1 = nullptr;
+    QAction* Exercisescore1 = nullptr;
     QAction* Copygraphictoclipboard1 = nullptr;
     QAction* Print1 = nullptr;
     QAction* Printersetup1 = nullptr;
@@ -183,12 +187,15 @@ public:
     std::shared_ptr<QPrinter> ThePrinter;
     /// Shown for the trainee: the seven statistics counters as last written.
     ChaserCounts LastCounts;
+    /// The Exercise score window, made at its first showing.
+    TfScore* ScoreWindow = nullptr;
 
 public slots:
     // File
     void Loadcase1Click();
     void Loadrandomcase1Click();
     void Showsummaryanddiscussion1Click();
+    void Exercisescore1Click();
     void Copygraphictoclipboard1Click();
     void Print1Click();
     void Printersetup1Click();

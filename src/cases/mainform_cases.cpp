@@ -64,6 +64,7 @@ void TfMainForm::LoadCase(const QString& line, bool hideDate, bool startInMornin
     DataFolders next = session_.Folders;
     next.CaseDirectory = load.CaseDirectory;
     nimbrel::RefreshWorkingReports(next);
+    session_.WorkingReports.Forget(); // rewritten just now, whatever its time stamp says
     ApplyCaseLoad(load, session_.Clock, session_.Folders);
     session_.Folders.ReportsFile = next.ReportsFile; // the copy, or the new case's own file
     ResetSession();
@@ -84,7 +85,9 @@ void TfMainForm::ResetSession() {
 }
 
 void TfMainForm::RevealDateButtonClick() {
-    RevealCaseDate(session_.Clock, Ask(), [this] { UpdateTimeDisplay(); });
+    // After the date box the exercise is scored.
+    if (RevealCaseDate(session_.Clock, Ask(), [this] { UpdateTimeDisplay(); }))
+        Exercisescore1Click();
 }
 
 void TfMainForm::Showsummaryanddiscussion1Click() {

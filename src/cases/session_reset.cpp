@@ -6,6 +6,7 @@ void ResetSessionState(Session& session) {
     FillStationTable(session.Stations);
     ResetChasers(session.Chasers, session.LastProductKind);
     session.ProductItemsEnabled.fill(true);
+    session.Products.clear();
     ResetViewport(session.TheViewport);
 }
 

@@ -5,9 +5,9 @@
 namespace nimbrel {
 
 /// In this order: the sounding station table, the chaser table (homes, everyone back
-/// home undecided and awaiting, no product yet), the five product items enabled, the
-/// target map's starting viewport. Leaves the forecast polygon, the report layer, the
-/// statistics labels, the product of this hour, the loop player and the clock alone.
+/// home undecided and awaiting, no product yet), the five product items enabled and no
+/// product record kept, the target map's starting viewport. Leaves the forecast polygon, the report
+/// layer, the statistics labels, the product of this hour, the loop player and the clock alone.
 void ResetSessionState(Session& session);
 
 } // namespace nimbrel

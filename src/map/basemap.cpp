@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include <QFile>
@@ -189,6 +190,17 @@ void DrawOutlineLayer(QPainter& painter, const QString& path, const ProjectionDe
     drawGathered();
 }
 
+namespace {
+
+// Exact comparison on purpose: a view reached by the same pans and zooms gives the
+// same doubles, and anything else must be drawn.
+bool SameView(const ProjectionDescriptor& a, const ProjectionDescriptor& b) {
+    return a.CentreLatitude == b.CentreLatitude && a.CentreLongitude == b.CentreLongitude &&
+           a.Scale == b.Scale && a.Height == b.Height && a.Width == b.Width;
+}
+
+} // namespace
+
 bool BasemapCacheMatches(const QString& appData, const ProjectionDescriptor& viewport) {
     const QString bitmapPath = appData + CachedBitmapFile;
     const QString viewPath = appData + CachedViewFile;
@@ -199,23 +211,29 @@ bool BasemapCacheMatches(const QString& appData, const ProjectionDescriptor& vie
     } catch (const FileError&) {
         return false;
     }
-    // Exact comparison on purpose: a view reached by the same pans and zooms gives the
-    // same doubles, and anything else must be drawn.
-    return stored.CentreLatitude == viewport.CentreLatitude &&
-           stored.CentreLongitude == viewport.CentreLongitude && stored.Scale == viewport.Scale &&
-           stored.Height == viewport.Height && stored.Width == viewport.Width;
+    return SameView(stored, viewport);
 }
 
 bool DrawBasemap(const QString& appData, ProjectionDescriptor& viewport, QSize clientSize,
-                 QImage& bitmap, const BasemapHooks& hooks) {
+                 QImage& bitmap, const BasemapHooks& hooks, BasemapMemory* memory) {
+    const QString bitmapPath = appData + CachedBitmapFile;
     if (BasemapCacheMatches(appData, viewport)) {
-        QImage cached = LoadBitmap32(appData + CachedBitmapFile);
+        const QFileInfo file(bitmapPath);
+        if (memory && memory->BitmapPath == bitmapPath && SameView(memory->View, viewport) &&
+            memory->FileSize == file.size() && memory->FileModified == file.lastModified() &&
+            !memory->Picture.isNull()) {
+            bitmap = memory->Picture;
+            return true;
+        }
+        QImage cached = LoadBitmap32(bitmapPath);
         if (!cached.isNull() && cached.width() == viewport.Width &&
             cached.height() == viewport.Height) {
+            if (memory) *memory = {bitmapPath, viewport, file.size(), file.lastModified(), cached};
             bitmap = cached;
             return true;
         }
     }
+    if (memory) *memory = BasemapMemory();
 
     BusyScope busy(hooks);
     viewport.Height = std::max(1, clientSize.height());
@@ -250,10 +268,15 @@ bool DrawBasemap(const QString& appData, ProjectionDescriptor& viewport, QSize c
     // folder that refuses it (read-only or full, said once at start) costs a redraw.
     QFile::remove(appData + CachedViewFile);
     try {
-        SaveBitmap32(appData + CachedBitmapFile, canvas);
+        SaveBitmap32(bitmapPath, canvas);
         WriteWholeFile(appData + CachedViewFile, view.ToBytes());
     } catch (const FileError&) {
         QFile::remove(appData + CachedViewFile);
+        return false;
+    }
+    if (memory) {
+        const QFileInfo file(bitmapPath);
+        *memory = {bitmapPath, view, file.size(), file.lastModified(), canvas};
     }
     return false;
 }
@@ -280,25 +303,28 @@ void SaveBitmap32(const QString& path, const QImage& image) {
     StoreLE32(header + 38, 2835); // 72 dpi
     StoreLE32(header + 42, 2835);
 
+    // The whole file is put together in memory and written with one call.
+    QByteArray bytes(static_cast<qsizetype>(BmpHeaderSize) + static_cast<qsizetype>(pixelBytes),
+                     Qt::Uninitialized);
+    auto* out = reinterpret_cast<std::uint8_t*>(bytes.data());
+    std::memcpy(out, header, BmpHeaderSize);
+    out += BmpHeaderSize;
+    for (int y = h - 1; y >= 0; --y, out += rowBytes) {
+        // RGB32 pixels are 0xAARRGGBB words; the file wants them as little-endian words.
+        const auto* src = reinterpret_cast<const std::uint32_t*>(img.constScanLine(y));
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(out, src, rowBytes);
+        } else {
+            for (int x = 0; x < w; ++x)
+                StoreLE32(out + 4 * static_cast<std::size_t>(x), src[x]);
+        }
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw FileError(
             QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
-    bool ok = file.write(reinterpret_cast<const char*>(header), BmpHeaderSize) == BmpHeaderSize;
-    std::vector<std::uint8_t> row(rowBytes);
-    for (int y = h - 1; ok && y >= 0; --y) {
-        // RGB32 pixels are 0xAARRGGBB words; the file wants them as little-endian words.
-        const auto* src = reinterpret_cast<const std::uint32_t*>(img.constScanLine(y));
-        if constexpr (std::endian::native == std::endian::little) {
-            ok = file.write(reinterpret_cast<const char*>(src), rowBytes) == qint64(rowBytes);
-        } else {
-            for (int x = 0; x < w; ++x)
-                StoreLE32(row.data() + 4 * static_cast<std::size_t>(x), src[x]);
-            ok =
-                file.write(reinterpret_cast<const char*>(row.data()), rowBytes) == qint64(rowBytes);
-        }
-    }
-    if (!ok || !file.commit()) throw FileError(QStringLiteral("Write error on \"%1\"").arg(path));
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw FileError(QStringLiteral("Write error on \"%1\"").arg(path));
 }
 
 QImage LoadBitmap32(const QString& path) {
@@ -320,15 +346,22 @@ QImage LoadBitmap32(const QString& path) {
         return {};
     const qint64 rowBytes = qint64(w) * 4;
     if (file.size() != BmpHeaderSize + rowBytes * h) return {};
+    const QByteArray pixels = file.read(rowBytes * h);
+    if (pixels.size() != rowBytes * h) return {};
     QImage img(w, h, QImage::Format_RGB32);
     if (img.isNull()) return {};
-    for (int y = h - 1; y >= 0; --y) {
+    // One pass from the file's bytes to the picture: rows turned right way up, and the
+    // fourth byte, unused in the file, made opaque as RGB32 wants it.
+    const auto* in = reinterpret_cast<const std::uint8_t*>(pixels.constData());
+    for (int y = h - 1; y >= 0; --y, in += rowBytes) {
         auto* dst = reinterpret_cast<std::uint32_t*>(img.scanLine(y));
-        if (file.read(reinterpret_cast<char*>(dst), rowBytes) != rowBytes) return {};
         for (int x = 0; x < w; ++x) {
-            if constexpr (std::endian::native == std::endian::big)
-                dst[x] = LoadLE32(reinterpret_cast<const std::uint8_t*>(dst + x));
-            dst[x] |= 0xFF000000u; // the fourth byte is unused in the file; RGB32 wants it opaque
+            std::uint32_t v = 0;
+            if constexpr (std::endian::native == std::endian::little)
+                std::memcpy(&v, in + 4 * static_cast<std::size_t>(x), 4);
+            else
+                v = LoadLE32(in + 4 * static_cast<std::size_t>(x));
+            dst[x] = v | 0xFF000000u;
         }
     }
     return img;

@@ -4,6 +4,7 @@
 // with the view it was drawn for, so that a refresh of an unchanged view is one load.
 #include <functional>
 
+#include <QDateTime>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -27,6 +28,18 @@ struct BasemapHooks {
     std::function<void()> ProcessEvents; ///< once per completed outline
 };
 
+/// The cached background as last read from or written to "nimbrel.mpp", with the view it
+/// was drawn for and the file's size and time stamp then: while the descriptor file still
+/// matches and the bitmap file is unchanged, a refresh takes the picture from here
+/// instead of reading the file again.
+struct BasemapMemory {
+    QString BitmapPath;
+    ProjectionDescriptor View;
+    qint64 FileSize = -1;
+    QDateTime FileModified;
+    QImage Picture;
+};
+
 /// True when "nimbrel.mpp" and "nimbrel.mpd" exist in `appData` and the stored view has
 /// exactly the centre, scale, height and width of `viewport`. An unreadable or short
 /// descriptor file is simply no match.
@@ -39,9 +52,10 @@ bool BasemapCacheMatches(const QString& appData, const ProjectionDescriptor& vie
 /// returns false. A missing or malformed vector file throws (FileNotFound, FileError,
 /// DataError); what was drawn before stays in `bitmap` and the cache files are untouched.
 /// A cache bitmap that cannot be read back, or whose size disagrees with its view, is
-/// treated as no cache and the map is drawn afresh.
+/// treated as no cache and the map is drawn afresh. `memory` (optional) keeps the cached
+/// picture between refreshes of an unchanged view.
 bool DrawBasemap(const QString& appData, ProjectionDescriptor& viewport, QSize clientSize,
-                 QImage& bitmap, const BasemapHooks& hooks = {});
+                 QImage& bitmap, const BasemapHooks& hooks = {}, BasemapMemory* memory = nullptr);
 
 /// Draws one line-layer file (4-byte records: latitude x 100, longitude x 100 west
 /// positive) with the painter's pen. `previous` is the last pixel drawn to; it starts at

@@ -42,20 +42,35 @@ QImage LoadChaserIcon(const QString& path) {
     return icon.convertToFormat(QImage::Format_RGB32);
 }
 
+const QImage& ChaserIconSet::Icon(const QString& appData, ChaserOutcome outcome) {
+    if (appData != folder_) {
+        icons_.fill(QImage());
+        folder_ = appData;
+    }
+    const auto index = static_cast<std::size_t>(outcome);
+    if (index >= icons_.size()) throw DataError(QStringLiteral("No icon for this chaser"));
+    QImage& icon = icons_[index];
+    if (icon.isNull()) icon = LoadChaserIcon(appData + ChaserIconFile(outcome));
+    return icon;
+}
+
 void DrawChaserLayer(QImage& bitmap, const ChaserTable& chasers,
-                     const ProjectionDescriptor& viewport, const QString& appData, bool numbers) {
+                     const ProjectionDescriptor& viewport, const QString& appData, bool numbers,
+                     ChaserIconSet* icons) {
     if (bitmap.isNull()) return;
     QPainter p(&bitmap);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    QFont numberFont(QStringLiteral("Sans Serif"));
-    numberFont.setPointSize(7);
-    numberFont.setBold(false);
-    numberFont.setItalic(false);
-    // Crisp pixels like the rest of the map; smoothed digits this small only blur.
-    numberFont.setStyleStrategy(QFont::NoAntialias);
-    p.setRenderHint(QPainter::TextAntialiasing, false);
-    p.setFont(numberFont);
+    if (numbers) {
+        QFont numberFont(QStringLiteral("Sans Serif"));
+        numberFont.setPointSize(7);
+        numberFont.setBold(false);
+        numberFont.setItalic(false);
+        // Crisp pixels like the rest of the map; smoothed digits this small only blur.
+        numberFont.setStyleStrategy(QFont::NoAntialias);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        p.setFont(numberFont);
+    }
 
     // One holder for the pass: an outcome without an icon file draws whatever the
     // holder last received.
@@ -63,7 +78,8 @@ void DrawChaserLayer(QImage& bitmap, const ChaserTable& chasers,
     for (int i = 0; i < ChaserCount; ++i) {
         const Chaser& c = chasers[static_cast<std::size_t>(i)];
         const QString file = ChaserIconFile(c.Outcome);
-        if (!file.isEmpty()) holder = LoadChaserIcon(appData + file);
+        if (!file.isEmpty())
+            holder = icons ? icons->Icon(appData, c.Outcome) : LoadChaserIcon(appData + file);
 
         const PixelPoint at = ProjectToScreen(viewport, c.Position);
         if (c.Target.Latitude != 0.0 && c.Target.Latitude != MissingCoordinate) {

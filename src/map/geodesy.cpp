@@ -14,16 +14,25 @@ constexpr double Deg(double rad) {
     return rad * 180.0 / Pi;
 }
 
-} // namespace
-
-double ArcSinDeg(double x) {
+// Inline here so that the distance of many pairs runs without calls between them.
+inline double ArcSinDegHere(double x) {
     if (x >= 1.0) return 90.0;
     if (x <= -1.0) return -90.0;
     return Deg(std::atan(x / std::sqrt(1.0 - x * x)));
 }
 
+inline double ArcCosRadHere(double x) {
+    return Pi / 2.0 - ArcSinDegHere(x) * Pi / 180.0;
+}
+
+} // namespace
+
+double ArcSinDeg(double x) {
+    return ArcSinDegHere(x);
+}
+
 double ArcCosRad(double x) {
-    return Pi / 2.0 - ArcSinDeg(x) * Pi / 180.0;
+    return ArcCosRadHere(x);
 }
 
 double Tangent(double a) {
@@ -36,6 +45,18 @@ double GreatCircleDistance(const GeoPoint& a, const GeoPoint& b) {
     const double dl = Rad(b.Longitude - a.Longitude);
     const double c = std::sin(pa) * std::sin(pb) + std::cos(pa) * std::cos(pb) * std::cos(dl);
     return Deg(ArcCosRad(c)) * 60.0;
+}
+
+TrigPoint WithLatitudeTrig(const GeoPoint& p) {
+    const double phi = Rad(p.Latitude);
+    return {p, std::sin(phi), std::cos(phi)};
+}
+
+double PreparedDistance(const TrigPoint& a, const TrigPoint& b) {
+    if (a.Point.Latitude == b.Point.Latitude && a.Point.Longitude == b.Point.Longitude) return 0.0;
+    const double dl = Rad(b.Point.Longitude - a.Point.Longitude);
+    const double c = a.SinLatitude * b.SinLatitude + a.CosLatitude * b.CosLatitude * std::cos(dl);
+    return Deg(ArcCosRadHere(c)) * 60.0;
 }
 
 double InitialBearing(const GeoPoint& from, const GeoPoint& to) {

@@ -20,6 +20,17 @@ double ArcCosRad(double x);
 double Tangent(double a);
 /// Great-circle distance in nautical miles; exactly 0 for identical points.
 double GreatCircleDistance(const GeoPoint& a, const GeoPoint& b);
+/// A point with the sine and cosine of its latitude worked out once, for a point whose
+/// distance to many others is wanted.
+struct TrigPoint {
+    GeoPoint Point;
+    double SinLatitude = 0.0;
+    double CosLatitude = 0.0;
+};
+TrigPoint WithLatitudeTrig(const GeoPoint& p);
+/// The same as GreatCircleDistance of the two points, to the last bit: the same operations
+/// in the same order, with the latitudes' sines and cosines taken from the arguments.
+double PreparedDistance(const TrigPoint& a, const TrigPoint& b);
 /// Initial bearing in degrees, 0 <= result < 360, clockwise from north.
 double InitialBearing(const GeoPoint& from, const GeoPoint& to);
 /// Point reached from `start` over `distance` nautical miles along `bearing` degrees.

@@ -33,7 +33,7 @@ void TfMainForm::DrawBasemap() {
     };
     try {
         nimbrel::DrawBasemap(session_.Folders.AppDataDirectory, session_.TheViewport, client,
-                             bitmap, hooks);
+                             bitmap, hooks, &session_.Basemap);
     } catch (...) {
         fitImages(); // the part drawn before the failure stays on show
         throw;
@@ -45,7 +45,8 @@ void TfMainForm::DrawChasers() {
     if (session_.Kind != ChartKind::TargetMap) return;
     if (session_.Polygon.IsSet()) ReprojectPolygon();
     DrawChaserLayer(BufImg->Picture(), session_.Chasers, session_.TheViewport,
-                    session_.Folders.AppDataDirectory, session_.Folders.DevelopmentMode);
+                    session_.Folders.AppDataDirectory, session_.Folders.DevelopmentMode,
+                    &session_.ChaserIcons);
 }
 
 void TfMainForm::ReprojectPolygon() {

@@ -3,6 +3,7 @@
 
 #include "app/umainform.h"
 #include "products/issue.h"
+#include "products/product_record.h"
 #include "products/uproduct.h"
 
 namespace nimbrel {
@@ -32,6 +33,10 @@ void TfMainForm::IssueProduct(QAction* sender) {
     RecordIssuedProduct(product->Kind, session_.ProductItemsEnabled, session_.LastProductKind,
                         session_.ProductThisHour);
     UpdateProductMenu();
+    // Kept for the score at the reveal, once the product is issued.
+    session_.Products.push_back(MakeProductRecord(product->Kind, request.SimulationTime,
+                                                  session_.Clock.CaseStart,
+                                                  ProductCorners(request.Polygon, request.ToGeo)));
 
     TfProduct* window = windows_.Product;
     if (!window) return;

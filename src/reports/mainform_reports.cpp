@@ -1,5 +1,6 @@
 // The main window's report layer, report flash timer and report extraction button.
 #include <QDir>
+#include <QFileInfo>
 #include <QPushButton>
 
 #include "app/umainform.h"
@@ -10,11 +11,17 @@
 namespace nimbrel {
 
 void TfMainForm::DrawReports(int flash) {
-    const ProjectionDescriptor& viewport = session_.TheViewport;
-    if (session_.Folders.ReportsFile.isEmpty()) return; // the case has no reports
+    // The reports' records stay in memory from one refresh to the next; a file changed
+    // since is read again. The file is the working copy, or the case's own when the
+    // per-user folder refused the copy; none when the case has no reports.
+    const QString& path = session_.Folders.ReportsFile;
+    if (path.isEmpty() || !QFileInfo::exists(path)) return;
+    ReportStore& store = session_.WorkingReports;
+    const ReportList& list = store.Read(path);
     nimbrel::DrawReports(
-        BufImg->Picture(), [&viewport](const GeoPoint& p) { return ProjectToScreen(viewport, p); },
-        session_.Folders.ReportsFile, session_.Clock.SimulationTime, flash != 0);
+        BufImg->Picture(), list,
+        session_.WorkingReportPlaces.Place(list, store.Generation(), session_.TheViewport),
+        session_.Clock.SimulationTime, flash != 0);
 }
 
 void TfMainForm::ReportsTimerTimer() {

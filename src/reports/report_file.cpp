@@ -1,5 +1,8 @@
 #include "reports/report_file.h"
 
+#include <QFileInfo>
+
+#include "base/errors.h"
 #include "base/records.h"
 
 namespace nimbrel {
@@ -33,15 +36,16 @@ StormReport DecodeReport(const RecordView& v) {
 }
 
 void ForEachReport(const QString& path, const std::function<void(const StormReport&)>& onRecord) {
-    RecordFileReader reader(path, StormReport::RecordSize);
-    while (reader.Next())
-        onRecord(DecodeReport(reader.Current()));
+    const ReportList list = ReadReportList(path);
+    for (const StormReport& r : list.Records)
+        onRecord(r);
+    list.ThrowIfCutShort();
 }
 
 std::vector<StormReport> ReadReports(const QString& path) {
-    std::vector<StormReport> out;
-    ForEachReport(path, [&](const StormReport& r) { out.push_back(r); });
-    return out;
+    ReportList list = ReadReportList(path);
+    list.ThrowIfCutShort();
+    return std::move(list.Records);
 }
 
 void WriteReports(const QString& path, const std::vector<StormReport>& reports) {
@@ -49,6 +53,52 @@ void WriteReports(const QString& path, const std::vector<StormReport>& reports) 
     for (const auto& r : reports)
         writer.Append(EncodeReport(r));
     writer.Close();
+}
+
+void ReportList::ThrowIfCutShort() const {
+    if (!CutShort.isEmpty()) throw DataError(CutShort);
+}
+
+ReportList ReadReportList(const QString& path) {
+    const QByteArray bytes =
+        ReadWholeFile(path, MaxRecordsPerFile * qint64(StormReport::RecordSize));
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+    const std::size_t size = static_cast<std::size_t>(bytes.size());
+    ReportList list;
+    list.Records.reserve(size / StormReport::RecordSize);
+    std::size_t at = 0;
+    for (; size - at >= StormReport::RecordSize; at += StormReport::RecordSize)
+        list.Records.push_back(
+            DecodeReport(RecordView(std::span(data + at, StormReport::RecordSize))));
+    if (at != size)
+        list.CutShort =
+            QStringLiteral("Read beyond end of file: \"%1\" ends with a record cut short")
+                .arg(path);
+    return list;
+}
+
+const ReportList& ReportStore::Read(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        Forget();
+        throw FileNotFound(path);
+    }
+    if (path != path_ || info.size() != size_ || info.lastModified() != modified_) {
+        Forget();
+        list_ = ReadReportList(path);
+        ++generation_;
+        path_ = path;
+        size_ = info.size();
+        modified_ = info.lastModified();
+    }
+    return list_;
+}
+
+void ReportStore::Forget() {
+    path_.clear();
+    size_ = -1;
+    modified_ = QDateTime();
+    list_ = ReportList();
 }
 
 ReportAge AgeOf(const StormReport& report, DateTime simulationTime) {

@@ -29,6 +29,8 @@ struct StormReport {
 #include <functional>
 #include <vector>
 
+#include <QDateTime>
+
 namespace nimbrel {
 
 QByteArray EncodeReport(const StormReport& report);
@@ -39,6 +41,38 @@ StormReport DecodeReport(const class RecordView& record);
 void ForEachReport(const QString& path, const std::function<void(const StormReport&)>& onRecord);
 std::vector<StormReport> ReadReports(const QString& path);
 void WriteReports(const QString& path, const std::vector<StormReport>& reports);
+/// The records of a report file, read whole.
+struct ReportList {
+    std::vector<StormReport> Records;
+    /// Not empty when the file ends in a record cut short: the DataError message, to be
+    /// raised once the records before it have been used.
+    QString CutShort;
+    /// Throws the DataError of a file cut short; nothing otherwise.
+    void ThrowIfCutShort() const;
+};
+
+/// Reads a report file in one piece. FileNotFound when missing, FileError when unreadable.
+ReportList ReadReportList(const QString& path);
+
+/// The records of one report file kept in memory between uses: read again only when
+/// the path, the file's size or its modification time differ from the last reading.
+/// The program forgets it when it rewrites the file itself.
+class ReportStore {
+public:
+    /// The file's records; a missing file is FileNotFound, as on every reading.
+    const ReportList& Read(const QString& path);
+    void Forget();
+    /// Goes up by one at every reading of the file, so users of the records can tell.
+    std::uint64_t Generation() const { return generation_; }
+
+private:
+    std::uint64_t generation_ = 0;
+    QString path_;
+    qint64 size_ = -1;
+    QDateTime modified_;
+    ReportList list_;
+};
+
 /// How a report stands against the clock: d = simulationTime - time in days.
 ReportAge AgeOf(const StormReport& report, DateTime simulationTime);
 

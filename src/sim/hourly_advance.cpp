@@ -1,5 +1,7 @@
 #include "sim/hourly_advance.h"
 
+#include <array>
+
 #include <QFileInfo>
 
 #include "app/session.h"
@@ -46,16 +48,32 @@ std::optional<AdvanceResult> HourlyAdvance(Session& session, Prompts& prompts,
     ChaserHourStep(session.Chasers, context, session.Polygon, session.Rng);
 
     RefreshWorkingReports(session.Folders);
+    session.WorkingReports.Forget(); // rewritten just now, whatever its time stamp says
 
     AdvanceResult result;
     const DateTime now = clock.SimulationTime;
-    if (!session.Folders.ReportsFile.isEmpty())
-        ForEachReport(session.Folders.ReportsFile, [&](const StormReport& report) {
-            if (AgeOf(report, now) != ReportAge::Recent) return;
-            ++result.ReportsTakenIn;
-            for (Chaser& c : session.Chasers)
-                FoldReport(c, report, GreatCircleDistance(c.Position, report.Start));
-        });
+    // The case's reports: none when it has no file and the working copy was refused.
+    static const ReportList NoReports;
+    const ReportList& reports = session.Folders.ReportsFile.isEmpty()
+                                    ? NoReports
+                                    : session.WorkingReports.Read(session.Folders.ReportsFile);
+    // Chasers do not move while the reports are folded in, so the sines and cosines of
+    // every latitude are worked out once here instead of once per pair.
+    std::array<TrigPoint, ChaserCount> chaserPoints;
+    for (std::size_t i = 0; i < chaserPoints.size(); ++i)
+        chaserPoints[i] = WithLatitudeTrig(session.Chasers[i].Position);
+    for (const StormReport& report : reports.Records) {
+        if (AgeOf(report, now) != ReportAge::Recent) continue;
+        ++result.ReportsTakenIn;
+        // Only tornadoes and hail change a chaser; the distance to any other report
+        // would be worked out for nothing.
+        const auto kind = static_cast<ReportKind>(report.Kind);
+        if (kind != ReportKind::Tornado && kind != ReportKind::Hail) continue;
+        const TrigPoint start = WithLatitudeTrig(report.Start);
+        for (std::size_t i = 0; i < chaserPoints.size(); ++i)
+            FoldReport(session.Chasers[i], report, PreparedDistance(chaserPoints[i], start));
+    }
+    reports.ThrowIfCutShort();
 
     for (Chaser& c : session.Chasers)
         c.HourNearestTornado = NoDistance;

@@ -14,6 +14,7 @@ void TfMainForm::UpdateTimeDisplay() {
         l->setFixedWidth(125);
         l->setAlignment(Qt::AlignCenter);
     }
+    UpdateScoreMenuItem();
 }
 
 void TfMainForm::HourlyAdvance() {
@@ -42,6 +43,7 @@ void TfMainForm::Advancetonexthour1Click() {
 
 void TfMainForm::RefreshWorkingReports() {
     nimbrel::RefreshWorkingReports(session_.Folders);
+    session_.WorkingReports.Forget(); // rewritten just now, whatever its time stamp says
 }
 
 } // namespace nimbrel

@@ -34,11 +34,51 @@ QString TooLargeText(std::int64_t width, std::int64_t height) {
         .arg(MaxImagePixels);
 }
 
-QImage WhitePicture(int width, int height) {
+QImage NewPicture(int width, int height) {
     QImage picture(width, height, QImage::Format_RGB32);
     if (picture.isNull()) throw DataError(QStringLiteral("Not enough memory for the image"));
+    return picture;
+}
+
+QImage WhitePicture(int width, int height) {
+    QImage picture = NewPicture(width, height);
     picture.fill(0xffffffffu);
     return picture;
+}
+
+// Interlaced images arrive in four passes: every 8th row from 0, every 8th from 4,
+// every 4th from 2, every 2nd from 1.
+constexpr int InterlaceStart[4] = {0, 4, 2, 1};
+constexpr int InterlaceStep[4] = {8, 8, 4, 2};
+
+int InterlacePassOf(std::int64_t row) {
+    if (row % 8 == 0) return 0;
+    if (row % 8 == 4) return 1;
+    if (row % 4 == 2) return 2;
+    return 3;
+}
+
+// After a cut in `pass` before image row `stoppedAt`, the rows the decoding never
+// reached are made white, as they would be over an empty view.
+void WhitenRowsNotReached(QImage& picture, std::int64_t top, std::int64_t height, bool interlaced,
+                          int pass, std::int64_t stoppedAt) {
+    for (std::int64_t row = 0; row < height; ++row) {
+        const int rowPass = interlaced ? InterlacePassOf(row) : 0;
+        if (rowPass < pass || (rowPass == pass && row < stoppedAt)) continue;
+        const std::int64_t y = top + row;
+        if (y < 0 || y >= picture.height()) continue;
+        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(static_cast<int>(y)));
+        std::fill_n(out, picture.width(), 0xffffffffu);
+    }
+}
+
+// One row of palette indices into 32-bit words. Kept free of tests and of anything the
+// compiler could suspect of aliasing, so that it runs as one plain load-look-up-store
+// loop.
+void ExpandRow(const GifPixelType* __restrict in, std::size_t count, const QRgb* __restrict palette,
+               QRgb* __restrict out) {
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = palette[in[i]];
 }
 
 // ---- GIF -------------------------------------------------------------------------
@@ -127,40 +167,46 @@ QImage DecodeGif(const QByteArray& bytes) {
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
     if (!map || !map->Colors || map->ColorCount <= 0)
         throw DataError(QStringLiteral("GIF image error: the image has no colour table"));
-    // Codes may exceed a short table: those pixels are black rather than read from
-    // beyond the table.
+    // Every possible byte has a ready 32-bit word, so the row loop below needs no test:
+    // codes beyond a short table are black rather than read from beyond the table.
     QRgb palette[256];
     std::fill(std::begin(palette), std::end(palette), qRgb(0, 0, 0));
     for (int i = 0; i < std::min(map->ColorCount, 256); ++i)
         palette[i] = qRgb(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue);
     if (transparent >= 0 && transparent < 256) palette[transparent] = qRgb(255, 255, 255);
 
-    QImage picture = WhitePicture(static_cast<int>(canvasWidth), static_cast<int>(canvasHeight));
+    // A chart's image normally covers its whole screen; then every pixel is written by
+    // the decoding and a white fill beforehand would only be overwritten.
+    const bool coversCanvas =
+        left <= 0 && top <= 0 && left + width >= canvasWidth && top + height >= canvasHeight;
+    QImage picture =
+        coversCanvas ? NewPicture(static_cast<int>(canvasWidth), static_cast<int>(canvasHeight))
+                     : WhitePicture(static_cast<int>(canvasWidth), static_cast<int>(canvasHeight));
     std::vector<GifPixelType> line(static_cast<std::size_t>(width));
     const std::int64_t visibleFrom = std::clamp<std::int64_t>(left, 0, canvasWidth);
     const std::int64_t visibleTo = std::clamp<std::int64_t>(left + width, 0, canvasWidth);
+    const GifPixelType* const lineFrom = line.data() + (visibleFrom - left);
+    const std::size_t visibleCount = static_cast<std::size_t>(visibleTo - visibleFrom);
 
-    // Interlaced images arrive in four passes: every 8th row from 0, every 8th from 4,
-    // every 4th from 2, every 2nd from 1.
-    static const int passStart[4] = {0, 4, 2, 1};
-    static const int passStep[4] = {8, 8, 4, 2};
     const int passes = desc.Interlace ? 4 : 1;
     std::int64_t rowsDone = 0;
     for (int pass = 0; pass < passes; ++pass) {
-        const int start = desc.Interlace ? passStart[pass] : 0;
-        const int step = desc.Interlace ? passStep[pass] : 1;
+        const int start = desc.Interlace ? InterlaceStart[pass] : 0;
+        const int step = desc.Interlace ? InterlaceStep[pass] : 1;
         for (std::int64_t row = start; row < height; row += step) {
             if (DGifGetLine(gif.get(), line.data(), static_cast<int>(width)) == GIF_ERROR) {
                 // A file cut short or damaged part-way keeps what was decoded.
                 if (rowsDone == 0) GifFailure(gif->Error);
+                if (coversCanvas)
+                    WhitenRowsNotReached(picture, top, height, desc.Interlace, pass, row);
                 return picture;
             }
             ++rowsDone;
             const std::int64_t y = top + row;
             if (y < 0 || y >= canvasHeight) continue;
-            auto* out = reinterpret_cast<QRgb*>(picture.scanLine(static_cast<int>(y)));
-            for (std::int64_t x = visibleFrom; x < visibleTo; ++x)
-                out[x] = palette[line[x - left]];
+            QRgb* out =
+                reinterpret_cast<QRgb*>(picture.scanLine(static_cast<int>(y))) + visibleFrom;
+            ExpandRow(lineFrom, visibleCount, palette, out);
         }
     }
     return picture;

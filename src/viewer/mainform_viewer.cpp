@@ -94,6 +94,11 @@ void TfMainForm::RefreshView(bool fromReportTimer) {
                     ReprojectPolygon();
                     DrawFixedPolygon(BufImg->Picture(), session_.Polygon);
                 }
+            } else {
+                // The view shares the buffer's picture; it lets go of its share while the
+                // layers are drawn so that drawing does not first copy the whole picture,
+                // and takes the picture back below however the drawing ends.
+                Image1->Picture() = QImage();
             }
             DrawChasers();
             DrawReports(fromReportTimer ? 1 : 0);

@@ -313,11 +313,13 @@ TEST(CasesGui, RevealConfirmAndCancel) {
     f.Prompts->ConfirmAnswer = true;
     f.Form->RevealDateButton->click();
     EXPECT_EQ(f.Form->CurDateLabel->text(), "Mon 03 May 1999");
-    ASSERT_EQ(f.Prompts->Shown.size(), 3);
+    ASSERT_EQ(f.Prompts->Shown.size(), 4);
     EXPECT_EQ(f.Prompts->Shown[2], "I:This case was for Monday, May 3, 1999.");
+    // Then the score, which finds no report file in this case folder.
+    EXPECT_EQ(f.Prompts->Shown[3], "W:File not found");
 
     f.Form->RevealDateButton->click(); // already shown: nothing happens
-    EXPECT_EQ(f.Prompts->Shown.size(), 3);
+    EXPECT_EQ(f.Prompts->Shown.size(), 4);
 }
 
 TEST(CasesGui, SummaryWithOnlyTheDiscussion) {

@@ -35,11 +35,11 @@ TEST(MainForm, MenusHoldEveryItemWithItsShortcut) {
     for (QAction* a : m.menuBar()->actions())
         menus << a->text();
     EXPECT_EQ(menus, QStringList({"&File", "&View", "&Forecast", "&Map", "&Help"}));
-    EXPECT_EQ(
-        Captions(m.FileMenu),
-        QStringList({"&Load case...", "Load &random case...", "&Show summary and discussion", "-",
-                     "&Copy graphic to clipboard", "-", "&Print graphic", "&Printer setup...", "-",
-                     "&Change CD location...", "&Folders", "-", "&Exit"}));
+    EXPECT_EQ(Captions(m.FileMenu),
+              QStringList({"&Load case...", "Load &random case...", "&Show summary and discussion",
+                           "Exercise &score...", "-", "&Copy graphic to clipboard", "-",
+                           "&Print graphic", "&Printer setup...", "-", "&Change CD location...",
+                           "&Folders", "-", "&Exit"}));
     EXPECT_EQ(Captions(m.ViewMenu),
               QStringList({"&Targeting", "-", "&Visible satellite", "&Surface analysis", "&850 mb",
                            "&700 mb", "&500 mb", "&250 mb", "Sou&nding"}));

@@ -206,3 +206,15 @@ TEST(MapWindow, RefreshDuringADrawingLeavesNoGhostOutline) {
 }
 
 } // namespace
+
+TEST(MapWindow, ReportTickDrawsOnTheSharedPictureWithoutCopyingIt) {
+    MapFixture f;
+    if (!f.HasGeography()) GTEST_SKIP() << "shipped map files not present";
+    f.ToTargetMap();
+    const uchar* shared = f.Form->BufImg->Picture().constBits();
+    ASSERT_EQ(f.Shown().constBits(), shared);
+    f.Form->ReportsTimerTimer();
+    ASSERT_TRUE(f.Errors.isEmpty()) << f.Errors.join("; ").toStdString();
+    EXPECT_EQ(f.Form->BufImg->Picture().constBits(), shared);
+    EXPECT_EQ(f.Shown().constBits(), shared);
+}

@@ -9,11 +9,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -21,7 +24,9 @@
 #include "gui/gui_support.h"
 #include "map/projection.h"
 #include "products/product_text.h"
+#include "products/score_map.h"
 #include "products/uproduct.h"
+#include "products/uscore.h"
 #include "products/wave_bytes.h"
 #include "ui/imageview.h"
 
@@ -288,6 +293,78 @@ TEST(ProductsWindow, WindowLayoutAndStatusTimer) {
     p.SetProductStatus(QStringLiteral("Done"));
     p.Timer1Timer();
     EXPECT_EQ(p.StatusLabel->text(), QStringLiteral("Done"));
+}
+
+} // namespace
+
+namespace {
+
+// The score at the reveal: products recorded with their corners, the menu item only
+// with the date shown, the window's table, its map, Save... and Print.
+TEST(ScoreWindow, SlightRiskAndTornadoWatchScoredAtTheReveal) {
+    ProductWindow w;
+    // The real reports of the case day in the case folder.
+    QFile::remove(w.root + QStringLiteral("1979-04-10/rpt.dat"));
+    ASSERT_TRUE(QFile::copy(ShippedDataDir() + QStringLiteral("disc/1979-04-10/rpt.dat"),
+                            w.root + QStringLiteral("1979-04-10/rpt.dat")));
+    w.m().State().Clock.DateHidden = true;
+    w.m().UpdateTimeDisplay();
+    EXPECT_FALSE(w.m().Exercisescore1->isEnabled());
+    w.m().Exercisescore1Click(); // not before the reveal
+    EXPECT_EQ(w.m().ScoreWindow, nullptr);
+
+    w.DragPolygon();
+    w.Issue(w.m().SlightRisk1);
+    w.m().AdvanceHour->click();
+    w.Issue(w.m().TornadoWatch1);
+    const ProductRecords& records = w.m().State().Products;
+    ASSERT_EQ(records.size(), 2U);
+    EXPECT_EQ(records[1].Kind, ProductKind::TornadoWatch);
+    EXPECT_NEAR(records[1].IssueTime - records[0].IssueTime, 1.0 / 24.0, 1e-9);
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_DOUBLE_EQ(records[0].Corners[i].Latitude,
+                         w.m().State().Polygon.GeoVertices[i].Latitude);
+
+    w.m().RevealDateButton->click();
+    ASSERT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join('\n').toStdString();
+    EXPECT_TRUE(w.m().Exercisescore1->isEnabled());
+    TfScore* score = w.m().ScoreWindow;
+    ASSERT_NE(score, nullptr);
+    EXPECT_TRUE(score->isVisible());
+    ASSERT_EQ(score->ProductTable->rowCount(), 2);
+    EXPECT_EQ(score->ProductTable->item(0, 0)->text(), QStringLiteral("Slight risk"));
+    EXPECT_EQ(score->ProductTable->item(1, 1)->text(), QStringLiteral("1300"));
+    EXPECT_TRUE(score->Summary->text().contains(QStringLiteral("POD ")));
+    EXPECT_TRUE(score->Tally->text().startsWith(QStringLiteral("Chasers: ")));
+    // The map shows the watch's outline (drawn over the outlook's) in its colour.
+    const QImage& map = score->MapPicture();
+    const PixelPoint corner = ProjectToScreen(w.m().State().TheViewport, records[0].Corners[2]);
+    bool found = false;
+    for (int dy = -2; dy <= 2 && !found; ++dy)
+        for (int dx = -2; dx <= 2 && !found; ++dx)
+            found = map.pixelColor(corner.X + dx, corner.Y + dy) == ProductColour(1);
+    EXPECT_TRUE(found);
+
+    score->SetSavePicker([&] { return w.f.Temp.filePath(QStringLiteral("class/ann.csv")); });
+    QDir().mkpath(w.f.Temp.filePath(QStringLiteral("class")));
+    score->SaveButton->click();
+    const QString csv =
+        QString::fromLatin1(ReadFile(w.f.Temp.filePath(QStringLiteral("class/ann.csv"))));
+    EXPECT_TRUE(csv.contains(
+        QStringLiteral("\r\nproduct,2,Tornado watch,1979-04-10 13:00,1979-04-10 19:00,")));
+    EXPECT_EQ(csv.count(QStringLiteral("\r\ncorner,")), 12);
+    EXPECT_EQ(QImage(w.f.Temp.filePath(QStringLiteral("class/ann.png"))).size(), map.size());
+
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(w.f.Temp.filePath(QStringLiteral("score.pdf")));
+    score->PrintTo(printer);
+    EXPECT_GT(QFileInfo(printer.outputFileName()).size(), 10000);
+    ASSERT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join('\n').toStdString();
+
+    // A new case clears the records.
+    w.m().ResetSession();
+    EXPECT_TRUE(w.m().State().Products.empty());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -321,6 +322,35 @@ TEST_F(BasemapTest, SecondRefreshLoadsTheCacheWithoutReadingTheVectorFiles) {
     EXPECT_TRUE(DrawBasemap(appData, view, QSize(300, 200), third, hooks));
     EXPECT_EQ(view.Width, 100);
     EXPECT_EQ(third.size(), QSize(100, 100));
+}
+
+TEST_F(BasemapTest, MemoryServesAnUnchangedViewUntilTheCacheFilesChange) {
+    BasemapMemory memory;
+    QImage first, second;
+    EXPECT_FALSE(DrawBasemap(appData, view, QSize(100, 100), first, hooks, &memory));
+    EXPECT_TRUE(DrawBasemap(appData, view, QSize(100, 100), second, hooks, &memory));
+    EXPECT_EQ(second.constBits(), first.constBits()); // the drawn picture itself, not a reading
+
+    // The bitmap file rewritten behind the program's back (same size, later time stamp)
+    // is read again.
+    QImage other(100, 100, QImage::Format_RGB32);
+    other.fill(qRgb(1, 2, 3));
+    SaveBitmap32(CachePath(CachedBitmapFile), other);
+    QFile file(CachePath(CachedBitmapFile));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                 QFileDevice::FileModificationTime));
+    file.close();
+    QImage third;
+    EXPECT_TRUE(DrawBasemap(appData, view, QSize(100, 100), third, hooks, &memory));
+    EXPECT_EQ(third, other);
+
+    // Without the descriptor the memory is no excuse: the map is drawn afresh.
+    QFile::remove(CachePath(CachedViewFile));
+    QImage fourth;
+    EXPECT_FALSE(DrawBasemap(appData, view, QSize(100, 100), fourth, hooks, &memory));
+    EXPECT_EQ(fourth, first);
+    EXPECT_EQ(begun, 2);
 }
 
 TEST_F(BasemapTest, AnyChangeOfTheViewRedraws) {

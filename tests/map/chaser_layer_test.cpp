@@ -145,6 +145,36 @@ TEST_F(ChaserLayerTest, MissingIconStopsTheLayerAfterTheChasersBefore) {
     EXPECT_EQ(bitmap.pixel(150, 150), qRgb(255, 255, 255));
 }
 
+TEST_F(ChaserLayerTest, IconSetDecodesOnceAndAgainForAnotherFolder) {
+    chasers[0].Outcome = ChaserOutcome::CaughtTornado;
+    chasers[0].Position = {0.0, 0.0}; // pixel (100, 100)
+    ChaserIconSet icons;
+    auto drawFrom = [&](const QString& folder) {
+        bitmap.fill(Qt::white);
+        DrawChaserLayer(bitmap, chasers, PixelView(), folder, false, &icons);
+        return bitmap.pixel(100, 100);
+    };
+    const QRgb tornado = IconColour(ChaserOutcome::CaughtTornado);
+    EXPECT_EQ(drawFrom(appData), tornado);
+
+    // The files change under the same folder: the set keeps what it decoded.
+    const QRgb grey = qRgb(1, 2, 3);
+    QImage other(18, 18, QImage::Format_RGB32);
+    other.fill(grey);
+    for (ChaserOutcome o : AllOutcomes)
+        ASSERT_TRUE(other.save(appData + ChaserIconFile(o), "BMP"));
+    EXPECT_EQ(drawFrom(appData), tornado);
+
+    // Another folder: its own icons. A missing one fails on every pass until it is there.
+    QTemporaryDir second;
+    const QString folder = second.path() + QLatin1Char('/');
+    ASSERT_TRUE(other.save(folder + ChaserIconFile(ChaserOutcome::NotChasing), "BMP"));
+    EXPECT_THROW(drawFrom(folder), FileNotFound);
+    EXPECT_THROW(drawFrom(folder), FileNotFound);
+    ASSERT_TRUE(other.save(folder + ChaserIconFile(ChaserOutcome::CaughtTornado), "BMP"));
+    EXPECT_EQ(drawFrom(folder), grey);
+}
+
 TEST_F(ChaserLayerTest, DamagedIconFilesAreRefused) {
     const QString path = appData + ChaserIconFile(ChaserOutcome::NotChasing);
     test::WriteFile(path, QByteArray("BM this is not a picture"));

@@ -2,6 +2,11 @@
 
 #include <cstring>
 
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "base/errors.h"
 #include "base/records.h"
 #include "reports/report_file.h"
 
@@ -57,4 +62,45 @@ TEST(ReportFile, RecordLayoutIsBinding) {
     const StormReport back = DecodeReport(RecordView(bytes));
     EXPECT_EQ(back.State, QStringLiteral("TX"));
     EXPECT_EQ(back.SourceColumn11, 175);
+}
+
+// The store reads a file once and again only when it changed; a file cut short keeps its
+// whole records and says where it stopped.
+TEST(ReportFile, StoreReadsAgainOnlyAChangedFile) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/rpt.dat");
+    StormReport r;
+    r.Kind = 2;
+    r.Start = {35.0, -97.0};
+    WriteReports(path, {r});
+    ReportStore store;
+    EXPECT_EQ(store.Read(path).Records.size(), 1u);
+    const std::uint64_t first = store.Generation();
+    EXPECT_EQ(store.Read(path).Records.size(), 1u);
+    EXPECT_EQ(store.Generation(), first);
+
+    // Rewritten by someone else: same size, another time stamp, other content.
+    r.Kind = 3;
+    WriteReports(path, {r});
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                 QFileDevice::FileModificationTime));
+    file.close();
+    const ReportList& changed = store.Read(path);
+    EXPECT_GT(store.Generation(), first);
+    ASSERT_EQ(changed.Records.size(), 1u);
+    EXPECT_EQ(changed.Records[0].Kind, 3);
+
+    QByteArray bytes = EncodeReport(r) + QByteArray(10, '\0');
+    QFile cut(path);
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(bytes);
+    cut.close();
+    const ReportList& partial = store.Read(path);
+    EXPECT_EQ(partial.Records.size(), 1u);
+    EXPECT_THROW(partial.ThrowIfCutShort(), DataError);
+
+    QFile::remove(path);
+    EXPECT_THROW(store.Read(path), FileNotFound);
 }

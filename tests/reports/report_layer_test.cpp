@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -162,4 +166,56 @@ TEST_F(LayerFixture, LeavesThePainterInCopyMode) {
     test::WriteFile(Path(), QByteArray(30, '\0'));
     EXPECT_THROW(DrawReports(p, Identity, Path(), Six, true), DataError);
     EXPECT_EQ(p.compositionMode(), QPainter::CompositionMode_SourceOver);
+}
+
+// Drawing on a picture (symbols laid down from stamps, tracks composed on one scratch
+// layer) sets the very pixels the painter's drawing sets: every kind, with and without
+// tracks, from well inside the picture to over its edges, in a full refresh and two
+// ticks; and the shipped day's reports on the real map view.
+TEST_F(LayerFixture, PictureDrawingMatchesThePaintersPixelForPixel) {
+    std::vector<StormReport> made;
+    std::uint32_t seed = 7;
+    auto next = [&seed](int n) {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(n));
+    };
+    for (int i = 0; i < 600; ++i) {
+        const DateTime time = Day + EncodeTime(16 + next(2), next(60), 0);
+        StormReport r =
+            At(static_cast<ReportKind>(1 + next(4)), time, next(150) - 15, next(90) - 15);
+        if (next(2) == 1)
+            r.End = {r.Start.Latitude + next(61) - 30, r.Start.Longitude + next(61) - 30};
+        made.push_back(r);
+    }
+    ProjectionDescriptor view;
+    ResetViewport(view);
+    const ScreenProjector onMap = [&view](const GeoPoint& p) { return ProjectToScreen(view, p); };
+    struct Scene {
+        QString Reports;
+        ScreenProjector Project;
+        QSize Size;
+        DateTime Clock;
+    };
+    WriteReports(Path(), made);
+    const QString day = temp.path() + QStringLiteral("/day.dat");
+    ASSERT_TRUE(
+        QFile::copy(test::ShippedDataDir() + QStringLiteral("/disc/1979-04-10/rpt.dat"), day));
+    for (const Scene& scene :
+         {Scene{Path(), Identity, QSize(120, 60), Six},
+          Scene{day, onMap, QSize(view.Width, view.Height), Day + EncodeTime(23, 30, 0)}}) {
+        SCOPED_TRACE(scene.Reports.toStdString());
+        QImage byPainter(scene.Size, QImage::Format_RGB32);
+        for (int y = 0; y < byPainter.height(); ++y)
+            for (int x = 0; x < byPainter.width(); ++x)
+                byPainter.setPixel(x, y, qRgb(x * 37 % 256, y * 91 % 256, (x ^ y) % 256));
+        QImage byPicture = byPainter.copy();
+        for (bool flash : {false, true, true}) {
+            {
+                QPainter p(&byPainter);
+                DrawReports(p, scene.Project, scene.Reports, scene.Clock, flash);
+            }
+            DrawReports(byPicture, scene.Project, scene.Reports, scene.Clock, flash);
+            ASSERT_EQ(byPicture, byPainter) << "flash " << flash;
+        }
+    }
 }

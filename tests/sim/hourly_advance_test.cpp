@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <utility>
 
 #include <QDir>
 #include <QFile>
@@ -264,4 +267,60 @@ TEST_F(AdvanceFixture, RealDayTakesInTheReportsOfEachHour) {
         home += c.Position.Latitude == c.Home.Latitude && c.Position.Longitude == c.Home.Longitude;
     }
     EXPECT_GT(home, 40) << mostAway << " " << bestCatches;
+}
+
+// The shipped case day advanced through the whole day twice: by the advance, and hour by
+// hour with every report-chaser distance worked out from the two points afresh. Every
+// position, target, distance, mode and outcome agrees to the last bit.
+TEST_F(AdvanceFixture, RealDayAgreesBitForBitWithDistancesTakenPairByPair) {
+    ASSERT_TRUE(QFile::copy(test::ShippedDataDir() + QStringLiteral("/disc/1979-04-10/rpt.dat"),
+                            CaseReports()));
+    s.Polygon.GeoVertices = {GeoPoint{33.0, -99.5}, GeoPoint{33.5, -99.5}, GeoPoint{34.0, -99.5},
+                             GeoPoint{35.0, -97.0}, GeoPoint{35.5, -97.0}, GeoPoint{36.0, -97.0}};
+    s.LastProductKind = 5;
+    s.ProductThisHour = 1;
+    Session plain = s;
+    const std::vector<StormReport> reports = ReadReports(CaseReports());
+    auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
+    int folded = 0, pulled = 0;
+    for (int hour = 1; hour <= 23; ++hour) {
+        SCOPED_TRACE(hour);
+        const auto r = HourlyAdvance(s, prompts);
+        ASSERT_TRUE(r.has_value());
+
+        AdvanceOneHour(plain.Clock);
+        const HourContext context{plain.LastProductKind, plain.ProductThisHour,
+                                  TimeOfDay(plain.Clock)};
+        ChaserHourStep(plain.Chasers, context, plain.Polygon, plain.Rng);
+        for (const StormReport& report : reports) {
+            if (AgeOf(report, plain.Clock.SimulationTime) != ReportAge::Recent) continue;
+            ++folded;
+            for (Chaser& c : plain.Chasers) {
+                const GeoPoint before = c.Target;
+                FoldReport(c, report, GreatCircleDistance(c.Position, report.Start));
+                pulled += bits(before.Latitude) != bits(c.Target.Latitude);
+            }
+        }
+        for (Chaser& c : plain.Chasers)
+            c.HourNearestTornado = NoDistance;
+        EXPECT_EQ(r->Counts, ClassifyChasers(plain.Chasers));
+        plain.ProductThisHour = 0;
+
+        for (std::size_t i = 0; i < s.Chasers.size(); ++i) {
+            const Chaser &a = s.Chasers[i], &b = plain.Chasers[i];
+            for (auto [x, y] : {std::pair{a.Position.Latitude, b.Position.Latitude},
+                                {a.Position.Longitude, b.Position.Longitude},
+                                {a.Target.Latitude, b.Target.Latitude},
+                                {a.Target.Longitude, b.Target.Longitude},
+                                {a.NearestTornado, b.NearestTornado},
+                                {a.NearestReport, b.NearestReport},
+                                {a.Heading, b.Heading}})
+                ASSERT_EQ(bits(x), bits(y)) << "chaser " << i + 1;
+            ASSERT_EQ(a.Mode, b.Mode) << "chaser " << i + 1;
+            ASSERT_EQ(a.Outcome, b.Outcome) << "chaser " << i + 1;
+        }
+    }
+    // The day put the comparison to work: reports were folded and tornadoes pulled chasers.
+    EXPECT_GT(folded, 20);
+    EXPECT_GT(pulled, 0);
 }

@@ -1,0 +1,246 @@
+#include "products/uscore.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "base/errors.h"
+#include "products/score_export.h"
+#include "products/score_map.h"
+#include "ui/guard.h"
+
+namespace nimbrel {
+namespace {
+
+QString LeadText(const std::optional<double>& minutes) {
+    if (!minutes) return QStringLiteral("-");
+    const long m = std::lround(*minutes);
+    return QStringLiteral("%1:%2").arg(m / 60).arg(std::abs(m % 60), 2, 10, QLatin1Char('0'));
+}
+
+QTableWidgetItem* Cell(const QString& text, bool right = true) {
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft));
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return item;
+}
+
+} // namespace
+
+QString ChaserTallyText(const ChaserCounts& n) {
+    return QStringLiteral("Chasers: %1 caught a tornado, %2 caught a storm, %3 empty handed, %4 "
+                          "busted, %5 out of range, %6 awaiting storms, %7 not chasing.")
+        .arg(n.CaughtTornado)
+        .arg(n.CaughtStorm)
+        .arg(n.EmptyHanded)
+        .arg(n.Busted)
+        .arg(n.OutOfRange)
+        .arg(n.Awaiting)
+        .arg(n.NotChasing);
+}
+
+TfScore::TfScore(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("fScore"));
+    setWindowTitle(QStringLiteral("Exercise score"));
+    // As large as the map wants, within the screen.
+    QSize size(1240, 940);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableSize() - QSize(20, 40));
+    resize(size);
+
+    Heading = new QLabel(this);
+    QFont big = Heading->font();
+    big.setPointSize(big.pointSize() + 3);
+    big.setBold(true);
+    Heading->setFont(big);
+
+    ProductTable = new QTableWidget(0, 10, this);
+    ProductTable->setObjectName(QStringLiteral("ProductTable"));
+    ProductTable->setHorizontalHeaderLabels(
+        {QStringLiteral("Product"), QStringLiteral("Issued (UTC)"),
+         QStringLiteral("Valid until (UTC)"), QStringLiteral("Area (sq mi)"),
+         QStringLiteral("Tornado"), QStringLiteral("Hail"), QStringLiteral("Wind"),
+         QStringLiteral("Verified"), QStringLiteral("Lead time (h:mm)"),
+         QStringLiteral("Reports per 10,000 sq mi")});
+    ProductTable->verticalHeader()->setVisible(false);
+    ProductTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    ProductTable->horizontalHeader()->setStretchLastSection(true);
+    ProductTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    Summary = new QLabel(this);
+    Summary->setObjectName(QStringLiteral("Summary"));
+    Summary->setWordWrap(true);
+    Summary->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    Summary->setFixedWidth(300);
+    Summary->setTextFormat(Qt::RichText);
+    Summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Tally = new QLabel(this);
+    Tally->setObjectName(QStringLiteral("Tally"));
+    Tally->setWordWrap(true);
+    Tally->setFixedWidth(300);
+    MapView = new QLabel(this);
+    MapView->setObjectName(QStringLiteral("MapView"));
+    MapView->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    MapView->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    MapView->setMinimumSize(320, 256);
+
+    SaveButton = new QPushButton(QStringLiteral("&Save..."), this);
+    SaveButton->setObjectName(QStringLiteral("SaveButton"));
+    PrintButton = new QPushButton(QStringLiteral("&Print"), this);
+    PrintButton->setObjectName(QStringLiteral("PrintButton"));
+    CloseButton = new QPushButton(QStringLiteral("&Close"), this);
+    CloseButton->setObjectName(QStringLiteral("CloseButton"));
+
+    auto* words = new QVBoxLayout;
+    words->addWidget(Summary);
+    words->addSpacing(8);
+    words->addWidget(Tally);
+    words->addStretch(1);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(MapView, 1);
+    middle->addLayout(words);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(SaveButton);
+    buttons->addWidget(PrintButton);
+    buttons->addWidget(CloseButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Heading);
+    layout->addWidget(ProductTable);
+    layout->addLayout(middle, 1);
+    layout->addLayout(buttons);
+
+    connect(SaveButton, &QPushButton::clicked, this,
+            [this] { Guarded(this, [this] { SaveButtonClick(); }); });
+    connect(PrintButton, &QPushButton::clicked, this,
+            [this] { Guarded(this, [this] { PrintButtonClick(); }); });
+    connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TfScore::SetScore(const ExerciseScore& score, DateTime caseStart, const ChaserCounts& tally,
+                       const QImage& map) {
+    score_ = score;
+    caseStart_ = caseStart;
+    map_ = map;
+    Heading->setText(QStringLiteral("Exercise score: ") +
+                     FormatDateTime(QStringLiteral("dddd, mmmm d, yyyy"), caseStart));
+
+    const bool read = score.Reports.Readable;
+    ProductTable->setRowCount(static_cast<int>(score.Products.size()));
+    int row = 0;
+    for (const ProductScore& p : score.Products) {
+        const ProductRecord& r = p.Record;
+        const QString na = QStringLiteral("-");
+        const QString cells[] = {
+            ProductKindName(r.Kind),
+            FormatDateTime(QStringLiteral("hhnn"), r.IssueTime),
+            FormatDateTime(QStringLiteral("hhnn"), r.ValidUntil),
+            QLocale(QLocale::English).toString(std::round(p.SquareMiles), 'f', 0),
+            read ? QString::number(p.Tornado) : na,
+            read ? QString::number(p.Hail) : na,
+            read ? QString::number(p.Wind) : na,
+            read ? (p.Verified ? QStringLiteral("yes") : QStringLiteral("NO")) : na,
+            read ? LeadText(p.LeadMinutes) : na,
+            read ? QString::number(p.ReportsPer10k, 'f', 2) : na};
+        for (int c = 0; c < 10; ++c)
+            ProductTable->setItem(row, c, Cell(cells[c], c != 0));
+        // The row carries its product's colour on the map.
+        ProductTable->item(row, 0)->setData(Qt::DecorationRole,
+                                            ProductColour(static_cast<std::size_t>(row)));
+        ++row;
+    }
+    ProductTable->setVisible(!score.Products.empty());
+    ProductTable->setFixedHeight(ProductTable->horizontalHeader()->height() +
+                                 ProductTable->rowHeight(0) * ProductTable->rowCount() + 4);
+    // Each line's short head ("POD 0.45") in bold, so the numbers are found at a glance.
+    QStringList html;
+    for (const QString& line : ScoreSummaryLines(score)) {
+        const qsizetype colon = line.indexOf(QLatin1Char(':'));
+        if (colon > 0 && colon < 40)
+            html << QStringLiteral("<b>%1</b>%2")
+                        .arg(line.left(colon).toHtmlEscaped(), line.mid(colon).toHtmlEscaped());
+        else
+            html << line.toHtmlEscaped();
+    }
+    Summary->setText(QStringLiteral("<p>") + html.join(QStringLiteral("</p><p>")) +
+                     QStringLiteral("</p>"));
+    Tally->setText(ChaserTallyText(tally));
+    ShowMap();
+}
+
+void TfScore::ShowMap() {
+    if (map_.isNull()) {
+        MapView->clear();
+        return;
+    }
+    MapView->setPixmap(QPixmap::fromImage(
+        map_.scaled(MapView->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+void TfScore::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    ShowMap();
+}
+
+void TfScore::SaveTo(const QString& csvPath) const {
+    QFile csv(csvPath);
+    const QByteArray bytes = ScoreCsv(score_, caseStart_);
+    if (!csv.open(QIODevice::WriteOnly | QIODevice::Truncate) || csv.write(bytes) != bytes.size() ||
+        !csv.flush())
+        throw FileError(QStringLiteral("Cannot write \"%1\"").arg(csvPath));
+    csv.close();
+    const QFileInfo info(csvPath);
+    const QString png =
+        info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".png");
+    if (!map_.save(png, "PNG")) throw FileError(QStringLiteral("Cannot write \"%1\"").arg(png));
+}
+
+void TfScore::SaveButtonClick() {
+    const QString path =
+        pickSave_ ? pickSave_()
+                  : QFileDialog::getSaveFileName(
+                        this, QStringLiteral("Save the exercise score"),
+                        QStringLiteral("score-%1.csv")
+                            .arg(FormatDateTime(QStringLiteral("yyyy-mm-dd"), caseStart_)),
+                        QStringLiteral("Comma-separated values (*.csv)"));
+    if (path.isEmpty()) return;
+    SaveTo(path);
+}
+
+void TfScore::PrintTo(QPrinter& printer) {
+    printer.setDocName(QStringLiteral("Nimbrel exercise score"));
+    const QImage window = grab().toImage();
+    QPainter painter;
+    if (!painter.begin(&printer)) throw FileError(QStringLiteral("Printer selected is not valid"));
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    auto fit = [&](const QImage& image) {
+        const QSize size = image.size().scaled(page.size(), Qt::KeepAspectRatio);
+        painter.drawImage(QRect(QPoint(0, 0), size), image);
+    };
+    fit(window);
+    if (!map_.isNull()) {
+        printer.newPage();
+        fit(map_);
+    }
+    if (!painter.end()) throw FileError(QStringLiteral("Printing failed"));
+}
+
+void TfScore::PrintButtonClick() {
+    if (!printer_) printer_ = std::make_shared<QPrinter>();
+    QPrintDialog dialog(printer_.get(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    PrintTo(*printer_);
+}
+
+} // namespace nimbrel

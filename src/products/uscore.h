@@ -1,0 +1,70 @@
+#pragma once
+// The Exercise score window: the scorecard of the trainee's products, the exercise's
+// verification scores, the chaser tally and the map, with Save... and Print.
+#include <functional>
+#include <memory>
+
+#include <QDialog>
+#include <QImage>
+
+#include "base/datetime.h"
+#include "products/scoring.h"
+#include "sim/chasers.h"
+
+class QLabel;
+class QPrinter;
+class QPushButton;
+class QTableWidget;
+
+namespace nimbrel {
+
+/// The chaser statistics panel's tally in one line of words.
+QString ChaserTallyText(const ChaserCounts& n);
+
+class TfScore : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfScore(QWidget* parent = nullptr);
+
+    /// Shows `score` for the case starting at `caseStart`, with the chasers' tally and
+    /// the map picture (full size; the window shows it scaled to fit).
+    void SetScore(const ExerciseScore& score, DateTime caseStart, const ChaserCounts& tally,
+                  const QImage& map);
+    /// Replaces the save dialog (tests); returns the CSV path chosen or "".
+    void SetSavePicker(std::function<QString()> picker) { pickSave_ = std::move(picker); }
+    /// The printer Print uses (the run's printer, so printer setup applies).
+    void SetPrinter(std::shared_ptr<QPrinter> printer) { printer_ = std::move(printer); }
+
+    /// Writes the CSV to `csvPath` and the map as a PNG beside it (same name, ".png").
+    /// Throws FileError when either cannot be written.
+    void SaveTo(const QString& csvPath) const;
+    /// Prints the window on the first page and the map on the second.
+    void PrintTo(QPrinter& printer);
+    const QImage& MapPicture() const { return map_; }
+
+    void SaveButtonClick();
+    void PrintButtonClick();
+
+    QLabel* Heading = nullptr;
+    QTableWidget* ProductTable = nullptr;
+    QLabel* Summary = nullptr;
+    QLabel* Tally = nullptr;
+    QLabel* MapView = nullptr;
+    QPushButton* SaveButton = nullptr;
+    QPushButton* PrintButton = nullptr;
+    QPushButton* CloseButton = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void ShowMap();
+
+    ExerciseScore score_;
+    DateTime caseStart_ = 0.0;
+    QImage map_;
+    std::function<QString()> pickSave_;
+    std::shared_ptr<QPrinter> printer_;
+};
+
+} // namespace nimbrel
