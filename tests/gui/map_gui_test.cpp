@@ -125,10 +125,9 @@ TEST(MapWindow, AFailedRefreshShowsWhatWasDrawnAndTheModeFollowsThePicture) {
     ASSERT_TRUE(f.Errors.isEmpty()) << f.Errors.join("; ").toStdString();
     const QImage before = f.Shown();
 
-    // Damaged icons fail the chaser layer after the panned map was drawn: that map is
-    // on screen, not the one from before the pan.
-    for (const QString& icon : QDir(f.appData).entryList({"cha_*"}))
-        WriteFile(f.appData + icon, "not a picture");
+    // A report file cut short fails the report layer after the panned map was drawn:
+    // that map is on screen, not the one from before the pan.
+    WriteFile(f.Form->State().Folders.ReportsFile, QByteArray(70, '\0'));
     f.Form->North1->trigger();
     ASSERT_EQ(f.Errors.size(), 1);
     EXPECT_NE(f.Shown(), before);
