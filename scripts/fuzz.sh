@@ -8,6 +8,9 @@
 # learns goes to build-fuzz/corpus/<name>/, so longer sessions build on earlier ones.
 # A crash, overrun, hang or runaway allocation stops the script with a failure; the
 # input that caused it is kept in build-fuzz/artifacts/.
+# giflib and libjpeg are built from their Debian sources with the same instrumentation
+# (scripts/fuzz-libs.sh, kept in build-fuzz/libs), so that the GIF and JPEG targets
+# reach inside the decoders; NIMBREL_FUZZ_PLAIN_LIBS=1 links Debian's own instead.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-3}
@@ -16,8 +19,13 @@ build=${NIMBREL_FUZZ_BUILD:-$here/build-fuzz}
 
 bash "$here/scripts/deps.sh" fuzz
 
+lib_opts=(-UGIF_INCLUDE_DIR -UGIF_LIBRARY -UJPEG_INCLUDE_DIR -UJPEG_LIBRARY)
+if [ "${NIMBREL_FUZZ_PLAIN_LIBS:-0}" != 1 ]; then
+  opts=$(CC=clang-14 bash "$here/scripts/fuzz-libs.sh" "$build/libs")
+  read -r -a lib_opts <<<"$opts"
+fi
 CC=clang-14 CXX=clang++-14 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DNIMBREL_FUZZ=ON -DNIMBREL_TESTS=OFF -DNIMBREL_TOOLS=OFF >/dev/null
+  -DNIMBREL_FUZZ=ON -DNIMBREL_TESTS=OFF -DNIMBREL_TOOLS=OFF "${lib_opts[@]}" >/dev/null
 cmake --build "$build" --target fuzz_all --parallel 2
 
 if [ $# -gt 0 ]; then

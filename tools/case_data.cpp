@@ -28,7 +28,7 @@ QStringList MakeCaseReports(const QString& reportTables, const QString& disc) {
             if (QFileInfo::exists(staged + table)) continue;
             if (QFileInfo::exists(reportTables + table)) {
                 if (!QFile::link(reportTables + table, staged + table))
-                    CopyWholeFile(reportTables + table, staged + table);
+                    CopyWholeFile(reportTables + table, staged + table, MaxTextFileBytes);
             } else {
                 WriteWholeFile(staged + table, {});
                 summary << QStringLiteral("%1: no table %2, an empty stand-in was used")
@@ -53,8 +53,9 @@ QStringList MakeCaseReports(const QString& reportTables, const QString& disc) {
 }
 
 QStringList MakeCatalogue(const QString& chaseList, const QString& appData, const QString& disc) {
-    const int entries = BuildCaseCatalogue(chaseList, appData, disc);
-    return {QStringLiteral("nimbrel.cas: %1 entries").arg(entries)};
+    const CatalogueBuild built = BuildCaseCatalogue(chaseList, appData, disc);
+    return QStringList{QStringLiteral("nimbrel.cas: %1 entries").arg(built.Entries)} +
+           built.Skipped;
 }
 
 } // namespace nimbrel::tools

@@ -13,6 +13,7 @@
 #include "projection.h"
 #include "raster.h"
 #include "station_map.h"
+#include "viewer/decoders.h"
 #include "viewer/stations.h"
 
 namespace nimbrel::tools {
@@ -257,7 +258,7 @@ int WriteSampleFrames(const QString& appData, const QString& discRoot, const QSt
             if (!QFile::link(QStringLiteral("../") + SharedFramesFolder + QLatin1Char('/') +
                                  sharedName,
                              path))
-                CopyWholeFile(sharedPath, path);
+                CopyWholeFile(sharedPath, path, MaxImageFileBytes);
             ++written;
         }
     }

@@ -214,7 +214,7 @@ std::vector<Polyline> ParseGmtSegments(const QByteArray& text) {
 
 std::vector<Polyline> ReadOutlineFile(const QString& path) {
     std::vector<Polyline> outlines;
-    RecordFileReader reader(path, 6);
+    RecordFileReader reader(path, 6, MaxVectorFileBytes / 6);
     while (reader.Next()) {
         const RecordView r = reader.Current();
         if (r.Int16(0) >= 1000 || outlines.empty()) outlines.emplace_back();
@@ -225,7 +225,7 @@ std::vector<Polyline> ReadOutlineFile(const QString& path) {
 
 std::vector<Polyline> ReadLineFile(const QString& path) {
     std::vector<Polyline> lines(1);
-    RecordFileReader reader(path, 4);
+    RecordFileReader reader(path, 4, MaxVectorFileBytes / 4);
     while (reader.Next()) {
         const RecordView r = reader.Current();
         const int lat = r.Int16(0);

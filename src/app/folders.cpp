@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include <QTemporaryFile>
 
 #include "app/preferences.h"
 
@@ -108,21 +109,46 @@ QString FoldersText(const DataFolders& f) {
            QStringLiteral(" and AppDataDirectory is ") + f.AppDataDirectory;
 }
 
-QStringList SeedFolder(const QString& source, const QString& target) {
+QStringList SeedFolder(const QString& source, const QString& target, QStringList* failed) {
     QStringList copied;
     if (source.isEmpty() || target.isEmpty() || !QFileInfo(source).isDir()) return copied;
-    if (!QDir().mkpath(target)) return copied;
+    const bool made = QDir().mkpath(target);
     const QDir src(source);
     for (const QString& name : src.entryList(QDir::Files | QDir::Hidden)) {
         const QString to = WithSeparator(target) + name;
-        if (QFileInfo::exists(to)) continue;
-        if (QFile::copy(src.filePath(name), to)) {
+        if (made && QFileInfo::exists(to)) continue;
+        if (made && QFile::copy(src.filePath(name), to)) {
             // Files installed read-only must stay writable for the program's own updates.
             QFile(to).setPermissions(QFile::permissions(to) | QFileDevice::WriteOwner);
             copied << name;
+        } else {
+            // A copy cut short by a full disc is no file to start from.
+            if (made) QFile::remove(to);
+            if (failed) *failed << name;
         }
     }
     return copied;
+}
+
+bool FolderTakesWrites(const QString& folder) {
+    if (folder.isEmpty() || !QDir().mkpath(folder)) return false;
+    QTemporaryFile probe(WithSeparator(folder) + QStringLiteral("nimbrel-probe-XXXXXX"));
+    if (!probe.open()) return false;
+    const QByteArray block(16 * 1024, '\0');
+    return probe.write(block) == block.size() && probe.flush();
+}
+
+QString RefusedFolderText(const QString& folder, bool refuses, const QString& notKept,
+                          const QStringList& notCopied) {
+    QStringList lines;
+    if (refuses)
+        lines << QStringLiteral("The folder %1 does not accept new files (it is read-only or "
+                                "full). Nimbrel runs on, but %2 will not be kept.")
+                     .arg(folder, notKept);
+    if (!notCopied.isEmpty())
+        lines << QStringLiteral("These files could not be copied into %1 and are missing: %2")
+                     .arg(folder, notCopied.join(QStringLiteral(", ")));
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace nimbrel

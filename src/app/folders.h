@@ -16,6 +16,10 @@ struct DataFolders {
     QString CaseRootDirectory;
     QString CaseDirectory;
     bool DevelopmentMode = false;
+    /// The storm report file the program reads: the working copy in the per-user
+    /// folder, or the case's own file when that folder refuses the copy; "" when the
+    /// case has no reports and no copy could be made.
+    QString ReportsFile;
 };
 
 inline const QString DefaultCaseFolder = QStringLiteral("1979-04-10/");
@@ -60,7 +64,18 @@ void ApplyPickedDiscFile(DataFolders& folders, const QString& pickedFile);
 QString FoldersText(const DataFolders& folders);
 
 /// Fills `target` with the files of `source` that it lacks (what an installer does),
-/// creating `target` when needed; never overwrites. Returns the names copied.
-QStringList SeedFolder(const QString& source, const QString& target);
+/// creating `target` when needed; never overwrites. Returns the names copied; the
+/// names it could not copy go to `failed`.
+QStringList SeedFolder(const QString& source, const QString& target, QStringList* failed = nullptr);
+
+/// True when a file of some kilobytes can be written into `folder` (created when
+/// missing): it is writable and has room.
+bool FolderTakesWrites(const QString& folder);
+
+/// The start-up message about a per-user folder: that it refuses writes (when
+/// `refuses`) and what will then not be kept, and which shipped files could not be
+/// copied into it. "" when there is nothing to say.
+QString RefusedFolderText(const QString& folder, bool refuses, const QString& notKept,
+                          const QStringList& notCopied);
 
 } // namespace nimbrel

@@ -56,6 +56,13 @@ WindowPlacement ReadPlacement(QSettings& store) {
     return p;
 }
 
+QPoint PlaceOnAScreen(const WindowPlacement& p, const QList<QRect>& screens, const QRect& primary) {
+    const QRect window(p.Left, p.Top, p.Width, p.Height);
+    for (const QRect& screen : screens)
+        if (screen.intersects(window)) return window.topLeft();
+    return primary.topLeft();
+}
+
 void WritePlacement(QSettings& store, const WindowPlacement& p) {
     const QString w = QStringLiteral("Window");
     WriteInteger(store, w, QStringLiteral("Height"), p.Height);

@@ -1,6 +1,9 @@
 #pragma once
 // The per-user preference store: key "Software\Nimbrel", section "Window". Values are
 // decimal text; booleans are "1" and "0".
+#include <QList>
+#include <QPoint>
+#include <QRect>
 #include <QSettings>
 #include <QString>
 
@@ -34,6 +37,11 @@ struct WindowPlacement {
     bool Maximized = true;
 };
 WindowPlacement ReadPlacement(QSettings& store);
+/// Where a window of the placement's size opens: at its stored Left and Top when the
+/// window would meet one of `screens`, else at the top-left of `primary` (a stored
+/// place off every screen would open a window nobody can reach).
+QPoint PlaceOnAScreen(const WindowPlacement& placement, const QList<QRect>& screens,
+                      const QRect& primary);
 /// Stores the placement; a negative Left or Top is stored as 0.
 void WritePlacement(QSettings& store, const WindowPlacement& placement);
 

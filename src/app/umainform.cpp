@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -470,11 +471,27 @@ void TfMainForm::FormCreate() {
     SettleFolders(session_.Folders, SystemFolderEnvironment(), *prompts_,
                   [this](DataFolders&) { LocateDataDisc(); });
     // What an installer does: fill the per-user folder with the shipped files it lacks.
+    QStringList notCopied;
     if (!session_.Folders.DevelopmentMode) {
         const QString installed = InstalledDataFolder(QCoreApplication::applicationDirPath());
         if (!installed.isEmpty())
-            SeedFolder(installed + QStringLiteral("appdata/"), session_.Folders.AppDataDirectory);
+            SeedFolder(installed + QStringLiteral("appdata/"), session_.Folders.AppDataDirectory,
+                       &notCopied);
     }
+    // A folder that refuses writes is said once, here; the program then runs without
+    // what it would have kept there.
+    const QString appData = session_.Folders.AppDataDirectory;
+    const QString preferences = QFileInfo(PreferenceStore().fileName()).absolutePath();
+    QStringList notices{
+        RefusedFolderText(appData, !FolderTakesWrites(appData),
+                          QStringLiteral("the map cache and the working copy of the storm reports"),
+                          notCopied),
+        RefusedFolderText(preferences, !FolderTakesWrites(preferences),
+                          QStringLiteral("your preferences (window place, warning sounds, disc "
+                                         "folder)"),
+                          {})};
+    notices.removeAll(QString());
+    if (!notices.isEmpty()) prompts_->Warning(notices.join(QStringLiteral("\n\n")));
     ResetSession();
 }
 
@@ -488,7 +505,14 @@ void TfMainForm::showEvent(QShowEvent* event) {
 void TfMainForm::FormShow() {
     QSettings store = PreferenceStore();
     const WindowPlacement p = ReadPlacement(store);
-    normalOuter_ = QRect(p.Left, p.Top, p.Width, p.Height);
+    // A stored place off every screen would open a window nobody can reach.
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    normalOuter_ =
+        QRect(PlaceOnAScreen(p, screens, primary ? primary->availableGeometry() : QRect()),
+              QSize(p.Width, p.Height));
     ApplyNormalOuter();
     if (p.Maximized)
         setWindowState(windowState() | Qt::WindowMaximized);

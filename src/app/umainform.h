@@ -279,7 +279,9 @@ private:
     /// Runs a handler body through the general error guard.
     void Guard(const std::function<void()>& body);
     /// Shared by the View menu's chart items.
-    void SelectChartItem(QAction* item, ChartKind kind, bool stopLoop);
+    /// Checks `item`, sets the mode and refreshes; when a chart cannot be shown, the
+    /// mode and the check go back to the view still on screen.
+    void SwitchView(QAction* item, ChartKind kind, bool stopLoop);
     /// Shared by the player buttons: the 1200 UTC message, then the command.
     void PlayerButton(FrameCommandKind command);
     void PanOrZoom(const std::function<void(ProjectionDescriptor&)>& change);

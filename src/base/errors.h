@@ -14,10 +14,11 @@ public:
     QString Message() const { return QString::fromStdString(what()); }
 };
 
-/// A file that should be there is not.
+/// A file that should be there is not. The message names it on a line of its own.
 class FileNotFound : public FileError {
 public:
-    FileNotFound() : FileError(QStringLiteral("File not found")) {}
+    explicit FileNotFound(const QString& path)
+        : FileError(QStringLiteral("File not found\n") + path) {}
 };
 
 /// Input that is present but malformed: a short record, a bad number, an absurd image.

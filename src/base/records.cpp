@@ -29,7 +29,7 @@ template <typename T> void StoreLE(char* p, T value) {
         p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-QString OpenErrorText(const QString& path, const QFile& file) {
+QString OpenErrorText(const QString& path, const QFileDevice& file) {
     return QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString());
 }
 
@@ -80,10 +80,39 @@ void RecordBuilder::ShortString(std::size_t offset, std::size_t capacity, const 
     std::memcpy(p + 1, latin.constData(), static_cast<std::size_t>(latin.size()));
 }
 
-RecordFileReader::RecordFileReader(const QString& path, std::size_t recordSize)
-    : path_(path), size_(recordSize), buffer_(new std::uint8_t[recordSize]()), file_(path) {
-    if (!QFileInfo::exists(path)) throw FileNotFound();
-    if (!file_.open(QIODevice::ReadOnly)) throw FileError(OpenErrorText(path, file_));
+void OpenForReading(QFile& file, const QString& path, qint64 maxBytes) {
+    const QFileInfo info(path); // follows links: a link to a regular file is read
+    if (!info.exists()) throw FileNotFound(path);
+    if (!info.isFile())
+        throw FileError(
+            QStringLiteral("The file \"%1\" is not an ordinary file and was not read").arg(path));
+    if (info.size() > maxBytes)
+        throw DataError(QStringLiteral("The file \"%1\" is too large: %2 bytes, where at most "
+                                       "%3 are expected")
+                            .arg(path)
+                            .arg(info.size())
+                            .arg(maxBytes));
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly)) throw FileError(OpenErrorText(path, file));
+}
+
+QString ReasonToLeaveAlone(const QString& path, const QString& root) {
+    const QFileInfo info(path);
+    const bool exists = info.exists();
+    if (info.isSymLink() && !exists) return QStringLiteral("a link that leads nowhere");
+    if (exists && !info.isFile()) return QStringLiteral("not an ordinary file");
+    const QString realRoot = QFileInfo(root).canonicalFilePath();
+    const QString real =
+        exists ? info.canonicalFilePath() : QFileInfo(info.absolutePath()).canonicalFilePath();
+    if (realRoot.isEmpty() || real.isEmpty() ||
+        !(real == realRoot || real.startsWith(realRoot + QLatin1Char('/'))))
+        return QStringLiteral("it leads outside the disc folder");
+    return {};
+}
+
+RecordFileReader::RecordFileReader(const QString& path, std::size_t recordSize, qint64 maxRecords)
+    : path_(path), size_(recordSize), buffer_(new std::uint8_t[recordSize]()) {
+    OpenForReading(file_, path, maxRecords * static_cast<qint64>(recordSize));
 }
 
 bool RecordFileReader::Next() {
@@ -100,8 +129,7 @@ bool RecordFileReader::Next() {
 
 RecordFileWriter::RecordFileWriter(const QString& path, std::size_t recordSize)
     : path_(path), size_(recordSize), file_(path) {
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw FileError(OpenErrorText(path, file_));
+    if (!file_.open(QIODevice::WriteOnly)) throw FileError(OpenErrorText(path, file_));
 }
 
 void RecordFileWriter::Append(const QByteArray& record) {
@@ -112,32 +140,33 @@ void RecordFileWriter::Append(const QByteArray& record) {
 }
 
 void RecordFileWriter::Close() {
-    if (file_.isOpen()) {
-        if (!file_.flush()) throw FileError(QStringLiteral("Write error on \"%1\"").arg(path_));
-        file_.close();
-    }
+    if (file_.isOpen() && !file_.commit())
+        throw FileError(
+            QStringLiteral("Write error on \"%1\". %2").arg(path_, file_.errorString()));
 }
 
-QByteArray ReadWholeFile(const QString& path) {
-    if (!QFileInfo::exists(path)) throw FileNotFound();
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) throw FileError(OpenErrorText(path, f));
-    QByteArray data = f.readAll();
+QByteArray ReadWholeFile(const QString& path, qint64 maxBytes) {
+    QFile f;
+    OpenForReading(f, path, maxBytes);
+    // At most one byte past the size measured, so a file that grows while it is read
+    // cannot take more than its cap.
+    QByteArray data = f.read(std::min(f.size(), maxBytes) + 1);
     if (f.error() != QFileDevice::NoError)
         throw FileError(QStringLiteral("Read error on \"%1\"").arg(path));
+    if (data.size() > maxBytes || !f.atEnd())
+        throw DataError(QStringLiteral("The file \"%1\" is too large").arg(path));
     return data;
 }
 
 void WriteWholeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw FileError(OpenErrorText(path, f));
-    if (f.write(bytes) != bytes.size() || !f.flush())
-        throw FileError(QStringLiteral("Write error on \"%1\"").arg(path));
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) throw FileError(OpenErrorText(path, f));
+    if (f.write(bytes) != bytes.size() || !f.commit())
+        throw FileError(QStringLiteral("Write error on \"%1\". %2").arg(path, f.errorString()));
 }
 
-void CopyWholeFile(const QString& source, const QString& target) {
-    WriteWholeFile(target, ReadWholeFile(source));
+void CopyWholeFile(const QString& source, const QString& target, qint64 maxBytes) {
+    WriteWholeFile(target, ReadWholeFile(source, maxBytes));
 }
 
 } // namespace nimbrel

@@ -9,9 +9,17 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QSaveFile>
 #include <QString>
 
 namespace nimbrel {
+
+/// Size caps, checked before a file is read. No real file comes near them; they keep a
+/// crafted file from filling memory or the disc.
+inline constexpr qint64 MaxRecordsPerFile = 10000;
+inline constexpr qint64 MaxTextFileBytes = 16LL * 1024 * 1024;
+inline constexpr qint64 MaxSoundFileBytes = 16LL * 1024 * 1024;
+inline constexpr qint64 MaxVectorFileBytes = 64LL * 1024 * 1024;
 
 /// Field access on one record held in memory; every offset is checked against the size.
 class RecordView {
@@ -45,12 +53,20 @@ private:
     QByteArray bytes_;
 };
 
-/// Sequential reader of a record file. Open throws FileNotFound for a missing file
-/// and FileError when it cannot be read; Next throws DataError for a trailing
-/// fragment shorter than a record.
+/// Opens `file` on `path` for reading. Only a regular file (links followed) of at most
+/// `maxBytes` is opened: FileNotFound when it is missing, FileError naming the file when
+/// it is something else (a pipe would block for ever, a device never ends), DataError
+/// naming the file and its size when it is larger. Every reader of outside files opens
+/// through here.
+void OpenForReading(QFile& file, const QString& path, qint64 maxBytes);
+
+/// Sequential reader of a record file. Open throws as OpenForReading does, with a cap of
+/// `maxRecords` records; Next throws DataError for a trailing fragment shorter than a
+/// record.
 class RecordFileReader {
 public:
-    RecordFileReader(const QString& path, std::size_t recordSize);
+    RecordFileReader(const QString& path, std::size_t recordSize,
+                     qint64 maxRecords = MaxRecordsPerFile);
     /// Reads the next record into the internal buffer; false at a clean end of file.
     bool Next();
     RecordView Current() const { return RecordView(std::span(buffer_.get(), size_)); }
@@ -63,24 +79,35 @@ private:
     QFile file_;
 };
 
-/// Creates (truncating) a record file and appends records to it.
+/// Writes a record file through a temporary file beside it: the file at `path` is
+/// replaced only by Close, so a failure, a full disc or a kill before then leaves the
+/// old file whole.
 class RecordFileWriter {
 public:
     RecordFileWriter(const QString& path, std::size_t recordSize);
     void Append(const QByteArray& record);
+    /// Puts the records appended so far in place of the old file.
     void Close();
 
 private:
     QString path_;
     std::size_t size_;
-    QFile file_;
+    QSaveFile file_;
 };
 
-/// Reads a whole file; FileNotFound when missing, FileError when unreadable.
-QByteArray ReadWholeFile(const QString& path);
-/// Writes a whole file, creating or truncating it; FileError on failure.
+/// Why a tool that writes or deletes must leave `path` alone, or "" when it may act:
+/// the path must name a regular file (links followed), or nothing yet, whose real place
+/// is inside the real folder `root`. A link out of a disc would otherwise let a tool
+/// write or delete files elsewhere.
+QString ReasonToLeaveAlone(const QString& path, const QString& root);
+
+/// Reads a whole file of at most `maxBytes`; throws as OpenForReading does, and FileError
+/// when it cannot be read.
+QByteArray ReadWholeFile(const QString& path, qint64 maxBytes = MaxTextFileBytes);
+/// Writes a whole file through a temporary file and a rename, so the old file stays
+/// whole until the new one is complete; FileError on failure.
 void WriteWholeFile(const QString& path, const QByteArray& bytes);
-/// Copies a file byte for byte over a target that is created or truncated.
-void CopyWholeFile(const QString& source, const QString& target);
+/// Copies a file of at most `maxBytes` byte for byte over the target, as WriteWholeFile.
+void CopyWholeFile(const QString& source, const QString& target, qint64 maxBytes);
 
 } // namespace nimbrel

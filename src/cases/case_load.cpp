@@ -1,5 +1,8 @@
 #include "cases/case_load.h"
 
+#include <optional>
+
+#include "base/errors.h"
 #include "cases/catalogue.h"
 
 namespace nimbrel {
@@ -7,7 +10,9 @@ namespace nimbrel {
 CaseLoad PrepareCaseLoad(const QString& line, bool hideDate, bool startInMorning,
                          const QString& caseRoot) {
     const CaseDay day = ParseCaseDay(line);
-    const DateTime noon = EncodeDate(day.Year, day.Month, day.Day) + EncodeTime(12, 0, 0);
+    const std::optional<DateTime> date = TryEncodeDate(day.Year, day.Month, day.Day);
+    if (!date) throw ConvertError(QStringLiteral("'%1' is not a valid date").arg(day.FolderName));
+    const DateTime noon = *date + EncodeTime(12, 0, 0);
 
     CaseLoad load;
     load.Clock.DateHidden = hideDate;

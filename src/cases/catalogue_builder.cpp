@@ -83,32 +83,45 @@ CaseEntry EntryFromRow(const CaseListRow& row) {
     return entry;
 }
 
-int BuildCaseCatalogue(const QString& inputPath, const QString& appDataDirectory,
-                       const QString& caseRoot) {
-    if (!QFileInfo::exists(inputPath)) throw FileNotFound();
-    QFile input(inputPath);
-    if (!input.open(QIODevice::ReadOnly))
-        throw FileError(
-            QStringLiteral("Cannot open file \"%1\". %2").arg(inputPath, input.errorString()));
+CatalogueBuild BuildCaseCatalogue(const QString& inputPath, const QString& appDataDirectory,
+                                  const QString& caseRoot) {
+    QFile input;
+    OpenForReading(input, inputPath, MaxTextFileBytes);
     QString line;
     ReadTextLine(input, line); // the header
 
     RecordFileWriter catalogue(appDataDirectory + QStringLiteral("nimbrel.cas"),
                                CaseEntry::RecordSize);
-    int written = 0;
-    while (ReadTextLine(input, line)) {
-        const CaseListRow row = SplitCaseListLine(line);
-        if (!IsIncludedRow(row)) continue;
-        catalogue.Append(EntryFromRow(row).ToBytes());
-        ++written;
+    CatalogueBuild result;
+    try {
+        while (ReadTextLine(input, line)) {
+            const CaseListRow row = SplitCaseListLine(line);
+            if (!IsIncludedRow(row)) continue;
+            CheckFolderName(row[0]);
+            const QString folder = caseRoot + row[0] + QLatin1Char('/');
+            const QString narrative = folder + QStringLiteral("narr.txt");
+            const QString discussion = folder + QStringLiteral("fcst.txt");
+            QString reason;
+            for (const QString& path : {narrative, discussion})
+                if (reason.isEmpty() && QFileInfo(folder).exists())
+                    if (QString why = ReasonToLeaveAlone(path, caseRoot); !why.isEmpty())
+                        reason = path + QStringLiteral(": ") + why;
+            if (!reason.isEmpty()) {
+                result.Skipped << QStringLiteral("Skipped %1, %2").arg(row[0], reason);
+                continue;
+            }
+            WriteNarrative(narrative, row[9]);
+            WriteNarrative(discussion, row[10]);
 
-        CheckFolderName(row[0]);
-        const QString folder = caseRoot + row[0] + QLatin1Char('/');
-        WriteNarrative(folder + QStringLiteral("narr.txt"), row[9]);
-        WriteNarrative(folder + QStringLiteral("fcst.txt"), row[10]);
+            catalogue.Append(EntryFromRow(row).ToBytes());
+            ++result.Entries;
+        }
+    } catch (...) {
+        catalogue.Close(); // the whole rows before the failure are kept
+        throw;
     }
     catalogue.Close();
-    return written;
+    return result;
 }
 
 } // namespace nimbrel

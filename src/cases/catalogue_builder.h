@@ -4,6 +4,7 @@
 #include <array>
 
 #include <QString>
+#include <QStringList>
 
 #include "cases/catalogue.h"
 
@@ -22,16 +23,23 @@ CaseListRow SplitCaseListLine(const QString& line);
 /// characters removed at both ends, is exactly "1".
 bool IsIncludedRow(const CaseListRow& row);
 
+struct CatalogueBuild {
+    int Entries = 0;
+    /// One line for each row left out because its files lead outside the case root or
+    /// are not ordinary files.
+    QStringList Skipped;
+};
+
 /// The catalogue entry of an included row: day (column 1), codes (5), ranking (6), note
 /// (7) and description (9), each cut to its field's capacity.
 CaseEntry EntryFromRow(const CaseListRow& row);
 
 /// Runs the tool: skips the input's header line, creates `appDataDirectory` +
-/// "nimbrel.cas" anew, and for every included row appends its entry and writes
-/// "narr.txt" and "fcst.txt" (one line ended by CR LF each) into `caseRoot` + the
-/// row's day. Stops at the first file error, keeping what was written before it.
-/// Returns the number of entries written.
-int BuildCaseCatalogue(const QString& inputPath, const QString& appDataDirectory,
-                       const QString& caseRoot);
+/// "nimbrel.cas" anew, and for every included row writes "narr.txt" and "fcst.txt"
+/// (one line ended by CR LF each) into `caseRoot` + the row's day, then appends its
+/// entry. Every file is replaced whole, through a temporary file. Stops at the first
+/// file error; the entries of the rows before it are kept, the failing row's is not.
+CatalogueBuild BuildCaseCatalogue(const QString& inputPath, const QString& appDataDirectory,
+                                  const QString& caseRoot);
 
 } // namespace nimbrel

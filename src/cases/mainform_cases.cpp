@@ -66,6 +66,7 @@ void TfMainForm::LoadCase(const QString& line, bool hideDate, bool startInMornin
     nimbrel::RefreshWorkingReports(next);
     session_.WorkingReports.Forget(); // rewritten just now, whatever its time stamp says
     ApplyCaseLoad(load, session_.Clock, session_.Folders);
+    session_.Folders.ReportsFile = next.ReportsFile; // the copy, or the new case's own file
     ResetSession();
     UpdateTimeDisplay();
     session_.Kind = ChartKind::VisibleSatellite;

@@ -224,11 +224,11 @@ QString DayFolder(const QString& discRoot, const QString& day, bool create) {
 
 QByteArray ReadRegularFile(const QString& path, qint64 maxBytes) {
     const QFileInfo info(path);
-    if (!info.exists()) throw FileNotFound();
+    if (!info.exists()) throw FileNotFound(path);
     if (!info.isFile()) throw DataError(QStringLiteral("%1: not a regular file").arg(path));
     if (info.size() > maxBytes)
         throw DataError(QStringLiteral("%1: larger than %2 bytes").arg(path).arg(maxBytes));
-    return ReadWholeFile(path);
+    return ReadWholeFile(path, maxBytes);
 }
 
 void WriteFileAtomically(const QString& path, const QByteArray& bytes) {

@@ -32,11 +32,8 @@ std::int16_t Int16At(const std::uint8_t* p) {
 // drew stays.
 template <typename OnRecord>
 void ForEachRecord(const QString& path, std::size_t recordSize, OnRecord onRecord) {
-    if (!QFileInfo::exists(path)) throw FileNotFound();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(
-            QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+    QFile file;
+    OpenForReading(file, path, MaxVectorFileBytes);
     const qint64 blockSize = static_cast<qint64>(recordSize) * 16384;
     std::vector<std::uint8_t> block(static_cast<std::size_t>(blockSize));
     qint64 carried = 0; // bytes of an incomplete record kept at the start of the block
@@ -267,10 +264,16 @@ bool DrawBasemap(const QString& appData, ProjectionDescriptor& viewport, QSize c
     busy.End();
 
     // The old descriptor goes first: if writing the bitmap fails half-way, no descriptor
-    // can vouch for it and the next refresh draws afresh.
+    // can vouch for it and the next refresh draws afresh. The cache only saves time: a
+    // folder that refuses it (read-only or full, said once at start) costs a redraw.
     QFile::remove(appData + CachedViewFile);
-    SaveBitmap32(bitmapPath, canvas);
-    WriteWholeFile(appData + CachedViewFile, view.ToBytes());
+    try {
+        SaveBitmap32(bitmapPath, canvas);
+        WriteWholeFile(appData + CachedViewFile, view.ToBytes());
+    } catch (const FileError&) {
+        QFile::remove(appData + CachedViewFile);
+        return false;
+    }
     if (memory) {
         const QFileInfo file(bitmapPath);
         *memory = {bitmapPath, view, file.size(), file.lastModified(), canvas};
@@ -325,8 +328,12 @@ void SaveBitmap32(const QString& path, const QImage& image) {
 }
 
 QImage LoadBitmap32(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
+    QFile file;
+    try {
+        OpenForReading(file, path, BmpHeaderSize + qint64(MaxBitmapPixels) * 4);
+    } catch (const FileError&) {
+        return {};
+    }
     std::uint8_t header[BmpHeaderSize];
     if (file.read(reinterpret_cast<char*>(header), BmpHeaderSize) != BmpHeaderSize) return {};
     const std::int32_t w = static_cast<std::int32_t>(LoadLE32(header + 18));

@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include "base/errors.h"
+#include "base/records.h"
 #include "map/chaser_icons.h"
 
 namespace nimbrel {
@@ -17,12 +18,14 @@ namespace {
 constexpr double Pi = std::numbers::pi_v<double>;
 constexpr int IconOffset = 9;     // centres an 18 x 18 icon on the chaser's pixel
 constexpr int MaxIconSide = 1024; // an icon file is a small picture; anything larger is refused
+constexpr qint64 MaxIconFileBytes = 16LL * 1024 * 1024;
 
 } // namespace
 
 QImage LoadChaserIcon(const QString& path) {
-    if (!QFileInfo::exists(path)) throw FileNotFound();
-    QImageReader reader(path);
+    QFile file;
+    OpenForReading(file, path, MaxIconFileBytes);
+    QImageReader reader(&file);
     const QSize size = reader.size();
     if (size.isValid() && (size.width() > MaxIconSide || size.height() > MaxIconSide))
         throw DataError(QStringLiteral("The icon \"%1\" is %2 x %3 pixels, too large for an icon")

@@ -9,7 +9,6 @@ namespace nimbrel {
 namespace {
 
 constexpr quint16 FormatPcm = 1;
-constexpr quint16 FormatFloat = 3;
 constexpr quint16 FormatExtensible = 0xFFFE;
 
 quint32 U32(const QByteArray& b, qsizetype at) {
@@ -42,8 +41,12 @@ void CheckWaveBytes(const QByteArray& bytes, const QString& fileName) {
             const quint16 channels = U16(bytes, body + 2);
             const quint32 rate = U32(bytes, body + 4);
             const quint16 bits = U16(bytes, body + 14);
-            if (tag != FormatPcm && tag != FormatFloat && tag != FormatExtensible)
-                throw bad(QStringLiteral("its samples are compressed"));
+            // The player takes plain PCM only; other encodings would play as silence.
+            const bool pcm =
+                tag == FormatPcm ||
+                (tag == FormatExtensible && size >= 40 && U16(bytes, body + 24) == FormatPcm &&
+                 bytes.mid(body + 26, 14) == QByteArray::fromHex("000000001000800000aa00389b71"));
+            if (!pcm) throw bad(QStringLiteral("its samples are not plain PCM"));
             if (channels < 1 || channels > 8 || rate == 0 ||
                 (bits != 8 && bits != 16 && bits != 24 && bits != 32))
                 throw bad(QStringLiteral("its sample format is not supported"));
@@ -63,7 +66,7 @@ void CheckWaveBytes(const QByteArray& bytes, const QString& fileName) {
 }
 
 void CheckWaveFile(const QString& path) {
-    CheckWaveBytes(ReadWholeFile(path), QFileInfo(path).fileName());
+    CheckWaveBytes(ReadWholeFile(path, MaxSoundFileBytes), QFileInfo(path).fileName());
 }
 
 } // namespace nimbrel

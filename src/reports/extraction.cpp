@@ -210,6 +210,13 @@ QStringList ExtractReports(const QString& caseRoot, const QString& sourceFolder,
     for (const QString& name : days) {
         ++i;
         processEvents();
+        const QString target = caseRoot + name + QStringLiteral("/rpt.dat");
+        // A case folder (or its rpt.dat) that is a link out of the disc is not written.
+        if (const QString why = ReasonToLeaveAlone(target, caseRoot); !why.isEmpty()) {
+            if (hooks.Ask)
+                hooks.Ask->Information(QStringLiteral("Skipped %1: %2").arg(target, why));
+            continue;
+        }
         const DateTime day = CaseDay(name);
         const QStringList files = SourceFilesFor(day);
         QStringList paths;
@@ -218,7 +225,7 @@ QStringList ExtractReports(const QString& caseRoot, const QString& sourceFolder,
         const std::vector<StormReport> reports = ReportsOfDay(day, paths, hooks, [&](int k) {
             caption(QStringLiteral("[%1/%2] %3").arg(i).arg(k).arg(name));
         });
-        WriteReports(caseRoot + name + QStringLiteral("/rpt.dat"), reports);
+        WriteReports(target, reports);
         written << name;
         processEvents();
     }

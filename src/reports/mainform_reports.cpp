@@ -11,10 +11,11 @@
 namespace nimbrel {
 
 void TfMainForm::DrawReports(int flash) {
-    // The working copy's records stay in memory from one refresh to the next; a file
-    // changed since is read again.
-    const QString path = session_.Folders.AppDataDirectory + QStringLiteral("rpt.dat");
-    if (!QFileInfo::exists(path)) return;
+    // The reports' records stay in memory from one refresh to the next; a file changed
+    // since is read again. The file is the working copy, or the case's own when the
+    // per-user folder refused the copy; none when the case has no reports.
+    const QString& path = session_.Folders.ReportsFile;
+    if (path.isEmpty() || !QFileInfo::exists(path)) return;
     ReportStore& store = session_.WorkingReports;
     const ReportList& list = store.Read(path);
     nimbrel::DrawReports(

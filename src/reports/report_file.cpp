@@ -60,7 +60,8 @@ void ReportList::ThrowIfCutShort() const {
 }
 
 ReportList ReadReportList(const QString& path) {
-    const QByteArray bytes = ReadWholeFile(path);
+    const QByteArray bytes =
+        ReadWholeFile(path, MaxRecordsPerFile * qint64(StormReport::RecordSize));
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
     const std::size_t size = static_cast<std::size_t>(bytes.size());
     ReportList list;
@@ -80,7 +81,7 @@ const ReportList& ReportStore::Read(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists()) {
         Forget();
-        throw FileNotFound();
+        throw FileNotFound(path);
     }
     if (path != path_ || info.size() != size_ || info.lastModified() != modified_) {
         Forget();

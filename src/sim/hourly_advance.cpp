@@ -5,19 +5,28 @@
 #include <QFileInfo>
 
 #include "app/session.h"
+#include "base/errors.h"
 #include "base/prompts.h"
 #include "base/records.h"
 #include "reports/report_file.h"
 
 namespace nimbrel {
 
-void RefreshWorkingReports(const DataFolders& folders) {
+void RefreshWorkingReports(DataFolders& folders) {
     const QString source = folders.CaseDirectory + QStringLiteral("rpt.dat");
     const QString target = folders.AppDataDirectory + QStringLiteral("rpt.dat");
-    if (QFileInfo::exists(source))
-        CopyWholeFile(source, target);
-    else
-        WriteWholeFile(target, QByteArray());
+    const bool present = QFileInfo::exists(source);
+    const QByteArray bytes =
+        present ? ReadWholeFile(source, MaxRecordsPerFile * qint64(StormReport::RecordSize))
+                : QByteArray();
+    try {
+        WriteWholeFile(target, bytes);
+        folders.ReportsFile = target;
+    } catch (const FileError&) {
+        // The folder was said to refuse writes at start; the copy only mirrors the
+        // case's file, so that file serves as well.
+        folders.ReportsFile = present ? source : QString();
+    }
 }
 
 std::optional<AdvanceResult> HourlyAdvance(Session& session, Prompts& prompts,
@@ -50,8 +59,11 @@ std::optional<AdvanceResult> HourlyAdvance(Session& session, Prompts& prompts,
 
     AdvanceResult result;
     const DateTime now = clock.SimulationTime;
-    const ReportList& reports =
-        session.WorkingReports.Read(session.Folders.AppDataDirectory + QStringLiteral("rpt.dat"));
+    // The case's reports: none when it has no file and the working copy was refused.
+    static const ReportList NoReports;
+    const ReportList& reports = session.Folders.ReportsFile.isEmpty()
+                                    ? NoReports
+                                    : session.WorkingReports.Read(session.Folders.ReportsFile);
     // Chasers do not move while the reports are folded in, so the sines and cosines of
     // every latitude are worked out once here instead of once per pair.
     std::array<TrigPoint, ChaserCount> chaserPoints;

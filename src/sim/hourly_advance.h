@@ -32,8 +32,11 @@ struct AdvanceResult {
 };
 
 /// Makes the working copy of the report file equal the case's own: a byte copy of
-/// CaseDirectory + "rpt.dat", or an empty file when the case has none.
-void RefreshWorkingReports(const DataFolders& folders);
+/// CaseDirectory + "rpt.dat", or an empty file when the case has none, and points
+/// ReportsFile at it. When the per-user folder refuses the copy, ReportsFile points at
+/// the case's own file (the bytes are the same) or is "" when the case has none; a
+/// case file that cannot be read still throws.
+void RefreshWorkingReports(DataFolders& folders);
 
 /// One hourly advance on the session: the day-over test (with its two messages), the
 /// clock step (then `clockStepped`, so the time display follows at once), the chaser

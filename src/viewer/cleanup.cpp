@@ -1,10 +1,12 @@
 #include "viewer/cleanup.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "base/errors.h"
 #include "base/mask.h"
 #include "base/records.h"
+#include "viewer/decoders.h"
 
 namespace nimbrel {
 
@@ -30,13 +32,24 @@ QString RunCleanup(const QString& caseRoot, const QString& archiveFolder, Prompt
                    const std::function<void(const QString&)>& setCaption) {
     const QStringList caseFolders =
         ListMatching(caseRoot, QStringLiteral("????-??-??"), CleanupLimit);
+    const QString realRoot = QFileInfo(caseRoot).canonicalFilePath() + QLatin1Char('/');
     for (const QString& folder : caseFolders) {
         const QString caseFolder = caseRoot + folder + QLatin1Char('/');
+        // A case folder that is a link out of the disc is left alone, whatever it holds.
+        if (!QFileInfo(caseFolder).canonicalFilePath().startsWith(realRoot)) {
+            prompts.Information(
+                QStringLiteral("Skipped %1: it leads outside the disc folder").arg(caseFolder));
+            continue;
+        }
         for (const CleanupPattern& pattern : Patterns) {
             const QStringList names =
                 ListMatching(caseFolder, QString::fromLatin1(pattern.Mask), CleanupLimit);
             for (const QString& name : names) {
                 const QString path = caseFolder + name;
+                if (const QString why = ReasonToLeaveAlone(path, caseRoot); !why.isEmpty()) {
+                    prompts.Information(QStringLiteral("Skipped %1: %2").arg(path, why));
+                    continue;
+                }
                 if (pattern.How == Treatment::Delete) {
                     setCaption(QStringLiteral("Deleting ") + path);
                     if (!QFile::remove(path))
@@ -46,7 +59,7 @@ QString RunCleanup(const QString& caseRoot, const QString& archiveFolder, Prompt
                     // failed copy instead of writing somewhere relative.
                     if (archiveFolder.isEmpty())
                         throw FileError(QStringLiteral("No archive folder for ") + path);
-                    CopyWholeFile(path, archiveFolder + name);
+                    CopyWholeFile(path, archiveFolder + name, MaxImageFileBytes);
                     QFile::remove(path); // the copy is safe; a leftover is harmless
                 }
             }

@@ -18,6 +18,9 @@ inline constexpr int CleanupLimit = 300;
 /// deletion that fails is reported through `prompts` ("Had trouble deleting " + path)
 /// and the run goes on. A copy into the archive that fails throws FileError and stops
 /// the run; what was done before stays. The archive folder is not created here.
+/// Only regular files whose real place is inside the real case root are touched; any
+/// other entry (a folder, a device, a link out of the disc, a case folder that is such a
+/// link) is reported ("Skipped " + path + ": " + why) and left alone.
 /// Both folders end in a separator. Returns the caption for the end of the run, "Done!".
 QString RunCleanup(const QString& caseRoot, const QString& archiveFolder, Prompts& prompts,
                    const std::function<void(const QString&)>& setCaption);

@@ -529,15 +529,8 @@ QImage DecodeJpeg(const QByteArray& bytes) {
 
 namespace {
 
-QByteArray ReadImageFile(const QString& path) {
-    const QFileInfo info(path);
-    if (info.exists() && info.isFile() && info.size() > MaxImageFileBytes)
-        throw DataError(QStringLiteral("%1: the file is too large for an image").arg(path));
-    return ReadWholeFile(path);
-}
-
 template <typename Decoder> QImage DecodeFile(const QString& path, Decoder decode) {
-    const QByteArray bytes = ReadImageFile(path);
+    const QByteArray bytes = ReadWholeFile(path, MaxImageFileBytes);
     try {
         return decode(bytes);
     } catch (const DataError& e) {

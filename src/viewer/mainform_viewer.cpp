@@ -78,31 +78,37 @@ void TfMainForm::RefreshView(bool fromReportTimer) {
         SetCentredLabel(ProdTimeLabel, CurTimeLabel->text(), 125);
         // The light refresh of the report timer draws only the moving layers over the
         // buffer as it stands, so that the last hour's reports can blink.
-        if (!fromReportTimer) {
-            DrawBasemap();
-            if (session_.Polygon.IsSet()) {
-                ReprojectPolygon();
-                DrawFixedPolygon(BufImg->Picture(), session_.Polygon);
-            }
-        } else {
-            // The view shares the buffer's picture; it lets go of its share while the
-            // layers are drawn so that drawing does not first copy the whole picture,
-            // and takes the picture back below however the drawing ends.
-            Image1->Picture() = QImage();
-        }
+        // Whatever happens, the picture on screen is the one just drawn: an older one
+        // left there would show another view (or a chart) while the forecast area is
+        // read in this view's coordinates. A failure shows what was drawn up to it,
+        // then its message; the report timer stays stopped.
+        auto showDrawn = [this] {
+            Image1->SetPicture(BufImg->Picture());
+            // The view's picture was replaced: a rubber band remembered from before is
+            // no longer on it, and toggling it again would leave a stray outline.
+            ForgetRubberBand(session_.Polygon);
+        };
         try {
+            if (!fromReportTimer) {
+                DrawBasemap();
+                if (session_.Polygon.IsSet()) {
+                    ReprojectPolygon();
+                    DrawFixedPolygon(BufImg->Picture(), session_.Polygon);
+                }
+            } else {
+                // The view shares the buffer's picture; it lets go of its share while the
+                // layers are drawn so that drawing does not first copy the whole picture,
+                // and takes the picture back below however the drawing ends.
+                Image1->Picture() = QImage();
+            }
             DrawChasers();
             DrawReports(fromReportTimer ? 1 : 0);
         } catch (...) {
-            Image1->SetPicture(BufImg->Picture()); // what was drawn stays on show
-            ForgetRubberBand(session_.Polygon);
+            showDrawn();
             throw;
         }
         ReportsTimer.start();
-        Image1->SetPicture(BufImg->Picture());
-        // The view's picture was replaced: a rubber band remembered from before is no
-        // longer on it, and toggling it again would leave a stray outline.
-        ForgetRubberBand(session_.Polygon);
+        showDrawn();
         break;
     }
     }
@@ -211,50 +217,62 @@ void TfMainForm::EnableLoopButtons(bool enabled) {
 
 // ---- View menu and sounding picker ------------------------------------------------
 
-void TfMainForm::SelectChartItem(QAction* item, ChartKind kind, bool stopLoop) {
-    Targeting1->setChecked(false);
-    for (QAction* a :
-         {Visiblesatellite1, SurfaceAnalysis1, N850mb1, N700mb1, N500mb1, N250mb1, Sounding1})
-        a->setChecked(a == item);
+void TfMainForm::SwitchView(QAction* item, ChartKind kind, bool stopLoop) {
+    const std::array<QAction*, 8> items{Visiblesatellite1, SurfaceAnalysis1, N850mb1,   N700mb1,
+                                        N500mb1,           N250mb1,          Sounding1, Targeting1};
+    QAction* previousItem = nullptr;
+    for (QAction* a : items)
+        if (a->isChecked()) previousItem = a;
+    const ChartKind previousKind = session_.Kind;
     if (stopLoop) FrameCommand(FrameCommandKind::Stop);
-    EnableLoopButtons(true);
-    session_.Kind = kind;
-    RefreshView(false);
+    const PlayerState previousPlayer = session_.Player;
+    auto show = [&](QAction* checked, ChartKind shown) {
+        for (QAction* a : items)
+            a->setChecked(a == checked);
+        EnableLoopButtons(shown != ChartKind::TargetMap);
+        session_.Kind = shown;
+    };
+    show(item, kind);
+    try {
+        RefreshView(false);
+    } catch (...) {
+        // A target map shows what was drawn before the failure, so it is the mode now.
+        // A chart or station map that failed put nothing on screen: the mode, the
+        // menu's check and the loop's frames go back to what is still shown.
+        if (kind != ChartKind::TargetMap) {
+            show(previousItem, previousKind);
+            session_.Player = previousPlayer;
+            if (previousKind == ChartKind::TargetMap) ReportsTimer.start();
+        }
+        throw;
+    }
 }
 
 void TfMainForm::Visiblesatellite1Click() {
-    SelectChartItem(Visiblesatellite1, ChartKind::VisibleSatellite, true);
+    SwitchView(Visiblesatellite1, ChartKind::VisibleSatellite, true);
 }
 void TfMainForm::SurfaceAnalysis1Click() {
-    SelectChartItem(SurfaceAnalysis1, ChartKind::SurfaceAnalysis, true);
+    SwitchView(SurfaceAnalysis1, ChartKind::SurfaceAnalysis, true);
 }
 void TfMainForm::N850mb1Click() {
-    SelectChartItem(N850mb1, ChartKind::Chart850, true);
+    SwitchView(N850mb1, ChartKind::Chart850, true);
 }
 void TfMainForm::N700mb1Click() {
-    SelectChartItem(N700mb1, ChartKind::Chart700, true);
+    SwitchView(N700mb1, ChartKind::Chart700, true);
 }
 void TfMainForm::N500mb1Click() {
-    SelectChartItem(N500mb1, ChartKind::Chart500, true);
+    SwitchView(N500mb1, ChartKind::Chart500, true);
 }
 // A loop that plays goes on over the 250 mb frames.
 void TfMainForm::N250mb1Click() {
-    SelectChartItem(N250mb1, ChartKind::Chart250, false);
+    SwitchView(N250mb1, ChartKind::Chart250, false);
 }
 void TfMainForm::Sounding1Click() {
-    SelectChartItem(Sounding1, ChartKind::Sounding, true);
+    SwitchView(Sounding1, ChartKind::Sounding, true);
 }
 
 void TfMainForm::Targeting1Click() {
-    ReportsTimer.start();
-    Targeting1->setChecked(true);
-    for (QAction* a :
-         {Visiblesatellite1, SurfaceAnalysis1, N850mb1, N700mb1, N500mb1, N250mb1, Sounding1})
-        a->setChecked(false);
-    FrameCommand(FrameCommandKind::Stop);
-    session_.Kind = ChartKind::TargetMap;
-    RefreshView(false);
-    EnableLoopButtons(false);
+    SwitchView(Targeting1, ChartKind::TargetMap, true);
 }
 
 void TfMainForm::ShowStationMap() {

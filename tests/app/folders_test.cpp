@@ -129,6 +129,27 @@ TEST(SeedFolderTest, FillsWhatIsMissingAndNeverOverwrites) {
     EXPECT_TRUE(SeedFolder(source, target).isEmpty());
 }
 
+TEST(SeedFolderTest, AFolderThatRefusesWritesIsNamedWithEveryFileNotCopied) {
+    QTemporaryDir dir;
+    test::WriteFile(dir.path() + "/installed/nimbrel.cit", "cities");
+    test::WriteFile(dir.path() + "/installed/printer.wav", "sound");
+    // /proc takes no new files, not even from root.
+    const QString refusing = QStringLiteral("/proc/nimbrel-test/");
+    QStringList failed;
+    EXPECT_TRUE(SeedFolder(dir.path() + "/installed/", refusing, &failed).isEmpty());
+    failed.sort();
+    EXPECT_EQ(failed, (QStringList{"nimbrel.cit", "printer.wav"}));
+    EXPECT_FALSE(FolderTakesWrites(refusing));
+    EXPECT_TRUE(FolderTakesWrites(dir.path() + "/fresh/"));
+    EXPECT_TRUE(QDir(dir.path() + "/fresh").isEmpty()); // the probe leaves nothing behind
+
+    const QString text = RefusedFolderText(refusing, true, "the map cache", failed);
+    EXPECT_TRUE(text.contains(refusing + " does not accept new files")) << text.toStdString();
+    EXPECT_TRUE(text.contains("the map cache will not be kept")) << text.toStdString();
+    EXPECT_TRUE(text.contains("missing: nimbrel.cit, printer.wav")) << text.toStdString();
+    EXPECT_TRUE(RefusedFolderText(dir.path(), false, "the map cache", {}).isEmpty());
+}
+
 TEST(SeedFolderTest, CreatesTheTargetAndIgnoresAMissingSource) {
     QTemporaryDir dir;
     test::WriteFile(dir.path() + "/installed/greatplains.gif", "gif");

@@ -91,6 +91,18 @@ TEST_F(PreferencesTest, AbsurdWindowSizesReadAsDefaults) {
     EXPECT_EQ(ReadPlacement(third).Width, 480);
 }
 
+TEST(WindowPlace, APlaceOffEveryScreenOpensOnThePrimaryOne) {
+    const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    WindowPlacement p;
+    p.Left = p.Top = 100000;
+    EXPECT_EQ(PlaceOnAScreen(p, screens, screens[0]), QPoint(0, 0));
+    p.Left = 2000; // on the second screen
+    p.Top = 30;
+    EXPECT_EQ(PlaceOnAScreen(p, screens, screens[0]), QPoint(2000, 30));
+    p.Left = -400; // partly off the left edge, still reachable
+    EXPECT_EQ(PlaceOnAScreen(p, screens, screens[0]), QPoint(-400, 30));
+}
+
 TEST_F(PreferencesTest, MissingSoundSettingReadsAsOn) {
     QSettings s = Store();
     SoundItem item;

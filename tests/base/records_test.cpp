@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "base/errors.h"
@@ -51,7 +55,7 @@ TEST(Records, FileReaderReportsMissingFilesAndRecordsCutShort) {
     try {
         RecordFileReader r(dir.filePath("none.dat"), 4);
     } catch (const FileError& e) {
-        EXPECT_EQ(e.Message(), "File not found");
+        EXPECT_EQ(e.Message(), "File not found\n" + dir.filePath("none.dat"));
     }
     WriteFile(dir.filePath("two.dat"), QByteArray("\x01\0\0\0\x02\0\0\0\x03\0", 10));
     RecordFileReader r(dir.filePath("two.dat"), 4);
@@ -66,12 +70,69 @@ TEST(Records, FileReaderReportsMissingFilesAndRecordsCutShort) {
     EXPECT_FALSE(e.Next());
 }
 
+TEST(Records, AWriterThatNeverClosesLeavesTheOldFileWhole) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("old.dat");
+    WriteFile(path, QByteArray("\x01\0\0\0\x02\0\0\0", 8));
+    {
+        RecordFileWriter w(path, 4);
+        w.Append(QByteArray("\x03\0\0\0", 4));
+    } // as when a failure or a kill stops the writing part-way
+    EXPECT_EQ(ReadFile(path), QByteArray("\x01\0\0\0\x02\0\0\0", 8));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.dat"});
+}
+
 TEST(Records, WholeFileCopyReplacesTheTarget) {
     QTemporaryDir dir;
     WriteFile(dir.filePath("a"), QByteArray("new contents"));
     WriteFile(dir.filePath("b"), QByteArray("older and longer contents"));
-    CopyWholeFile(dir.filePath("a"), dir.filePath("b"));
+    CopyWholeFile(dir.filePath("a"), dir.filePath("b"), 100);
     EXPECT_EQ(ReadFile(dir.filePath("b")), QByteArray("new contents"));
-    EXPECT_THROW(CopyWholeFile(dir.filePath("missing"), dir.filePath("b")), FileNotFound);
+    EXPECT_THROW(CopyWholeFile(dir.filePath("missing"), dir.filePath("b"), 100), FileNotFound);
+    EXPECT_THROW(CopyWholeFile(dir.filePath("a"), dir.filePath("b"), 5), DataError);
     EXPECT_EQ(ReadFile(dir.filePath("b")), QByteArray("new contents"));
+}
+
+TEST(Records, ReadersOpenOnlyRegularFilesOfABoundedSize) {
+    // A pipe would block the reader for ever, /dev/zero never ends, and a sparse file
+    // costs nothing on disc while claiming a gigabyte: each is refused before reading.
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.txt");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    const QString zero = dir.filePath("zero.txt");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    const QString sparse = dir.filePath("sparse.dat");
+    {
+        QFile f(sparse);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(qint64(1) << 30));
+    }
+    for (const QString& path : {fifo, zero, dir.path()}) {
+        try {
+            ReadWholeFile(path);
+            ADD_FAILURE() << path.toStdString() << " was read";
+        } catch (const FileError& e) {
+            EXPECT_TRUE(e.Message().contains(path)) << e.what();
+            EXPECT_TRUE(e.Message().contains("not an ordinary file")) << e.what();
+        }
+        EXPECT_THROW(RecordFileReader(path, 64), FileError);
+    }
+    try {
+        ReadWholeFile(sparse);
+        ADD_FAILURE() << "the sparse file was read";
+    } catch (const FileError& e) {
+        EXPECT_TRUE(e.Message().contains(sparse)) << e.what();
+        EXPECT_TRUE(e.Message().contains("1073741824 bytes")) << e.what();
+    }
+    // Records: the cap counts records, so a file one record over it is refused whole.
+    {
+        QFile f(sparse);
+        ASSERT_TRUE(f.resize(qint64(MaxRecordsPerFile + 1) * 64));
+    }
+    EXPECT_THROW(RecordFileReader(sparse, 64), DataError);
+    {
+        QFile f(sparse);
+        ASSERT_TRUE(f.resize(qint64(MaxRecordsPerFile) * 64));
+    }
+    EXPECT_NO_THROW(RecordFileReader(sparse, 64));
 }

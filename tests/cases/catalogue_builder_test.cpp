@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -70,7 +71,7 @@ protected:
         input = root + QStringLiteral("chase-list.csv");
     }
     QString Catalogue() const { return appData + QStringLiteral("nimbrel.cas"); }
-    int Build() { return BuildCaseCatalogue(input, appData, root); }
+    int Build() { return BuildCaseCatalogue(input, appData, root).Entries; }
 
     QTemporaryDir dir;
     QString root, appData, input;
@@ -139,13 +140,28 @@ TEST_F(BuilderTest, MissingCaseFolderStopsTheRunKeepingEarlierRecords) {
                            "2001-01-01,,1,,TD,1,,,no folder,n2,f2\n"
                            "1999-05-03,,1,,TD,1,,,never reached,n3,f3\n");
     EXPECT_THROW(Build(), FileError);
-    // The failing row's record was appended before its narratives failed.
+    // The failing row leaves no record behind.
     const CatalogueRead read = ReadCaseCatalogue(Catalogue());
     ASSERT_TRUE(read.Ok());
-    ASSERT_EQ(read.Entries.size(), 2u);
-    EXPECT_EQ(read.Entries[1].Description, "no folder");
+    ASSERT_EQ(read.Entries.size(), 1u);
+    EXPECT_EQ(read.Entries[0].Description, "first");
     EXPECT_EQ(test::ReadFile(root + "2003-05-04/narr.txt"), QByteArray("n1\r\n"));
     EXPECT_FALSE(QFileInfo::exists(root + "1999-05-03/narr.txt"));
+}
+
+TEST_F(BuilderTest, CaseFolderLinkedOutsideTheDiscIsSkippedAndReported) {
+    const QString outside = dir.path() + QStringLiteral("/outside");
+    QDir().mkpath(outside);
+    QDir(root + "1999-05-03").removeRecursively();
+    ASSERT_TRUE(QFile::link(outside, root + "1999-05-03"));
+    test::WriteFile(input, "header\n1999-05-03,,1,,TD,1,,,linked,n,f\n"
+                           "2003-05-04,,1,,TD,1,,,kept,n,f\n");
+    const CatalogueBuild built = BuildCaseCatalogue(input, appData, root);
+    EXPECT_EQ(built.Entries, 1);
+    ASSERT_EQ(built.Skipped.size(), 1);
+    EXPECT_TRUE(built.Skipped[0].contains("outside the disc")) << built.Skipped[0].toStdString();
+    EXPECT_TRUE(QDir(outside).isEmpty());
+    EXPECT_EQ(ReadCaseCatalogue(Catalogue()).Entries.at(0).Description, "kept");
 }
 
 TEST_F(BuilderTest, DayThatLeavesTheCaseRootIsRefused) {

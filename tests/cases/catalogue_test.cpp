@@ -109,7 +109,7 @@ TEST_F(CatalogueTest, FailuresKeepWhatWasReadBefore) {
 
     // Missing file.
     read = ReadCaseCatalogue(dir.filePath(QStringLiteral("absent.cas")));
-    EXPECT_EQ(read.Error, "File not found");
+    EXPECT_EQ(read.Error, "File not found\n" + dir.filePath(QStringLiteral("absent.cas")));
     EXPECT_TRUE(read.Entries.empty());
     EXPECT_THROW(
         ForEachCaseEntry(dir.filePath(QStringLiteral("absent.cas")), [](const CaseEntry&) {}),

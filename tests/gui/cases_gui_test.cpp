@@ -295,7 +295,8 @@ TEST(CasesGui, RandomDialogStaysOpenWhenTheCatalogueIsMissing) {
         QTest::mouseClick(d.CancelButton, Qt::LeftButton);
     });
     EXPECT_TRUE(openAfterOk);
-    EXPECT_EQ(f.Errors, QStringList{"File not found"});
+    ASSERT_EQ(f.Errors.size(), 1);
+    EXPECT_TRUE(f.Errors[0].startsWith("File not found\n/")) << f.Errors[0].toStdString();
     EXPECT_DOUBLE_EQ(f.Form->State().Clock.CaseStart, 28955.5);
 }
 
@@ -315,7 +316,7 @@ TEST(CasesGui, RevealConfirmAndCancel) {
     ASSERT_EQ(f.Prompts->Shown.size(), 4);
     EXPECT_EQ(f.Prompts->Shown[2], "I:This case was for Monday, May 3, 1999.");
     // Then the score, which finds no report file in this case folder.
-    EXPECT_EQ(f.Prompts->Shown[3], "W:File not found");
+    EXPECT_EQ(f.Prompts->Shown[3], "W:File not found\n" + f.root + "1999-05-03/rpt.dat");
 
     f.Form->RevealDateButton->click(); // already shown: nothing happens
     EXPECT_EQ(f.Prompts->Shown.size(), 4);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QTest>
+#include <QToolButton>
 
 #include "gui/gui_support.h"
 #include "map/basemap.h"
@@ -115,6 +116,31 @@ TEST(MapWindow, ShowsTheGeographyAndDragsAForecastArea) {
     QTest::keyClick(f.Form, Qt::Key_A);
     EXPECT_EQ(view.CentreLatitude, 35.0);
     EXPECT_NEAR(view.Scale, 3.0, 1e-12);
+}
+
+TEST(MapWindow, AFailedRefreshShowsWhatWasDrawnAndTheModeFollowsThePicture) {
+    MapFixture f;
+    if (!f.HasGeography()) GTEST_SKIP() << "shipped map files not present";
+    f.ToTargetMap();
+    ASSERT_TRUE(f.Errors.isEmpty()) << f.Errors.join("; ").toStdString();
+    const QImage before = f.Shown();
+
+    // A report file cut short fails the report layer after the panned map was drawn:
+    // that map is on screen, not the one from before the pan.
+    WriteFile(f.Form->State().Folders.ReportsFile, QByteArray(70, '\0'));
+    f.Form->North1->trigger();
+    ASSERT_EQ(f.Errors.size(), 1);
+    EXPECT_NE(f.Shown(), before);
+    EXPECT_EQ(f.Shown(), f.Form->BufImg->Picture());
+
+    // The station map is missing: the sounding view cannot be shown, and the mode and
+    // the menu stay with the target map that is.
+    f.Form->Sounding1->trigger();
+    ASSERT_EQ(f.Errors.size(), 2);
+    EXPECT_EQ(f.Form->State().Kind, ChartKind::TargetMap);
+    EXPECT_TRUE(f.Form->Targeting1->isChecked());
+    EXPECT_FALSE(f.Form->Sounding1->isChecked());
+    EXPECT_FALSE(f.Form->PlayFwdButton->isEnabled());
 }
 
 TEST(MapWindow, ChartViewsRefusePanZoomAndDrawing) {

@@ -201,7 +201,7 @@ TEST(ProductsWindow, AProductThatFailsToBuildChangesNothing) {
     w.DragPolygon();
     ASSERT_TRUE(QFile::remove(w.app + QStringLiteral("nimbrel.cit")));
     w.m().TornadoWatch1->trigger(); // would block in the modal window if it were shown
-    EXPECT_EQ(w.f.Errors, QStringList{QStringLiteral("File not found")});
+    EXPECT_EQ(w.f.Errors, QStringList{"File not found\n" + w.app + "nimbrel.cit"});
     EXPECT_EQ(w.MenuStates(), (States{true, true, true, true, true}));
     EXPECT_EQ(w.m().State().LastProductKind, 0);
     EXPECT_EQ(w.m().State().ProductThisHour, 0);

@@ -165,7 +165,9 @@ TEST(SimWindow, BuildDataFilesButtonRunsTheExtractionFromRef) {
     QDir::setCurrent(work);
     m.BuildDataFilesButton->click();
     QDir::setCurrent(cwd);
-    EXPECT_EQ(w.f.Errors, QStringList{QStringLiteral("File not found")});
+    ASSERT_EQ(w.f.Errors.size(), 1);
+    EXPECT_TRUE(w.f.Errors[0].startsWith("File not found\n/")) << w.f.Errors[0].toStdString();
+    EXPECT_TRUE(w.f.Errors[0].endsWith("ref/70-79_hail.csv")) << w.f.Errors[0].toStdString();
     EXPECT_EQ(m.BuildDataFilesButton->text(), QStringLiteral("[1/1] 1979-04-10"));
 }
 

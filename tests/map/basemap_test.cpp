@@ -3,7 +3,9 @@
 #include <initializer_list>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -171,7 +173,7 @@ TEST_F(LayerTest, MissingVectorFileIsFileNotFound) {
         DrawLineLayer(p, Path("absent"), PixelView(), previous);
         FAIL() << "no error";
     } catch (const FileNotFound& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("File not found"));
+        EXPECT_EQ(e.Message(), "File not found\n" + Path("absent"));
     }
     EXPECT_THROW(DrawOutlineLayer(p, Path("absent"), PixelView()), FileNotFound);
 }
@@ -283,6 +285,14 @@ TEST_F(BasemapTest, FreshDrawingPaintsTheLayersAndWritesTheCache) {
     const QImage cached(CachePath(CachedBitmapFile)); // a standard bitmap file
     ASSERT_FALSE(cached.isNull());
     EXPECT_EQ(cached.convertToFormat(QImage::Format_RGB32), bitmap);
+}
+
+TEST_F(BasemapTest, ACacheThatCannotBeWrittenStillGivesTheMap) {
+    QDir().mkpath(CachePath(CachedBitmapFile)); // no file can take the bitmap's place
+    QImage bitmap;
+    EXPECT_NO_THROW(DrawBasemap(appData, view, QSize(100, 100), bitmap, hooks));
+    EXPECT_EQ(bitmap.pixel(50, 20), qRgb(204, 204, 204));
+    EXPECT_FALSE(QFileInfo::exists(CachePath(CachedViewFile))); // nothing vouches for it
 }
 
 TEST_F(BasemapTest, FreshDrawingTakesTheClientSize) {

@@ -138,7 +138,8 @@ TEST_F(ChaserLayerTest, MissingIconStopsTheLayerAfterTheChasersBefore) {
         Draw();
         FAIL() << "no error";
     } catch (const FileNotFound& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("File not found"));
+        EXPECT_EQ(e.Message(),
+                  "File not found\n" + appData + ChaserIconFile(ChaserOutcome::OutOfRange));
     }
     EXPECT_EQ(bitmap.pixel(50, 50), IconColour(ChaserOutcome::CaughtStorm));
     EXPECT_EQ(bitmap.pixel(150, 150), qRgb(255, 255, 255));

@@ -138,10 +138,10 @@ TEST(Scoring, MissingAndCutShortReportFilesSayWhatIsNotScored) {
     const QString path = dir.filePath(QStringLiteral("rpt.dat"));
     const CaseReports missing = ReadCaseWindowReports(path, CaseStart);
     EXPECT_FALSE(missing.Readable);
-    EXPECT_EQ(missing.Problem, QStringLiteral("File not found"));
+    EXPECT_EQ(missing.Problem, "File not found\n" + path);
     const QStringList words = ScoreSummaryLines(ScoreExercise({}, missing));
     EXPECT_TRUE(words.first().startsWith(
-        QStringLiteral("The case's report file could not be read (File not found)")));
+        QStringLiteral("The case's report file could not be read (File not found")));
 
     // Two reports in the window, one before it, then half a record.
     WriteReports(path, {Report(ReportKind::Tornado, Utc(0, 13), 35, -98),

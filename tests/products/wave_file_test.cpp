@@ -53,6 +53,21 @@ TEST(WaveFile, DamagedFilesAreRefusedWithTheirName) {
     Patch32(empty, 40, 0);
     EXPECT_THROW(CheckWaveBytes(empty, "a.wav"), DataError);
     EXPECT_THROW(CheckWaveBytes(good.left(36), "a.wav"), DataError); // no data chunk
+    // An extensible format chunk plays only when its sub-format is PCM; a µ-law one
+    // would play nothing.
+    auto extensible = [&](quint16 subFormat) {
+        QByteArray w = good.left(12) + "fmt " + QByteArray("\x28\0\0\0", 4) + good.mid(20, 16);
+        Patch16(w, 20, 0xFFFE);
+        w += QByteArray("\x16\0\x10\0\0\0\0\0", 8); // extra size, valid bits, channel mask
+        w += QByteArray::fromHex("0000000000001000800000aa00389b71"); // the PCM GUID's tail
+        Patch16(w, 44, subFormat);
+        return w + good.mid(36);
+    };
+    EXPECT_NO_THROW(CheckWaveBytes(extensible(1), "a.wav"));
+    EXPECT_THROW(CheckWaveBytes(extensible(7), "a.wav"), DataError);
+    QByteArray floating = good;
+    Patch16(floating, 20, 3);
+    EXPECT_THROW(CheckWaveBytes(floating, "a.wav"), DataError);
     QByteArray hugeFormat = good;
     Patch32(hugeFormat, 16, 0xFFFFFFF0u);
     EXPECT_THROW(CheckWaveBytes(hugeFormat, "a.wav"), DataError);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -195,6 +196,16 @@ TEST_F(ToolFixture, ADayWithoutReportsGetsAnEmptyFileAndFirstRowFilesServeOutsid
     EXPECT_EQ(Written(QStringLiteral("2009-05-01")).size(), 0u);
     EXPECT_TRUE(QFileInfo::exists(root + QStringLiteral("2009-05-01/rpt.dat")));
     EXPECT_EQ(QFileInfo(root + QStringLiteral("1960-01-01/rpt.dat")).size(), 0);
+}
+
+TEST_F(ToolFixture, ACaseFolderLinkedOutOfTheDiscIsNotWritten) {
+    const QString outside = temp.path() + QStringLiteral("/elsewhere");
+    QDir().mkpath(outside);
+    ASSERT_TRUE(QFile::link(outside, root + QStringLiteral("2009-05-01")));
+    EXPECT_TRUE(Run().isEmpty());
+    EXPECT_TRUE(QDir(outside).isEmpty());
+    ASSERT_EQ(prompts.Shown.size(), 1);
+    EXPECT_TRUE(prompts.Shown[0].contains("leads outside the disc folder"));
 }
 
 TEST_F(ToolFixture, NoMoreThanAThousandReportsADay) {

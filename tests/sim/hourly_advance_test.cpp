@@ -6,6 +6,7 @@
 #include <utility>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -187,6 +188,22 @@ TEST_F(AdvanceFixture, RefreshWorkingReportsCopiesOrEmpties) {
     test::WriteFile(CaseReports(), bytes + bytes);
     RefreshWorkingReports(s.Folders);
     EXPECT_EQ(test::ReadFile(WorkingReports()), bytes + bytes);
+    EXPECT_EQ(s.Folders.ReportsFile, WorkingReports());
+}
+
+TEST_F(AdvanceFixture, APerUserFolderThatRefusesTheCopyReadsTheCaseFile) {
+    EverybodyStaysHome();
+    // A folder where the working copy cannot be written (here: a folder in its place).
+    QDir().mkpath(WorkingReports());
+    WriteReports(CaseReports(), {Report(ReportKind::Hail, At(0, 12, 30), {25.0, -80.0})});
+    auto r = HourlyAdvance(s, prompts);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(r->ReportsTakenIn, 1);
+    EXPECT_EQ(s.Folders.ReportsFile, CaseReports());
+    QFile::remove(CaseReports()); // a case without reports: nothing to read, no failure
+    r = HourlyAdvance(s, prompts);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(r->ReportsTakenIn, 0);
 }
 
 // The shipped case day, built from the national tables by the extraction tool and

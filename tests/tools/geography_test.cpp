@@ -153,7 +153,7 @@ TEST(ShippedGeographyTest, StateOutlinesAreClosedAndCoverTheFortyEightStates) {
     const QByteArray bytes = ReadWholeFile(AppData() + QStringLiteral("nimbrel.gis"));
     ASSERT_EQ(bytes.size() % 6, 0);
     std::set<int> states;
-    RecordFileReader reader(AppData() + QStringLiteral("nimbrel.gis"), 6);
+    RecordFileReader reader(AppData() + QStringLiteral("nimbrel.gis"), 6, MaxVectorFileBytes / 6);
     int outlineCode = -1;
     while (reader.Next()) {
         const int code = reader.Current().Int16(0);
@@ -211,7 +211,8 @@ TEST(ShippedGeographyTest, TheProgramsBasemapDrawsAllThreeLayers) {
     QTemporaryDir dir;
     const QString appData = dir.path() + QLatin1Char('/');
     for (const char* name : {"nimbrel.gis", "nimbrel.cgf", "nimbrel.pr1"})
-        CopyWholeFile(AppData() + QString::fromLatin1(name), appData + QString::fromLatin1(name));
+        CopyWholeFile(AppData() + QString::fromLatin1(name), appData + QString::fromLatin1(name),
+                      MaxVectorFileBytes);
     ProjectionDescriptor viewport;
     ResetViewport(viewport);
     QImage bitmap;

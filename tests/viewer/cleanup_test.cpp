@@ -70,10 +70,27 @@ TEST_F(CleanupTree, FolderMatchingAPatternIsReportedAndTheRunGoesOn) {
     Put(day + QStringLiteral("BANDS/inside"));
     Put(day + QStringLiteral("upper.txt"));
     EXPECT_EQ(Run(archive_), QStringLiteral("Done!"));
-    EXPECT_EQ(prompts_.Shown, QStringList{QStringLiteral("I:Had trouble deleting ") + root_ + day +
-                                          QStringLiteral("BANDS")});
+    EXPECT_EQ(prompts_.Shown, QStringList{QStringLiteral("I:Skipped ") + root_ + day +
+                                          QStringLiteral("BANDS: not an ordinary file")});
     EXPECT_FALSE(Exists(day + QStringLiteral("upper.txt")));
     EXPECT_TRUE(Exists(day + QStringLiteral("BANDS/inside")));
+}
+
+TEST_F(CleanupTree, LinksOutOfTheDiscAreSkippedAndReported) {
+    const QString outside = temp_.path() + QStringLiteral("/outside/");
+    test::WriteFile(outside + QStringLiteral("AREA-mine"), "keep");
+    test::WriteFile(outside + QStringLiteral("metar.txt"), "keep");
+    ASSERT_TRUE(QFile::link(outside, root_ + QStringLiteral("1979-04-10")));
+    Put(QStringLiteral("2007-05-04/upper.txt"));
+    ASSERT_TRUE(QFile::link(outside + QStringLiteral("metar.txt"),
+                            root_ + QStringLiteral("2007-05-04/metar.txt")));
+    EXPECT_EQ(Run(archive_), QStringLiteral("Done!"));
+    EXPECT_TRUE(QFileInfo::exists(outside + QStringLiteral("AREA-mine")));
+    EXPECT_TRUE(QFileInfo::exists(outside + QStringLiteral("metar.txt")));
+    EXPECT_FALSE(Exists(QStringLiteral("2007-05-04/upper.txt")));
+    ASSERT_EQ(prompts_.Shown.size(), 2);
+    for (const QString& line : prompts_.Shown)
+        EXPECT_TRUE(line.contains("leads outside the disc folder")) << line.toStdString();
 }
 
 TEST_F(CleanupTree, FailedArchiveCopyStopsTheRunAndKeepsWorkDone) {

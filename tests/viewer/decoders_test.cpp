@@ -380,7 +380,7 @@ TEST(JpegDecoder, TruncatedFileKeepsTheTopOfThePicture) {
 TEST(ImageFiles, MissingFileIsFileNotFoundAndErrorsNameTheFile) {
     QTemporaryDir dir;
     EXPECT_EQ(ErrorOf([&] { DecodeGifFile(dir.path() + QStringLiteral("/none.gif")); }),
-              QStringLiteral("File not found"));
+              "File not found\n" + dir.path() + QStringLiteral("/none.gif"));
     const QString broken = dir.path() + QStringLiteral("/broken.jpg");
     test::WriteFile(broken, "not an image at all");
     const QString message = ErrorOf([&] { DecodeJpegFile(broken); });
