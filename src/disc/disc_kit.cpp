@@ -69,16 +69,16 @@ bool MatchFormat(const QString& text, qsizetype t, const QString& format, qsizet
             return false;
         }
         if (c == QLatin1Char('%') && f + 1 < format.size()) {
-            const char spec = format[f + 1].toLatin1();
+            const char conversion = format[f + 1].toLatin1();
             f += 2;
-            if (spec == '%') {
+            if (conversion == '%') {
                 if (t >= text.size() || text[t] != QLatin1Char('%')) return false;
                 ++t;
                 continue;
             }
             int* field = nullptr;
             int width = 2;
-            switch (spec) {
+            switch (conversion) {
             case 'Y':
                 field = &out.Year;
                 width = 4;
@@ -103,13 +103,13 @@ bool MatchFormat(const QString& text, qsizetype t, const QString& format, qsizet
                 field = &out.Minute;
                 break;
             default:
-                throw ConvertError(
-                    QStringLiteral("Unknown field %%1 in the time format").arg(QLatin1Char(spec)));
+                throw ConvertError(QStringLiteral("Unknown field %%1 in the time format")
+                                       .arg(QLatin1Char(conversion)));
             }
             const QString digits = text.mid(t, width);
             if (digits.size() != width || !IsDigits(digits)) return false;
             *field = digits.toInt();
-            if (spec == 'y') *field += *field >= 50 ? 1900 : 2000;
+            if (conversion == 'y') *field += *field >= 50 ? 1900 : 2000;
             t += width;
             continue;
         }
