@@ -179,7 +179,7 @@ void CheckReportFile(const QString& folder, DayCheck& day) {
     }
     QByteArray bytes;
     try {
-        bytes = ReadRegularFile(path, qint64(StormReport::RecordSize) * 100000);
+        bytes = ReadWholeFile(path, qint64(StormReport::RecordSize) * 100000);
     } catch (const FileError& e) {
         day.Bad << QStringLiteral("rpt.dat: %1").arg(e.Message());
         return;

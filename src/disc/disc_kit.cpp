@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
-#include <QSaveFile>
 
 #include "base/errors.h"
 #include "base/mask.h"
@@ -163,7 +162,7 @@ bool StationKnown(const QString& id) {
 // Bytes of the picture in the kind's format: the source's own bytes when it already is
 // such a file the program decodes, otherwise the picture as Qt reads it, re-encoded.
 QByteArray FrameBytes(const QString& source, const QString& extension) {
-    QByteArray bytes = ReadRegularFile(source, MaxImageFileBytes);
+    QByteArray bytes = ReadWholeFile(source, MaxImageFileBytes);
     try {
         if (extension == QLatin1String("jpg")) {
             if (bytes.startsWith("\xFF\xD8")) {
@@ -222,29 +221,12 @@ QString DayFolder(const QString& discRoot, const QString& day, bool create) {
     return folder;
 }
 
-QByteArray ReadRegularFile(const QString& path, qint64 maxBytes) {
-    const QFileInfo info(path);
-    if (!info.exists()) throw FileNotFound(path);
-    if (!info.isFile()) throw DataError(QStringLiteral("%1: not a regular file").arg(path));
-    if (info.size() > maxBytes)
-        throw DataError(QStringLiteral("%1: larger than %2 bytes").arg(path).arg(maxBytes));
-    return ReadWholeFile(path, maxBytes);
-}
-
 void WriteFileAtomically(const QString& path, const QByteArray& bytes) {
     // The saver writes through a link to its target, which may lie outside the disc or
     // be shared by other days (the sample frames): a link is replaced, never followed.
     if (QFileInfo(path).isSymLink() && !QFile::remove(path))
         throw FileError(QStringLiteral("Cannot replace the link \"%1\"").arg(path));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError(QStringLiteral("Cannot create \"%1\": %2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        throw FileError(QStringLiteral("Write error on \"%1\"").arg(path));
-    }
-    if (!file.commit())
-        throw FileError(QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
+    WriteWholeFile(path, bytes);
 }
 
 // ---- reports ----
@@ -428,7 +410,7 @@ QStringList ImportFrames(const QString& discRoot, const QString& day, const QStr
 
 QStringList MakeCatalogue(const QString& discRoot, const QString& listPath,
                           const QString& appData) {
-    const QByteArray input = ReadRegularFile(listPath, 64LL * 1024 * 1024);
+    const QByteArray input = ReadWholeFile(listPath, 64LL * 1024 * 1024);
     TextLineReader reader = TextLineReader::FromBytes(input);
     reader.ReadLine(); // the header
     QByteArray catalogue;

@@ -24,11 +24,6 @@ bool IsDayName(const QString& name);
 /// disc through a link. With `create` the folder is made when missing.
 QString DayFolder(const QString& discRoot, const QString& day, bool create);
 
-/// Reads a whole file that must be a regular file of at most `maxBytes` (a fifo, a
-/// device or a folder would hang or mislead the reader): FileNotFound when missing,
-/// DataError otherwise.
-QByteArray ReadRegularFile(const QString& path, qint64 maxBytes);
-
 /// Writes `bytes` to `path` through a temporary file and an atomic rename (FileError on
 /// failure; an earlier file then stays as it was).
 void WriteFileAtomically(const QString& path, const QByteArray& bytes);
