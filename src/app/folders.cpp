@@ -134,7 +134,7 @@ bool FolderTakesWrites(const QString& folder) {
     if (folder.isEmpty() || !QDir().mkpath(folder)) return false;
     QTemporaryFile probe(WithSeparator(folder) + QStringLiteral("nimbrel-probe-XXXXXX"));
     if (!probe.open()) return false;
-    const QByteArray block(16 * 1024, '\0');
+    const QByteArray block(qsizetype(16) * 1024, '\0');
     return probe.write(block) == block.size() && probe.flush();
 }
 
