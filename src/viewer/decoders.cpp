@@ -1,6 +1,7 @@
 #include "viewer/decoders.h"
 
 #include <algorithm>
+#include <array>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -71,6 +72,21 @@ void WhitenRowsNotReached(QImage& picture, std::int64_t top, std::int64_t height
         auto* out = reinterpret_cast<QRgb*>(picture.scanLine(static_cast<int>(y)));
         std::fill_n(out, picture.width(), 0xffffffffu);
     }
+}
+
+// The colour table of a frame (its own, else the screen's) as a ready 32-bit word for
+// every possible byte. Codes beyond a short table are black rather than read from beyond
+// the table. A frame without any table is an error.
+std::array<QRgb, 256> FramePalette(const GifFileType& gif, const GifImageDesc& desc) {
+    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif.SColorMap;
+    if (!map || !map->Colors || map->ColorCount <= 0)
+        throw DataError(QStringLiteral("GIF image error: the image has no colour table"));
+    std::array<QRgb, 256> palette{};
+    palette.fill(qRgb(0, 0, 0));
+    for (int i = 0; i < std::min(map->ColorCount, 256); ++i)
+        palette[std::size_t(i)] =
+            qRgb(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue);
+    return palette;
 }
 
 // One row of palette indices into 32-bit words. Kept free of tests and of anything the
@@ -165,15 +181,8 @@ QImage DecodeGif(const QByteArray& bytes) {
     if (!ImageSizeAcceptable(canvasWidth, canvasHeight))
         throw DataError(TooLargeText(canvasWidth, canvasHeight));
 
-    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-    if (!map || !map->Colors || map->ColorCount <= 0)
-        throw DataError(QStringLiteral("GIF image error: the image has no colour table"));
-    // Every possible byte has a ready 32-bit word, so the row loop below needs no test:
-    // codes beyond a short table are black rather than read from beyond the table.
-    QRgb palette[256];
-    std::fill(std::begin(palette), std::end(palette), qRgb(0, 0, 0));
-    for (int i = 0; i < std::min(map->ColorCount, 256); ++i)
-        palette[i] = qRgb(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue);
+    // Every possible byte has a ready 32-bit word, so the row loop below needs no test.
+    std::array<QRgb, 256> palette = FramePalette(*gif, desc);
     if (transparent >= 0 && transparent < 256) palette[transparent] = qRgb(255, 255, 255);
 
     // A chart's image normally covers its whole screen; then every pixel is written by
@@ -207,7 +216,7 @@ QImage DecodeGif(const QByteArray& bytes) {
             if (y < 0 || y >= canvasHeight) continue;
             QRgb* out =
                 reinterpret_cast<QRgb*>(picture.scanLine(static_cast<int>(y))) + visibleFrom;
-            ExpandRow(lineFrom, visibleCount, palette, out);
+            ExpandRow(lineFrom, visibleCount, palette.data(), out);
         }
     }
     return picture;
@@ -289,15 +298,7 @@ GifAnimation DecodeGifFrames(const QByteArray& bytes, int maxFrames) {
             throw DataError(QStringLiteral("GIF image error: the animation holds more frames "
                                            "than can be kept"));
 
-        const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-        if (!map || !map->Colors || map->ColorCount <= 0)
-            throw DataError(QStringLiteral("GIF image error: the image has no colour table"));
-        // Codes may exceed a short table: those pixels are black rather than read from
-        // beyond the table.
-        QRgb palette[256];
-        std::fill(std::begin(palette), std::end(palette), qRgb(0, 0, 0));
-        for (int i = 0; i < std::min(map->ColorCount, 256); ++i)
-            palette[i] = qRgb(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue);
+        const std::array<QRgb, 256> palette = FramePalette(*gif, desc);
         const int transparent = control.TransparentColor;
 
         const QImage before = control.DisposalMode == DISPOSE_PREVIOUS ? canvas.copy() : QImage();
