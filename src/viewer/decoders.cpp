@@ -130,17 +130,23 @@ using GifHandle = std::unique_ptr<GifFileType, GifCloser>;
                     (text ? QString::fromLatin1(text) : QStringLiteral("code %1").arg(code)));
 }
 
+// Opens a GIF held in `input` (which must outlive the handle) and refuses an absurd
+// screen at once, whatever follows it.
+GifHandle OpenGif(MemoryInput& input) {
+    int openError = 0;
+    GifHandle gif(DGifOpen(&input, ReadFromMemory, &openError));
+    if (!gif) GifFailure(openError);
+    if (gif->SWidth > 0 && gif->SHeight > 0 && !ImageSizeAcceptable(gif->SWidth, gif->SHeight))
+        throw DataError(TooLargeText(gif->SWidth, gif->SHeight));
+    return gif;
+}
+
 } // namespace
 
 QImage DecodeGif(const QByteArray& bytes) {
     MemoryInput input{reinterpret_cast<const GifByteType*>(bytes.constData()),
                       static_cast<std::size_t>(bytes.size()), 0};
-    int openError = 0;
-    GifHandle gif(DGifOpen(&input, ReadFromMemory, &openError));
-    if (!gif) GifFailure(openError);
-    // An absurd screen is refused at once, whatever follows it.
-    if (gif->SWidth > 0 && gif->SHeight > 0 && !ImageSizeAcceptable(gif->SWidth, gif->SHeight))
-        throw DataError(TooLargeText(gif->SWidth, gif->SHeight));
+    GifHandle gif = OpenGif(input);
 
     // Extensions before the first image; only the graphic control block matters here,
     // for its transparent colour. Later images of an animation are never read.
@@ -256,12 +262,7 @@ bool NextGifImage(GifFileType* gif, GraphicsControlBlock& control) {
 GifAnimation DecodeGifFrames(const QByteArray& bytes, int maxFrames) {
     MemoryInput input{reinterpret_cast<const GifByteType*>(bytes.constData()),
                       static_cast<std::size_t>(bytes.size()), 0};
-    int openError = 0;
-    GifHandle gif(DGifOpen(&input, ReadFromMemory, &openError));
-    if (!gif) GifFailure(openError);
-    // An absurd screen is refused at once, whatever follows it.
-    if (gif->SWidth > 0 && gif->SHeight > 0 && !ImageSizeAcceptable(gif->SWidth, gif->SHeight))
-        throw DataError(TooLargeText(gif->SWidth, gif->SHeight));
+    GifHandle gif = OpenGif(input);
 
     GifAnimation animation;
     QImage canvas;
