@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 
 #include "base/errors.h"
 #include "base/records.h"
+#include "viewer/gif_lzw.h"
 
 namespace nimbrel {
 
@@ -52,27 +54,6 @@ QImage WhitePicture(int width, int height) {
 // every 4th from 2, every 2nd from 1.
 constexpr int InterlaceStart[4] = {0, 4, 2, 1};
 constexpr int InterlaceStep[4] = {8, 8, 4, 2};
-
-int InterlacePassOf(std::int64_t row) {
-    if (row % 8 == 0) return 0;
-    if (row % 8 == 4) return 1;
-    if (row % 4 == 2) return 2;
-    return 3;
-}
-
-// After a cut in `pass` before image row `stoppedAt`, the rows the decoding never
-// reached are made white, as they would be over an empty view.
-void WhitenRowsNotReached(QImage& picture, std::int64_t top, std::int64_t height, bool interlaced,
-                          int pass, std::int64_t stoppedAt) {
-    for (std::int64_t row = 0; row < height; ++row) {
-        const int rowPass = interlaced ? InterlacePassOf(row) : 0;
-        if (rowPass < pass || (rowPass == pass && row < stoppedAt)) continue;
-        const std::int64_t y = top + row;
-        if (y < 0 || y >= picture.height()) continue;
-        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(static_cast<int>(y)));
-        std::fill_n(out, picture.width(), 0xffffffffu);
-    }
-}
 
 // The colour table of a frame (its own, else the screen's) as a ready 32-bit word for
 // every possible byte. Codes beyond a short table are black rather than read from beyond
@@ -191,38 +172,62 @@ QImage DecodeGif(const QByteArray& bytes) {
     std::array<QRgb, 256> palette = FramePalette(*gif, desc);
     if (transparent >= 0 && transparent < 256) palette[transparent] = qRgb(255, 255, 255);
 
-    // A chart's image normally covers its whole screen; then every pixel is written by
-    // the decoding and a white fill beforehand would only be overwritten.
+    const GifImageData data = ReadGifImageData(gif.get(), input.Size);
+    const std::int64_t count = width * height;
+
+    // A chart's image is normally its whole screen, row after row: then the pixels are
+    // decoded straight into the picture in their colours, with no second pass. Rows a
+    // cut left out are white, as over an empty view.
+    if (!desc.Interlace && left == 0 && top == 0 && width == canvasWidth &&
+        height == canvasHeight) {
+        static_assert(std::is_same_v<QRgb, std::uint32_t>);
+        std::array<QRgb, LzwRootCount> colours{};
+        std::copy(palette.begin(), palette.end(), colours.begin());
+        QImage picture = NewPicture(static_cast<int>(width), static_cast<int>(height));
+        auto* const pixels = reinterpret_cast<QRgb*>(picture.bits());
+        if (picture.bytesPerLine() == width * 4) {
+            const LzwOutcome outcome = DecodeLzw(data, colours.data(), pixels, count);
+            const std::int64_t rowsDone = outcome.Decoded / width;
+            if (rowsDone == 0) GifFailure(GifErrorOf(outcome.Stop));
+            std::fill(pixels + rowsDone * width, pixels + count, 0xffffffffu);
+            return picture;
+        }
+    }
+
+    // Otherwise the indices are decoded first and each row goes to its place after. Data
+    // that fails before the first complete row is an error, and no picture is made.
+    const GifIndices indices = DecodeGifIndices(data, count);
+    const std::int64_t rowsDone = indices.Outcome.Decoded / width;
+    if (rowsDone == 0) GifFailure(GifErrorOf(indices.Outcome.Stop));
+
+    // A chart's image normally covers its whole screen; then every pixel is written
+    // below and a white fill beforehand would only be overwritten.
     const bool coversCanvas =
         left <= 0 && top <= 0 && left + width >= canvasWidth && top + height >= canvasHeight;
     QImage picture =
         coversCanvas ? NewPicture(static_cast<int>(canvasWidth), static_cast<int>(canvasHeight))
                      : WhitePicture(static_cast<int>(canvasWidth), static_cast<int>(canvasHeight));
-    std::vector<GifPixelType> line(static_cast<std::size_t>(width));
     const std::int64_t visibleFrom = std::clamp<std::int64_t>(left, 0, canvasWidth);
     const std::int64_t visibleTo = std::clamp<std::int64_t>(left + width, 0, canvasWidth);
-    const GifPixelType* const lineFrom = line.data() + (visibleFrom - left);
     const std::size_t visibleCount = static_cast<std::size_t>(visibleTo - visibleFrom);
 
+    // The indices hold the rows in the order the data gives them; each goes to its place
+    // in the picture. Rows a cut left out are white, as over an empty view.
     const int passes = desc.Interlace ? 4 : 1;
-    std::int64_t rowsDone = 0;
+    std::int64_t rowsSeen = 0;
     for (int pass = 0; pass < passes; ++pass) {
         const int start = desc.Interlace ? InterlaceStart[pass] : 0;
         const int step = desc.Interlace ? InterlaceStep[pass] : 1;
-        for (std::int64_t row = start; row < height; row += step) {
-            if (DGifGetLine(gif.get(), line.data(), static_cast<int>(width)) == GIF_ERROR) {
-                // A file cut short or damaged part-way keeps what was decoded.
-                if (rowsDone == 0) GifFailure(gif->Error);
-                if (coversCanvas)
-                    WhitenRowsNotReached(picture, top, height, desc.Interlace, pass, row);
-                return picture;
-            }
-            ++rowsDone;
+        for (std::int64_t row = start; row < height; row += step, ++rowsSeen) {
             const std::int64_t y = top + row;
             if (y < 0 || y >= canvasHeight) continue;
             QRgb* out =
                 reinterpret_cast<QRgb*>(picture.scanLine(static_cast<int>(y))) + visibleFrom;
-            ExpandRow(lineFrom, visibleCount, palette.data(), out);
+            if (rowsSeen < rowsDone)
+                ExpandRow(indices.Data.get() + rowsSeen * width + (visibleFrom - left),
+                          visibleCount, palette.data(), out);
+            else if (coversCanvas)
+                std::fill_n(out, visibleCount, 0xffffffffu);
         }
     }
     return picture;
