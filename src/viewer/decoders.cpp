@@ -172,7 +172,7 @@ QImage DecodeGif(const QByteArray& bytes) {
     std::array<QRgb, 256> palette = FramePalette(*gif, desc);
     if (transparent >= 0 && transparent < 256) palette[transparent] = qRgb(255, 255, 255);
 
-    const GifImageData data = ReadGifImageData(gif.get(), input.Size);
+    const GifImageData data = ReadGifImageData(gif.get(), input.Size - input.Position);
     const std::int64_t count = width * height;
 
     // A chart's image is normally its whole screen, row after row: then the pixels are

@@ -35,8 +35,7 @@ constexpr int TableSize = 1 << MaxCodeBits;
 // can hold was written out whole once (a code's string is the previous code's followed
 // by the first pixel of the current one, and those stand side by side), so a code is
 // decoded by copying from earlier output: no chain to walk, no stack. A single-pixel
-// code points into the caller's roots. A length of 0 marks the clear and end codes and
-// codes not yet defined.
+// code points into the caller's roots. The clear and end codes have a length of 0.
 template <typename Pixel> struct Entry {
     const Pixel* From;
     std::uint32_t Len;
@@ -79,9 +78,13 @@ LzwOutcome DecodeLzw(const GifImageData& data, const Pixel* roots, Pixel* const 
     const int clearCode = 1 << bitsPerPixel;
     const int endCode = clearCode + 1;
 
-    std::array<Entry<Pixel>, TableSize> table{};
+    // Only the codes below nextFree are ever read from the table, so the rest is left as
+    // it is: a tiny image does not pay for clearing all of it.
+    std::array<Entry<Pixel>, TableSize> table; // NOLINT(cppcoreguidelines-pro-type-member-init)
     for (int code = 0; code < clearCode; ++code)
         table[static_cast<std::size_t>(code)] = Entry<Pixel>{roots + code, 1};
+    table[static_cast<std::size_t>(clearCode)] = Entry<Pixel>{nullptr, 0};
+    table[static_cast<std::size_t>(endCode)] = Entry<Pixel>{nullptr, 0};
 
     // The code width grows as giflib grows it: counting every code read, clear codes
     // included, and stopping at 12 bits with the table full until the next clear code.
@@ -112,12 +115,11 @@ LzwOutcome DecodeLzw(const GifImageData& data, const Pixel* roots, Pixel* const 
         }
 
         const auto room = static_cast<std::uint32_t>(end - at);
-        Entry<Pixel> entry = table[static_cast<std::size_t>(code)];
+        Entry<Pixel> entry{nullptr, 0};
+        if (code < nextFree) entry = table[static_cast<std::size_t>(code)];
         if (entry.Len != 0) {
             CopyString(entry.From, at, std::min(entry.Len, room), room);
         } else if (code == clearCode) {
-            for (int c = endCode + 1; c < nextFree; ++c)
-                table[static_cast<std::size_t>(c)].Len = 0;
             runningCode = endCode + 1;
             bits = bitsPerPixel + 1;
             maxCode = 1 << bits;

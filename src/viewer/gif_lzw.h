@@ -30,7 +30,7 @@ struct GifImageData {
 
 /// Reads the data sub-blocks of the image whose descriptor giflib has just read, up to
 /// the terminating block or as far as the file goes. `sizeHint` is a byte count the
-/// data will not exceed (the file's size will do), to reserve once.
+/// data will not exceed (what is left of the file will do), to reserve once.
 GifImageData ReadGifImageData(GifFileType* gif, std::size_t sizeHint);
 
 /// Why the decoding of an image's pixels stopped.
