@@ -15,6 +15,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include <QDir>
@@ -154,20 +155,34 @@ void Race(benchmark::State& state, const QString& path) {
 }
 
 // The sample disc's chart GIF at another size: the same four-colour table, every pixel
-// taken from the nearest pixel of the original.
-QString ScaledChart(const QString& original, int width, int height, const QString& folder) {
+// taken from the nearest pixel of the original; interlaced when asked (the rows stored
+// pass after pass, as such a file holds them).
+QString ScaledChart(const QString& original, int width, int height, const QString& folder,
+                    bool interlaced = false) {
     int error = 0;
     GifFileType* in = DGifOpenFileName(QFile::encodeName(original).constData(), &error);
     if (!in || DGifSlurp(in) != GIF_OK || in->ImageCount < 1) return {};
     const SavedImage& image = in->SavedImages[0];
     const int w0 = image.ImageDesc.Width, h0 = image.ImageDesc.Height;
     const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : in->SColorMap;
-    const QString path = folder + QStringLiteral("/hsfc-%1x%2.gif").arg(width).arg(height);
+    const QString path = folder + QStringLiteral("/hsfc-%1x%2%3.gif")
+                                      .arg(width)
+                                      .arg(height)
+                                      .arg(interlaced ? QStringLiteral("i") : QString());
     GifFileType* out = EGifOpenFileName(QFile::encodeName(path).constData(), false, &error);
     EGifPutScreenDesc(out, width, height, map->BitsPerPixel, 0, map);
-    EGifPutImageDesc(out, 0, 0, width, height, false, nullptr);
+    EGifPutImageDesc(out, 0, 0, width, height, interlaced, nullptr);
+    std::vector<int> rows;
+    if (interlaced) {
+        for (const auto& [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
+            for (int y = start; y < height; y += step)
+                rows.push_back(y);
+    } else {
+        for (int y = 0; y < height; ++y)
+            rows.push_back(y);
+    }
     std::vector<GifPixelType> row(static_cast<std::size_t>(width));
-    for (int y = 0; y < height; ++y) {
+    for (const int y : rows) {
         const GifByteType* src =
             image.RasterBits + static_cast<std::ptrdiff_t>(y * h0 / height) * w0;
         for (int x = 0; x < width; ++x)
@@ -218,6 +233,10 @@ void RegisterFrames() {
                 RegisterFile(QStringLiteral("chart-gif/%1x%2").arg(size.width()).arg(size.height()),
                              scaled);
         }
+        // Interlaced, the rows are decoded in their passes and put in place after.
+        const QString interlaced = ScaledChart(chartGif, 800, 600, ScratchFolder().path(), true);
+        if (!interlaced.isEmpty())
+            RegisterFile(QStringLiteral("chart-gif-interlaced/800x600"), interlaced);
     }
     const QString images = QStringLiteral(NIMBREL_SHARED_DATA "/images/");
     for (const QString& file :
