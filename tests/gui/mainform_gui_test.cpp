@@ -8,10 +8,15 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSlider>
+#include <QTimer>
 #include <QToolButton>
+
+#include <QApplication>
+#include <QDialog>
 
 #include "app/preferences.h"
 #include "gui/gui_support.h"
+#include "ui/uabout.h"
 
 using namespace nimbrel;
 using namespace nimbrel::test;
@@ -117,6 +122,32 @@ TEST(MainForm, FirstShowRestoresPlacementAndShowsTheDefaultCaseAtNoon) {
     // The sound item reads the default "on".
     EXPECT_EQ(m.WarningSounds->text(), "Warning sounds are on (click to change)");
     EXPECT_EQ(m.WarningSoundsTag, 1);
+}
+
+TEST(MainForm, TheProgramMakesTheOtherWindowsWhenFirstNeededAndKeepsThem) {
+    GuiFixture f;
+    f.Form->SetWindows({}); // the fixture's own stay children of the form, unused
+    f.Form->MakeWindowsWhenNeeded();
+    f.Show(f.Temp.path() + "/appdata/", f.Temp.path() + "/disc/");
+    const Windows& w = f.Form->OtherWindows();
+    EXPECT_TRUE(!w.Product && !w.LoadCase && !w.RandomCase && !w.About && !w.Information);
+    QStringList shown;
+    auto openAbout = [&] {
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            shown << (modal ? modal->windowTitle() : QStringLiteral("none"));
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->accept();
+        });
+        f.Form->About1->trigger();
+    };
+    openAbout();
+    TfAbout* first = w.About;
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->parent(), f.Form);
+    openAbout();
+    EXPECT_EQ(w.About, first); // made once, kept
+    EXPECT_EQ(shown, QStringList({"About Nimbrel", "About Nimbrel"}));
+    EXPECT_TRUE(!w.Product && !w.LoadCase && !w.RandomCase && !w.Information);
 }
 
 TEST(MainForm, FoldersCommandNamesTheThreeFolders) {
