@@ -1,9 +1,32 @@
 #include "ui/sound.h"
 
-#include <QSoundEffect>
-#include <QUrl>
+#include <dlfcn.h>
+
+#include <QtGlobal>
 
 namespace nimbrel {
+namespace {
+
+// Loads the module once per run. It is looked up by its file name alone, so the dynamic
+// loader finds it on the program's own library path: beside the program's libraries when
+// installed, in the build tree while developing. A program without it plays no sound.
+MakeSoundEffectFunction SoundModule() {
+    static const MakeSoundEffectFunction make = []() -> MakeSoundEffectFunction {
+        void* module = dlopen(NIMBREL_SOUND_MODULE, RTLD_NOW | RTLD_LOCAL);
+        if (!module) {
+            qWarning("Sounds are off: %s", dlerror());
+            return nullptr;
+        }
+        auto* found =
+            reinterpret_cast<MakeSoundEffectFunction>(dlsym(module, MakeSoundEffectSymbol));
+        if (!found)
+            qWarning("Sounds are off: %s has no %s", NIMBREL_SOUND_MODULE, MakeSoundEffectSymbol);
+        return found;
+    }();
+    return make;
+}
+
+} // namespace
 
 SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent) {}
 
@@ -11,17 +34,15 @@ SoundPlayer::~SoundPlayer() = default;
 
 void SoundPlayer::Play(const QString& path) {
     fileName_ = path;
-    if (!effect_) effect_ = new QSoundEffect(this);
-    effect_->stop();
-    // A new source makes the service drop and reload its sample; the same sound again
-    // only starts over.
-    const QUrl source = QUrl::fromLocalFile(path);
-    if (effect_->source() != source) effect_->setSource(source);
-    effect_->play();
+    if (!effect_) {
+        const MakeSoundEffectFunction make = SoundModule();
+        if (make) effect_.reset(make());
+    }
+    if (effect_) effect_->Play(path);
 }
 
 void SoundPlayer::Stop() {
-    if (effect_) effect_->stop();
+    if (effect_) effect_->Stop();
 }
 
 } // namespace nimbrel

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,6 +17,7 @@
 
 #include "app/preferences.h"
 #include "gui/gui_support.h"
+#include "ui/sound.h"
 #include "ui/uabout.h"
 
 using namespace nimbrel;
@@ -28,6 +30,12 @@ QStringList Captions(QMenu* menu) {
     for (QAction* a : menu->actions())
         out << (a->isSeparator() ? QStringLiteral("-") : a->text());
     return out;
+}
+
+/// Whether a library whose file name holds `name` is loaded into this process.
+bool Loaded(const QString& name) {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(name.toUtf8());
 }
 
 } // namespace
@@ -148,6 +156,19 @@ TEST(MainForm, TheProgramMakesTheOtherWindowsWhenFirstNeededAndKeepsThem) {
     EXPECT_EQ(w.About, first); // made once, kept
     EXPECT_EQ(shown, QStringList({"About Nimbrel", "About Nimbrel"}));
     EXPECT_TRUE(!w.Product && !w.LoadCase && !w.RandomCase && !w.Information);
+}
+
+// Sound brings Qt Multimedia and its twenty libraries: only the first sound loads them.
+TEST(MainForm, StartUpLoadsNoSoundLibraryAndTheFirstSoundLoadsTheModule) {
+    GuiFixture f;
+    f.Show(f.Temp.path() + "/appdata/", f.Temp.path() + "/disc/");
+    EXPECT_FALSE(Loaded("libQt6Multimedia"));
+    EXPECT_FALSE(Loaded("nimbrel_sound"));
+    SoundPlayer player;
+    player.Play(f.Temp.path() + "/no-such.wav"); // a missing file plays nothing
+    player.Stop();
+    EXPECT_TRUE(Loaded("nimbrel_sound"));
+    EXPECT_TRUE(Loaded("libQt6Multimedia"));
 }
 
 TEST(MainForm, FoldersCommandNamesTheThreeFolders) {
