@@ -2,26 +2,49 @@
 
 #include <dlfcn.h>
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
 #include <QtGlobal>
 
 namespace nimbrel {
 namespace {
 
-// Loads the module once per run. It is looked up by its file name alone, so the dynamic
-// loader finds it on the program's own library path: beside the program's libraries when
-// installed, in the build tree while developing. A program without it plays no sound.
+// Where the module may lie: beside the program's libraries as installed (found from
+// where the program lies, so an installed tree can be moved), and in the build tree for
+// the programs built there. Looked up by whole path: a search by name would depend on
+// who calls the loader, which a sanitizer's interceptor changes.
+QStringList ModulePlaces() {
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString name = QStringLiteral(NIMBREL_SOUND_MODULE);
+    QStringList places{
+        QDir::cleanPath(programDir + QStringLiteral("/" NIMBREL_MODULE_FROM_PROGRAM "/") + name)};
+    // The program's own folder has its links resolved; the build tree's is made alike.
+    const QString buildTree = QDir(QStringLiteral(NIMBREL_BUILD_TREE)).canonicalPath();
+    if (!buildTree.isEmpty() && programDir.startsWith(buildTree + QLatin1Char('/')))
+        places << QStringLiteral(NIMBREL_MODULE_BUILD_DIR "/") + name;
+    return places;
+}
+
+// Loads the module once per run. A program without it plays no sound.
 MakeSoundEffectFunction SoundModule() {
     static const MakeSoundEffectFunction make = []() -> MakeSoundEffectFunction {
-        void* module = dlopen(NIMBREL_SOUND_MODULE, RTLD_NOW | RTLD_LOCAL);
-        if (!module) {
-            qWarning("Sounds are off: %s", dlerror());
-            return nullptr;
+        QStringList failures;
+        for (const QString& place : ModulePlaces()) {
+            void* module = dlopen(QFile::encodeName(place).constData(), RTLD_NOW | RTLD_LOCAL);
+            if (!module) {
+                failures << QString::fromLocal8Bit(dlerror());
+                continue;
+            }
+            auto* found =
+                reinterpret_cast<MakeSoundEffectFunction>(dlsym(module, MakeSoundEffectSymbol));
+            if (!found)
+                qWarning("Sounds are off: %s has no %s", qPrintable(place), MakeSoundEffectSymbol);
+            return found;
         }
-        auto* found =
-            reinterpret_cast<MakeSoundEffectFunction>(dlsym(module, MakeSoundEffectSymbol));
-        if (!found)
-            qWarning("Sounds are off: %s has no %s", NIMBREL_SOUND_MODULE, MakeSoundEffectSymbol);
-        return found;
+        qWarning("Sounds are off: %s", qPrintable(failures.join(QStringLiteral("; "))));
+        return nullptr;
     }();
     return make;
 }
