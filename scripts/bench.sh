@@ -59,6 +59,14 @@ fi
 HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" DISPLAY="$display" \
   "$build/bench/startup_timer" "$rounds" "$build/src/nimbrel" "$build/bench/bare_window" \
   >"$out/startup.txt"
+# The same race against a main window with one menu and one status label: what a window
+# with any text costs over the bare one, and how much of the rest is the program's own.
+HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" DISPLAY="$display" \
+  "$build/bench/startup_timer" "$rounds" "$build/src/nimbrel" "$build/bench/menu_window" \
+  >"$out/startup-menu.txt"
+HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" DISPLAY="$display" \
+  "$build/bench/startup_timer" "$rounds" "$build/bench/menu_window" "$build/bench/bare_window" \
+  >"$out/startup-floor.txt"
 libs_ours=$(ldd "$build/src/nimbrel" | wc -l)
 libs_bare=$(ldd "$build/bench/bare_window" | wc -l)
 echo "shared libraries: nimbrel $libs_ours, bare window $libs_bare" >>"$out/startup.txt"

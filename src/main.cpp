@@ -4,11 +4,6 @@
 
 #include "app/application.h"
 #include "app/umainform.h"
-#include "cases/uinformation.h"
-#include "cases/uloadcase.h"
-#include "cases/urandomcase.h"
-#include "products/uproduct.h"
-#include "ui/uabout.h"
 
 int main(int argc, char** argv) {
     // Without a window system Qt would abort with a terse message about platform
@@ -26,15 +21,10 @@ int main(int argc, char** argv) {
     nimbrel::ConfigureApplication();
 
     using namespace nimbrel;
-    // The six windows are created once, in this order, and live until the program ends.
+    // Only the main window is made now; the product, case, information and about
+    // windows are made the first time they are needed and live until the program ends.
     auto* main = new TfMainForm;
-    Windows w;
-    w.Product = new TfProduct(main);
-    w.LoadCase = new TfLoadCase(main);
-    w.RandomCase = new TfRandomCase(main);
-    w.About = new TfAbout(main);
-    w.Information = new TfInformation(main);
-    main->SetWindows(w);
+    main->MakeWindowsWhenNeeded();
     main->setAttribute(Qt::WA_DeleteOnClose);
     main->show();
     return app.exec();

@@ -27,7 +27,11 @@
 
 #include "app/folders.h"
 #include "app/preferences.h"
+#include "cases/uinformation.h"
+#include "cases/uloadcase.h"
+#include "cases/urandomcase.h"
 #include "map/chaser_icons.h"
+#include "products/uproduct.h"
 #include "sim/clock.h"
 #include "ui/guard.h"
 #include "ui/imageview.h"
@@ -74,6 +78,16 @@ TfMainForm::TfMainForm(QWidget* parent, std::unique_ptr<Prompts> prompts,
 }
 
 TfMainForm::~TfMainForm() = default;
+
+template <typename Window> Window* TfMainForm::Needed(Window*& slot) {
+    if (!slot && makeWindows_) slot = new Window(this);
+    return slot;
+}
+template TfProduct* TfMainForm::Needed(TfProduct*&);
+template TfLoadCase* TfMainForm::Needed(TfLoadCase*&);
+template TfRandomCase* TfMainForm::Needed(TfRandomCase*&);
+template TfAbout* TfMainForm::Needed(TfAbout*&);
+template TfInformation* TfMainForm::Needed(TfInformation*&);
 
 void TfMainForm::Guard(const std::function<void()>& body) {
     Guarded(this, body);
@@ -632,7 +646,7 @@ void TfMainForm::Exit1Click() {
 }
 
 void TfMainForm::About1Click() {
-    if (windows_.About) windows_.About->exec();
+    if (TfAbout* about = Needed(windows_.About)) about->exec();
 }
 
 } // namespace nimbrel

@@ -45,7 +45,7 @@ class TfInformation;
 class TfScore;
 class SoundPlayer;
 
-/// The other five windows, created once at start-up right after the main window.
+/// The other five windows. Each lives from when it is made until the program ends.
 struct Windows {
     TfProduct* Product = nullptr;
     TfLoadCase* LoadCase = nullptr;
@@ -65,8 +65,11 @@ public:
                         std::function<QString()> filePicker = {});
     ~TfMainForm() override;
 
-    /// Hands over the other windows (created after this one, in start-up order).
+    /// Hands over the other windows, made by the caller (tests stage them this way).
     void SetWindows(const Windows& windows) { windows_ = windows; }
+    /// The program's way: a window not handed over is made the first time it is needed,
+    /// so that start-up makes only the main window and the trainee sees it sooner.
+    void MakeWindowsWhenNeeded() { makeWindows_ = true; }
     const Windows& OtherWindows() const { return windows_; }
 
     Session& State() { return session_; }
@@ -296,6 +299,10 @@ private:
 
     Session session_;
     Windows windows_;
+    bool makeWindows_ = false;
+    /// The window in `slot`, made now when it is missing and windows are made on need;
+    /// null when neither.
+    template <typename Window> Window* Needed(Window*& slot);
     std::unique_ptr<Prompts> prompts_;
     std::function<QString()> pickFile_;
     bool shown_ = false;

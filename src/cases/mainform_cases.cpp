@@ -34,7 +34,7 @@ QString TfMainForm::CatalogPath() const {
 }
 
 void TfMainForm::Loadcase1Click() {
-    TfLoadCase* dialog = windows_.LoadCase;
+    TfLoadCase* dialog = Needed(windows_.LoadCase);
     if (!dialog) return;
     dialog->SetCatalogPath(CatalogPath());
     dialog->exec();
@@ -44,7 +44,7 @@ void TfMainForm::Loadcase1Click() {
 }
 
 void TfMainForm::Loadrandomcase1Click() {
-    TfRandomCase* dialog = windows_.RandomCase;
+    TfRandomCase* dialog = Needed(windows_.RandomCase);
     if (!dialog) return;
     dialog->SetCatalogPath(CatalogPath());
     dialog->SetRandomGenerator(&session_.Rng);
@@ -91,7 +91,7 @@ void TfMainForm::RevealDateButtonClick() {
 }
 
 void TfMainForm::Showsummaryanddiscussion1Click() {
-    TfInformation* window = windows_.Information;
+    TfInformation* window = Needed(windows_.Information);
     if (!window) return;
     // Read everything first: a file that fails leaves the window unshown.
     const QStringList lines =

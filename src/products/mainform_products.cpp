@@ -38,7 +38,7 @@ void TfMainForm::IssueProduct(QAction* sender) {
                                                   session_.Clock.CaseStart,
                                                   ProductCorners(request.Polygon, request.ToGeo)));
 
-    TfProduct* window = windows_.Product;
+    TfProduct* window = Needed(windows_.Product);
     if (!window) return;
     // The previous product's text is replaced; the sound starts as the text appears.
     if (!product->SoundPath.isEmpty()) window->PlayProductSound(product->SoundPath);

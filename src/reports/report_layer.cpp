@@ -197,26 +197,33 @@ public:
             painter_.begin(&scratch_);
             painter_.setRenderHint(QPainter::Antialiasing, false);
         }
+        // Rows of the scratch are reached through its memory directly: the image is the
+        // painter's alone, so taking its bits never copies.
+        uchar* const scratchBits = scratch_.bits();
+        const qsizetype scratchStride = scratch_.bytesPerLine();
+        auto scratchRow = [&](int y) {
+            return reinterpret_cast<QRgb*>(scratchBits + static_cast<qsizetype>(y) * scratchStride);
+        };
         // The part of the scratch in use is a white layer of the bounds' size, clipped
-        // there as a layer of exactly that size would be.
-        const QRect layer(QPoint(0, 0), bounds.size());
+        // there as a layer of exactly that size would be (a stroke cut at the edge is
+        // drawn differently from one that runs on).
         for (int y = 0; y < bounds.height(); ++y)
-            std::fill_n(reinterpret_cast<QRgb*>(scratch_.scanLine(y)), bounds.width(), 0xffffffffu);
+            std::fill_n(scratchRow(y), bounds.width(), 0xffffffffu);
         painter_.resetTransform();
-        painter_.setClipRect(layer);
+        painter_.setClipRect(QRect(QPoint(0, 0), bounds.size()));
         painter_.translate(-bounds.topLeft());
         const QRect square(s.X - StampHalf, s.Y - StampHalf, 2 * StampHalf + 1, 2 * StampHalf + 1);
         if (static_cast<ReportKind>(r.Kind) == ReportKind::Tornado && picture_.contains(square)) {
             // The triangle from its stamp, then the track over it, as DrawOne orders them.
+            QRgb* const centre = scratchRow(s.Y - bounds.top()) + (s.X - bounds.left());
             for (const StampPixel& px : StampOf(ReportKind::Tornado))
-                reinterpret_cast<QRgb*>(scratch_.scanLine(
-                    s.Y + px.Dy - bounds.top()))[s.X + px.Dx - bounds.left()] = px.Colour;
+                centre[px.Dy * (scratchStride / 4) + px.Dx] = px.Colour;
             if (HasTrack(r)) DrawTrack(painter_, s, e);
         } else {
             DrawOne(painter_, r, s, e);
         }
         for (int y = 0; y < bounds.height(); ++y) {
-            const auto* in = reinterpret_cast<const QRgb*>(scratch_.constScanLine(y));
+            const QRgb* in = scratchRow(y);
             auto* out =
                 reinterpret_cast<QRgb*>(bits_ + (bounds.top() + y) * stride_) + bounds.left();
             for (int x = 0; x < bounds.width(); ++x)

@@ -2,16 +2,23 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QSlider>
+#include <QTimer>
 #include <QToolButton>
+
+#include <QApplication>
+#include <QDialog>
 
 #include "app/preferences.h"
 #include "gui/gui_support.h"
+#include "ui/sound.h"
+#include "ui/uabout.h"
 
 using namespace nimbrel;
 using namespace nimbrel::test;
@@ -23,6 +30,12 @@ QStringList Captions(QMenu* menu) {
     for (QAction* a : menu->actions())
         out << (a->isSeparator() ? QStringLiteral("-") : a->text());
     return out;
+}
+
+/// Whether a library whose file name holds `name` is loaded into this process.
+bool Loaded(const QString& name) {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(name.toUtf8());
 }
 
 } // namespace
@@ -117,6 +130,45 @@ TEST(MainForm, FirstShowRestoresPlacementAndShowsTheDefaultCaseAtNoon) {
     // The sound item reads the default "on".
     EXPECT_EQ(m.WarningSounds->text(), "Warning sounds are on (click to change)");
     EXPECT_EQ(m.WarningSoundsTag, 1);
+}
+
+TEST(MainForm, TheProgramMakesTheOtherWindowsWhenFirstNeededAndKeepsThem) {
+    GuiFixture f;
+    f.Form->SetWindows({}); // the fixture's own stay children of the form, unused
+    f.Form->MakeWindowsWhenNeeded();
+    f.Show(f.Temp.path() + "/appdata/", f.Temp.path() + "/disc/");
+    const Windows& w = f.Form->OtherWindows();
+    EXPECT_TRUE(!w.Product && !w.LoadCase && !w.RandomCase && !w.About && !w.Information);
+    QStringList shown;
+    auto openAbout = [&] {
+        QTimer::singleShot(0, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            shown << (modal ? modal->windowTitle() : QStringLiteral("none"));
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->accept();
+        });
+        f.Form->About1->trigger();
+    };
+    openAbout();
+    TfAbout* first = w.About;
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->parent(), f.Form);
+    openAbout();
+    EXPECT_EQ(w.About, first); // made once, kept
+    EXPECT_EQ(shown, QStringList({"About Nimbrel", "About Nimbrel"}));
+    EXPECT_TRUE(!w.Product && !w.LoadCase && !w.RandomCase && !w.Information);
+}
+
+// Sound brings Qt Multimedia and its twenty libraries: only the first sound loads them.
+TEST(MainForm, StartUpLoadsNoSoundLibraryAndTheFirstSoundLoadsTheModule) {
+    GuiFixture f;
+    f.Show(f.Temp.path() + "/appdata/", f.Temp.path() + "/disc/");
+    EXPECT_FALSE(Loaded("libQt6Multimedia"));
+    EXPECT_FALSE(Loaded("nimbrel_sound"));
+    SoundPlayer player;
+    player.Play(f.Temp.path() + "/no-such.wav"); // a missing file plays nothing
+    player.Stop();
+    EXPECT_TRUE(Loaded("nimbrel_sound"));
+    EXPECT_TRUE(Loaded("libQt6Multimedia"));
 }
 
 TEST(MainForm, FoldersCommandNamesTheThreeFolders) {

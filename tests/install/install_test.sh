@@ -20,7 +20,12 @@ for f in bin/nimbrel share/nimbrel/appdata/nimbrel.gis share/nimbrel/appdata/nim
   [ -e "$root/$f" ] || fail "$f is not installed"
 done
 ls "$root"/share/nimbrel/disc/1979-04-10/satv-* >/dev/null 2>&1 || fail "no satellite frames installed"
-
+# The program loads its sound module from beside its libraries.
+module=""
+for f in "$root"/lib/nimbrel/libnimbrel_sound.so "$root"/lib/*/nimbrel/libnimbrel_sound.so; do
+  [ -f "$f" ] && module=$f
+done
+[ -n "$module" ] || fail "the sound module is not installed"
 export XDG_DATA_HOME="$tmp/data" XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/run"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 set +e
