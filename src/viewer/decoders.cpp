@@ -275,7 +275,14 @@ GifAnimation DecodeGifFrames(const QByteArray& bytes, int maxFrames) {
     while (static_cast<int>(animation.Frames.size()) < maxFrames) {
         const bool first = animation.Frames.empty();
         GraphicsControlBlock control;
-        if (!NextGifImage(gif.get(), control)) {
+        bool another = false;
+        try {
+            another = NextGifImage(gif.get(), control);
+        } catch (const DataError&) {
+            // A file cut short between two frames keeps the frames before the cut.
+            if (first) throw;
+        }
+        if (!another) {
             if (first) throw DataError(QStringLiteral("GIF image error: the file holds no image"));
             break;
         }
@@ -313,16 +320,12 @@ GifAnimation DecodeGifFrames(const QByteArray& bytes, int maxFrames) {
         const std::int64_t visibleFrom = std::clamp<std::int64_t>(left, 0, canvasWidth);
         const std::int64_t visibleTo = std::clamp<std::int64_t>(left + width, 0, canvasWidth);
 
-        // Interlaced images arrive in four passes: every 8th row from 0, every 8th from
-        // 4, every 4th from 2, every 2nd from 1.
-        static const int passStart[4] = {0, 4, 2, 1};
-        static const int passStep[4] = {8, 8, 4, 2};
         const int passes = desc.Interlace ? 4 : 1;
         std::int64_t rowsDone = 0;
         bool cutShort = false;
         for (int pass = 0; pass < passes && !cutShort; ++pass) {
-            const int start = desc.Interlace ? passStart[pass] : 0;
-            const int step = desc.Interlace ? passStep[pass] : 1;
+            const int start = desc.Interlace ? InterlaceStart[pass] : 0;
+            const int step = desc.Interlace ? InterlaceStep[pass] : 1;
             for (std::int64_t row = start; row < height; row += step) {
                 if (DGifGetLine(gif.get(), line.data(), static_cast<int>(width)) == GIF_ERROR) {
                     // A file cut short or damaged part-way keeps what was decoded.

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "support/test_support.h"
 #include "viewer/decoders.h"
 
@@ -69,6 +70,36 @@ TEST_F(GifExport, WrittenLoopReadsBackWithItsTimingAndColours) {
     // A larger frame is cut to the loop's size at its top-left corner.
     const QImage other = DecodeGifFile(frames_[2]);
     EXPECT_EQ(loop.Frames[2], other.copy(0, 0, first.width(), first.height()));
+}
+
+// Wherever a written loop is cut, what stands before the cut is kept: once a first
+// frame decodes, every longer piece decodes too, to at least as many frames, and every
+// frame but the last (which the cut may have reached) is the whole file's frame.
+TEST_F(GifExport, ALoopCutAnywhereKeepsTheFramesBeforeTheCut) {
+    const QString target = Path("loop.gif");
+    ASSERT_EQ(ExportLoopGif(frames_, 250, 1000, target, [](int, int) { return true; }),
+              ExportOutcome::Written);
+    const QByteArray bytes = test::ReadFile(target);
+    const GifAnimation whole = DecodeGifAnimation(bytes);
+    ASSERT_EQ(whole.Frames.size(), 3u);
+    std::size_t framesBefore = 0;
+    bool decodedBefore = false;
+    for (qsizetype cut = 16; cut < bytes.size(); cut += 5) {
+        SCOPED_TRACE(cut);
+        GifAnimation piece;
+        try {
+            piece = DecodeGifAnimation(bytes.left(cut));
+        } catch (const DataError&) {
+            EXPECT_FALSE(decodedBefore) << "a longer piece fails where a shorter decoded";
+            continue;
+        }
+        decodedBefore = true;
+        ASSERT_GE(piece.Frames.size(), framesBefore);
+        framesBefore = piece.Frames.size();
+        for (std::size_t i = 0; i + 1 < piece.Frames.size(); ++i)
+            EXPECT_EQ(piece.Frames[i], whole.Frames[i]) << "frame " << i;
+    }
+    EXPECT_EQ(framesBefore, 3u);
 }
 
 TEST_F(GifExport, CancelledOrFailedExportLeavesNothing) {
