@@ -1,6 +1,11 @@
 #include "base/records.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include "base/errors.h"
 
@@ -163,6 +168,27 @@ void WriteWholeFile(const QString& path, const QByteArray& bytes) {
     if (!f.open(QIODevice::WriteOnly)) throw FileError(OpenErrorText(path, f));
     if (f.write(bytes) != bytes.size() || !f.commit())
         throw FileError(QStringLiteral("Write error on \"%1\". %2").arg(path, f.errorString()));
+}
+
+void WriteRemadeFile(const QString& path, const QByteArray& bytes) {
+    const QFileInfo target(path);
+    // A name the program can tell its own, in the target's folder so that the rename
+    // stays on one file system.
+    QTemporaryFile f(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                     QStringLiteral(".XXXXXX"));
+    if (!f.open()) throw FileError(OpenErrorText(path, f));
+    // Made readable as a new file of the folder would be; an existing file keeps its own.
+    f.setPermissions(target.exists() && !target.isSymLink()
+                         ? target.permissions()
+                         : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                               QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (f.write(bytes) != bytes.size() || !f.flush())
+        throw FileError(QStringLiteral("Write error on \"%1\". %2").arg(path, f.errorString()));
+    const QByteArray from = QFile::encodeName(f.fileName());
+    if (std::rename(from.constData(), QFile::encodeName(path).constData()) != 0)
+        throw FileError(QStringLiteral("Write error on \"%1\". %2")
+                            .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    f.setAutoRemove(false); // it is the target now
 }
 
 void CopyWholeFile(const QString& source, const QString& target, qint64 maxBytes) {

@@ -107,6 +107,11 @@ QByteArray ReadWholeFile(const QString& path, qint64 maxBytes = MaxTextFileBytes
 /// Writes a whole file through a temporary file and a rename, so the old file stays
 /// whole until the new one is complete; FileError on failure.
 void WriteWholeFile(const QString& path, const QByteArray& bytes);
+/// Writes a whole file as WriteWholeFile does, through a temporary file and a rename, but
+/// without waiting for the disk to hold it: for a copy the program makes again from its
+/// source whenever it needs it, where a crash may lose the new copy but never leaves half
+/// of one. A link at `path` is replaced, not written through. FileError on failure.
+void WriteRemadeFile(const QString& path, const QByteArray& bytes);
 /// Copies a file of at most `maxBytes` byte for byte over the target, as WriteWholeFile.
 void CopyWholeFile(const QString& source, const QString& target, qint64 maxBytes);
 

@@ -20,7 +20,9 @@ void RefreshWorkingReports(DataFolders& folders) {
         present ? ReadWholeFile(source, MaxRecordsPerFile * qint64(StormReport::RecordSize))
                 : QByteArray();
     try {
-        WriteWholeFile(target, bytes);
+        // Remade from the case's file at every start and every advance: not worth
+        // waiting for the disk each hour.
+        WriteRemadeFile(target, bytes);
         folders.ReportsFile = target;
     } catch (const FileError&) {
         // The folder was said to refuse writes at start; the copy only mirrors the

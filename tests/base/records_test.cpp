@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "base/errors.h"
@@ -91,6 +92,34 @@ TEST(Records, WholeFileCopyReplacesTheTarget) {
     EXPECT_THROW(CopyWholeFile(dir.filePath("missing"), dir.filePath("b"), 100), FileNotFound);
     EXPECT_THROW(CopyWholeFile(dir.filePath("a"), dir.filePath("b"), 5), DataError);
     EXPECT_EQ(ReadFile(dir.filePath("b")), QByteArray("new contents"));
+}
+
+TEST(Records, ARemadeFileReplacesTheTargetOrFailsLeavingNothingBehind) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("rpt.dat");
+    WriteFile(path, QByteArray("older and longer contents"));
+    chmod(QFile::encodeName(path).constData(), 0640);
+    WriteRemadeFile(path, QByteArray("new contents"));
+    EXPECT_EQ(ReadFile(path), QByteArray("new contents"));
+    struct stat st {};
+    ASSERT_EQ(stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u); // an existing file keeps its permissions
+
+    // A link at the target is replaced by the file; what it led to is left alone.
+    const QString elsewhere = dir.filePath("elsewhere.dat");
+    WriteFile(elsewhere, QByteArray("not ours"));
+    const QString linked = dir.filePath("linked.dat");
+    ASSERT_TRUE(QFile::link(elsewhere, linked));
+    WriteRemadeFile(linked, QByteArray("ours"));
+    EXPECT_FALSE(QFileInfo(linked).isSymLink());
+    EXPECT_EQ(ReadFile(linked), QByteArray("ours"));
+    EXPECT_EQ(ReadFile(elsewhere), QByteArray("not ours"));
+
+    // A folder where the file should be: an error, and no temporary file stays.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.dat"));
+    EXPECT_THROW(WriteRemadeFile(dir.filePath("folder.dat"), QByteArray("x")), FileError);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              QStringList({"elsewhere.dat", "linked.dat", "rpt.dat"}));
 }
 
 TEST(Records, ReadersOpenOnlyRegularFilesOfABoundedSize) {
