@@ -111,14 +111,15 @@ void ReportTimerRefresh(benchmark::State& state) {
     const ProjectionDescriptor& v = s.TheViewport;
     const QString reports = f.app + "rpt.dat";
     // What the program keeps between ticks: the decoded icons, the working copy's
-    // records and their pixels on the view (each tick still checks the file).
+    // records, their pixels on the view and what their flashing toggles (each tick
+    // still checks the file).
     ChaserIconSet icons;
     auto tick = [&](bool flash) {
         DrawChaserLayer(bitmap, s.Chasers, v, f.app, false, &icons);
         const ReportList& list = s.WorkingReports.Read(reports);
         DrawReports(bitmap, list,
                     s.WorkingReportPlaces.Place(list, s.WorkingReports.Generation(), v),
-                    s.Clock.SimulationTime, flash);
+                    s.Clock.SimulationTime, flash, &s.WorkingReportToggles);
     };
     tick(false); // the full refresh before the timer starts
     for (auto _ : state) {

@@ -45,6 +45,8 @@ struct Session {
     ReportStore WorkingReports;
     /// Where those reports fall on the current view.
     ReportPlacement WorkingReportPlaces;
+    /// What their flashing symbols toggle on that view.
+    ToggleMemory WorkingReportToggles;
     /// What the target map showed at every hour advanced, for the replay.
     DayRecord Replay;
 };

@@ -21,7 +21,7 @@ void TfMainForm::DrawReports(int flash) {
     nimbrel::DrawReports(
         BufImg->Picture(), list,
         session_.WorkingReportPlaces.Place(list, store.Generation(), session_.TheViewport),
-        session_.Clock.SimulationTime, flash != 0);
+        session_.Clock.SimulationTime, flash != 0, &session_.WorkingReportToggles);
 }
 
 void TfMainForm::ReportsTimerTimer() {

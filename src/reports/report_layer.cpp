@@ -182,12 +182,15 @@ public:
     TrackToggler(const TrackToggler&) = delete;
     TrackToggler& operator=(const TrackToggler&) = delete;
 
-    void Toggle(const StormReport& r, PixelPoint s, PixelPoint e) {
+    /// The pixels of the symbol's layer that are not white: the ones a toggle changes,
+    /// with the colour it toggles them by.
+    std::vector<ToggleMemory::Pixel> Compose(const StormReport& r, PixelPoint s, PixelPoint e) {
+        std::vector<ToggleMemory::Pixel> pixels;
         QRect bounds(s.X - 8, s.Y - 8, 17, 17);
         if (HasTrack(r))
             bounds |= QRect(QPoint(s.X, s.Y), QPoint(e.X, e.Y)).normalized().adjusted(-2, -2, 2, 2);
         bounds &= picture_;
-        if (bounds.isEmpty()) return;
+        if (bounds.isEmpty()) return pixels;
         if (scratch_.width() < bounds.width() || scratch_.height() < bounds.height()) {
             if (painter_.isActive()) painter_.end();
             scratch_ = QImage(std::max(scratch_.width(), bounds.width()),
@@ -224,10 +227,18 @@ public:
         }
         for (int y = 0; y < bounds.height(); ++y) {
             const QRgb* in = scratchRow(y);
-            auto* out =
-                reinterpret_cast<QRgb*>(bits_ + (bounds.top() + y) * stride_) + bounds.left();
             for (int x = 0; x < bounds.width(); ++x)
-                if (in[x] != 0xffffffffu) out[x] = (~in[x] ^ out[x]) | 0xff000000u;
+                if (in[x] != 0xffffffffu)
+                    pixels.push_back({bounds.left() + x, bounds.top() + y, in[x]});
+        }
+        return pixels;
+    }
+
+    /// Toggles the pixels in not-xor, as the painter's raster operation does.
+    void Apply(const std::vector<ToggleMemory::Pixel>& pixels) {
+        for (const ToggleMemory::Pixel& p : pixels) {
+            auto* out = reinterpret_cast<QRgb*>(bits_ + p.Y * stride_) + p.X;
+            *out = (~p.Colour ^ *out) | 0xff000000u;
         }
     }
 
@@ -269,8 +280,26 @@ const std::vector<PlacedReport>& ReportPlacement::Place(const ReportList& list,
     return placed_;
 }
 
+const std::vector<ToggleMemory::Pixel>*
+ToggleMemory::Find(std::size_t index, int shape, const PlacedReport& at, QSize picture) const {
+    if (index >= kept_.size()) return nullptr;
+    const Kept& k = kept_[index];
+    const bool same = k.Known && k.Shape == shape && k.Picture == picture &&
+                      k.At.Start.X == at.Start.X && k.At.Start.Y == at.Start.Y &&
+                      k.At.End.X == at.End.X && k.At.End.Y == at.End.Y;
+    return same ? &k.Pixels : nullptr;
+}
+
+const std::vector<ToggleMemory::Pixel>& ToggleMemory::Keep(std::size_t index, int shape,
+                                                           const PlacedReport& at, QSize picture,
+                                                           std::vector<Pixel> pixels) {
+    if (index >= kept_.size()) kept_.resize(index + 1);
+    kept_[index] = Kept{true, shape, at, picture, std::move(pixels)};
+    return kept_[index].Pixels;
+}
+
 void DrawReports(QImage& image, const ReportList& list, const std::vector<PlacedReport>& placed,
-                 DateTime simulationTime, bool flash) {
+                 DateTime simulationTime, bool flash, ToggleMemory* memory) {
     if (image.isNull() || image.format() != QImage::Format_RGB32) {
         if (image.isNull()) return;
         QPainter painter(&image);
@@ -305,7 +334,17 @@ void DrawReports(QImage& image, const ReportList& list, const std::vector<Placed
         // A tornado's track, or a symbol reaching over the picture's edge: composed on
         // a layer and toggled, or drawn by the painter.
         if (toggle) {
-            toggler.Toggle(r, s, placed[i].End);
+            if (!memory) {
+                toggler.Apply(toggler.Compose(r, s, placed[i].End));
+                continue;
+            }
+            // The kind, with whether a track is drawn, and the places decide the pixels.
+            const int shape = r.Kind * 2 + (HasTrack(r) ? 1 : 0);
+            const std::vector<ToggleMemory::Pixel>* kept =
+                memory->Find(i, shape, placed[i], image.size());
+            toggler.Apply(kept ? *kept
+                               : memory->Keep(i, shape, placed[i], image.size(),
+                                              toggler.Compose(r, s, placed[i].End)));
             continue;
         }
         if (!painter.isActive()) {

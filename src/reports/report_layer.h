@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+#include <QSize>
 #include <QString>
 
 #include "base/datetime.h"
@@ -53,11 +54,41 @@ private:
     std::vector<PlacedReport> placed_;
 };
 
+/// The pixels each flashing symbol with a track (or reaching over the picture's edge)
+/// toggles, kept from one timer refresh to the next. A record's pixels are worked out at
+/// its first flash and used again while its kind, its places and the picture's size are
+/// what they were; they depend on nothing else.
+class ToggleMemory {
+public:
+    struct Pixel {
+        int X = 0;
+        int Y = 0;
+        std::uint32_t Colour = 0;
+    };
+    /// The kept pixels of record `index`, or null when they were not kept for this key
+    /// (`shape`: what decides the symbol's look besides its places).
+    const std::vector<Pixel>* Find(std::size_t index, int shape, const PlacedReport& at,
+                                   QSize picture) const;
+    const std::vector<Pixel>& Keep(std::size_t index, int shape, const PlacedReport& at,
+                                   QSize picture, std::vector<Pixel> pixels);
+
+private:
+    struct Kept {
+        bool Known = false;
+        int Shape = 0;
+        PlacedReport At;
+        QSize Picture;
+        std::vector<Pixel> Pixels;
+    };
+    std::vector<Kept> kept_;
+};
+
 /// Draws `list` (with `placed`, one entry per record) on a picture: the same pixels as the
 /// painter's drawing, but a symbol that lies wholly on the picture is laid down from a
-/// stamp of its pixels made once, so that a timer refresh of a thousand reports costs
+/// stamp of its pixels made once, and with `memory` a flashing symbol's track is toggled
+/// from the pixels kept there, so that a timer refresh of a thousand reports costs
 /// little. Throws the list's DataError, if it was cut short, after drawing.
 void DrawReports(QImage& image, const ReportList& list, const std::vector<PlacedReport>& placed,
-                 DateTime simulationTime, bool flash);
+                 DateTime simulationTime, bool flash, ToggleMemory* memory = nullptr);
 
 } // namespace nimbrel

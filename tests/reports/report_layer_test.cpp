@@ -209,13 +209,22 @@ TEST_F(LayerFixture, PictureDrawingMatchesThePaintersPixelForPixel) {
             for (int x = 0; x < byPainter.width(); ++x)
                 byPainter.setPixel(x, y, qRgb(x * 37 % 256, y * 91 % 256, (x ^ y) % 256));
         QImage byPicture = byPainter.copy();
-        for (bool flash : {false, true, true}) {
+        // The timer's way: what each flash toggles is kept from one refresh to the next.
+        QImage byMemory = byPainter.copy();
+        ToggleMemory memory;
+        const ReportList list = ReadReportList(scene.Reports);
+        std::vector<PlacedReport> placed;
+        for (const StormReport& r : list.Records)
+            placed.push_back({scene.Project(r.Start), scene.Project(r.End)});
+        for (bool flash : {false, true, true, true}) {
             {
                 QPainter p(&byPainter);
                 DrawReports(p, scene.Project, scene.Reports, scene.Clock, flash);
             }
             DrawReports(byPicture, scene.Project, scene.Reports, scene.Clock, flash);
             ASSERT_EQ(byPicture, byPainter) << "flash " << flash;
+            DrawReports(byMemory, list, placed, scene.Clock, flash, &memory);
+            ASSERT_EQ(byMemory, byPainter) << "kept, flash " << flash;
         }
     }
 }
