@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include <QFileInfo>
@@ -122,6 +123,54 @@ GifHandle OpenGif(MemoryInput& input) {
     return gif;
 }
 
+// Reads the records before the next image: the graphic control block of the image (its
+// transparent colour, delay and disposal) is kept. False at the end of the file.
+bool NextGifImage(GifFileType* gif, GraphicsControlBlock& control) {
+    control = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+    for (;;) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif, &type) == GIF_ERROR) GifFailure(gif->Error);
+        if (type == IMAGE_DESC_RECORD_TYPE) break;
+        if (type == TERMINATE_RECORD_TYPE) return false;
+        if (type != EXTENSION_RECORD_TYPE) GifFailure(D_GIF_ERR_WRONG_RECORD);
+        int code = 0;
+        GifByteType* block = nullptr;
+        if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) GifFailure(gif->Error);
+        if (code == GRAPHICS_EXT_FUNC_CODE && block) {
+            GraphicsControlBlock read;
+            if (DGifExtensionToGCB(block[0], block + 1, &read) == GIF_OK) control = read;
+        }
+        while (block) {
+            if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) GifFailure(gif->Error);
+        }
+    }
+    if (DGifGetImageDesc(gif) == GIF_ERROR) GifFailure(gif->Error);
+    return true;
+}
+
+// Throws for an empty or oversized image, before anything is made for it.
+void CheckImageSize(const GifImageDesc& desc) {
+    if (ImageSizeAcceptable(desc.Width, desc.Height)) return;
+    if (desc.Width <= 0 || desc.Height <= 0)
+        throw DataError(QStringLiteral("GIF image error: the image is empty"));
+    throw DataError(TooLargeText(desc.Width, desc.Height));
+}
+
+// The logical screen the first image is drawn on: the file's own, or the image's extent
+// when the file gives none. Throws for an empty or oversized image or screen.
+std::pair<std::int64_t, std::int64_t> CheckedScreen(const GifFileType& gif) {
+    const GifImageDesc& desc = gif.Image;
+    CheckImageSize(desc);
+    std::int64_t screenWidth = gif.SWidth, screenHeight = gif.SHeight;
+    if (screenWidth <= 0 || screenHeight <= 0) {
+        screenWidth = std::int64_t{desc.Left} + desc.Width;
+        screenHeight = std::int64_t{desc.Top} + desc.Height;
+    }
+    if (!ImageSizeAcceptable(screenWidth, screenHeight))
+        throw DataError(TooLargeText(screenWidth, screenHeight));
+    return {screenWidth, screenHeight};
+}
+
 } // namespace
 
 QImage DecodeGif(const QByteArray& bytes) {
@@ -129,44 +178,15 @@ QImage DecodeGif(const QByteArray& bytes) {
                       static_cast<std::size_t>(bytes.size()), 0};
     GifHandle gif = OpenGif(input);
 
-    // Extensions before the first image; only the graphic control block matters here,
-    // for its transparent colour. Later images of an animation are never read.
-    int transparent = NO_TRANSPARENT_COLOR;
-    for (;;) {
-        GifRecordType type = UNDEFINED_RECORD_TYPE;
-        if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR) GifFailure(gif->Error);
-        if (type == IMAGE_DESC_RECORD_TYPE) break;
-        if (type == TERMINATE_RECORD_TYPE)
-            throw DataError(QStringLiteral("GIF image error: the file holds no image"));
-        if (type != EXTENSION_RECORD_TYPE) GifFailure(D_GIF_ERR_WRONG_RECORD);
-        int code = 0;
-        GifByteType* block = nullptr;
-        if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR) GifFailure(gif->Error);
-        if (code == GRAPHICS_EXT_FUNC_CODE && block) {
-            GraphicsControlBlock control;
-            if (DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK)
-                transparent = control.TransparentColor;
-        }
-        while (block) {
-            if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR) GifFailure(gif->Error);
-        }
-    }
-    if (DGifGetImageDesc(gif.get()) == GIF_ERROR) GifFailure(gif->Error);
-
+    // Only the first image is read, with its graphic control block for the transparent
+    // colour; later images of an animation are never read.
+    GraphicsControlBlock control;
+    if (!NextGifImage(gif.get(), control))
+        throw DataError(QStringLiteral("GIF image error: the file holds no image"));
+    const int transparent = control.TransparentColor;
     const GifImageDesc& desc = gif->Image;
     const std::int64_t left = desc.Left, top = desc.Top, width = desc.Width, height = desc.Height;
-    if (!ImageSizeAcceptable(width, height)) {
-        if (width <= 0 || height <= 0)
-            throw DataError(QStringLiteral("GIF image error: the image is empty"));
-        throw DataError(TooLargeText(width, height));
-    }
-    std::int64_t canvasWidth = gif->SWidth, canvasHeight = gif->SHeight;
-    if (canvasWidth <= 0 || canvasHeight <= 0) {
-        canvasWidth = left + width;
-        canvasHeight = top + height;
-    }
-    if (!ImageSizeAcceptable(canvasWidth, canvasHeight))
-        throw DataError(TooLargeText(canvasWidth, canvasHeight));
+    const auto [canvasWidth, canvasHeight] = CheckedScreen(*gif);
 
     // Every possible byte has a ready 32-bit word, so the row loop below needs no test.
     std::array<QRgb, 256> palette = FramePalette(*gif, desc);
@@ -237,31 +257,6 @@ QImage DecodeGif(const QByteArray& bytes) {
 
 namespace {
 
-// Reads the records before the next image: the graphic control block of the image (its
-// transparent colour, delay and disposal) is kept. False at the end of the file.
-bool NextGifImage(GifFileType* gif, GraphicsControlBlock& control) {
-    control = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
-    for (;;) {
-        GifRecordType type = UNDEFINED_RECORD_TYPE;
-        if (DGifGetRecordType(gif, &type) == GIF_ERROR) GifFailure(gif->Error);
-        if (type == IMAGE_DESC_RECORD_TYPE) break;
-        if (type == TERMINATE_RECORD_TYPE) return false;
-        if (type != EXTENSION_RECORD_TYPE) GifFailure(D_GIF_ERR_WRONG_RECORD);
-        int code = 0;
-        GifByteType* block = nullptr;
-        if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) GifFailure(gif->Error);
-        if (code == GRAPHICS_EXT_FUNC_CODE && block) {
-            GraphicsControlBlock read;
-            if (DGifExtensionToGCB(block[0], block + 1, &read) == GIF_OK) control = read;
-        }
-        while (block) {
-            if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) GifFailure(gif->Error);
-        }
-    }
-    if (DGifGetImageDesc(gif) == GIF_ERROR) GifFailure(gif->Error);
-    return true;
-}
-
 // Decodes the images of a GIF, at most `maxFrames` of them, each drawn over the picture
 // the previous one left (as its disposal says).
 GifAnimation DecodeGifFrames(const QByteArray& bytes, int maxFrames) {
@@ -289,20 +284,11 @@ GifAnimation DecodeGifFrames(const QByteArray& bytes, int maxFrames) {
         const GifImageDesc& desc = gif->Image;
         const std::int64_t left = desc.Left, top = desc.Top, width = desc.Width,
                            height = desc.Height;
-        if (!ImageSizeAcceptable(width, height)) {
-            if (width <= 0 || height <= 0)
-                throw DataError(QStringLiteral("GIF image error: the image is empty"));
-            throw DataError(TooLargeText(width, height));
-        }
         if (first) {
-            std::int64_t canvasWidth = gif->SWidth, canvasHeight = gif->SHeight;
-            if (canvasWidth <= 0 || canvasHeight <= 0) {
-                canvasWidth = left + width;
-                canvasHeight = top + height;
-            }
-            if (!ImageSizeAcceptable(canvasWidth, canvasHeight))
-                throw DataError(TooLargeText(canvasWidth, canvasHeight));
-            canvas = WhitePicture(static_cast<int>(canvasWidth), static_cast<int>(canvasHeight));
+            const auto [screenWidth, screenHeight] = CheckedScreen(*gif);
+            canvas = WhitePicture(static_cast<int>(screenWidth), static_cast<int>(screenHeight));
+        } else {
+            CheckImageSize(desc);
         }
         // Every frame is a whole picture: a long animation is refused before it fills
         // the memory.
