@@ -62,8 +62,9 @@ day to 1100 UTC of the next:
 Then the soundings of the 20 stations at 1200 and 0000 UTC, found as the program's
 station picker finds them (by the station's first identifier, or its second when the
 first has none): one character per station in the order of the station table. Then
-whether rpt.dat holds whole 64-byte records, timed inside the day (0600 UTC of the day
-to 0600 UTC of the next, as the national tables date them) and placed on the map, and
+whether rpt.dat holds whole 64-byte records, timed inside the day (from 0600 UTC of the
+day, as the national tables date it, to 1200 UTC of the next, the end of the case
+window) and placed on the map, and
 whether narr.txt and fcst.txt are there (both optional).
 
 Fails (status 1) when anything is bad: a frame that does not decode or whose name

@@ -14,6 +14,8 @@
 #include "reports/extraction.h"
 #include "reports/report_file.h"
 #include "support/test_support.h"
+#include "viewer/decoders.h"
+#include "viewer/encoders.h"
 
 using namespace nimbrel;
 using namespace nimbrel::disc;
@@ -186,6 +188,80 @@ TEST(DiscUse, Utf8CaseListBecomesLatin1WithWarnings) {
     // A Latin-1 list (not UTF-8) is left as it is.
     EXPECT_EQ(CaseListAsLatin1("a,caf\xE9\n", {}).Latin1, QByteArray("a,caf\xE9\n"));
     EXPECT_FALSE(CaseListAsLatin1("a,caf\xE9\n", {}).Converted);
+}
+
+// A colour-filled chart: a smooth field of thousands of colours.
+QImage Filled(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb(x * 255 / w, y * 255 / h, (x + y) * 127 / (w + h) + 60));
+    return image;
+}
+
+double MeanError(const QImage& a, const QImage& b) {
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (a.width() * a.height());
+}
+
+TEST(DiscPattern, OneCommandMapsAnArchiveFolderToFrames) {
+    QTemporaryDir temp;
+    const QString archive = temp.path() + QStringLiteral("/archive/");
+    const QString disc = temp.path() + QStringLiteral("/disc/");
+    for (const char* f : {"500mb", "sfc", "wat", "raob"})
+        QDir().mkpath(archive + f);
+    QDir().mkpath(disc);
+    const QImage chart = Filled(96, 64);
+    for (const char* name : {"500mb/a_2011042118.png", "500mb/a_2011042200.png",
+                             "500mb/a_2011042300.png", "sfc/a_2011042119.png", "wat/a_2011042118.png"})
+        ASSERT_TRUE(chart.save(archive + name));
+
+    PatternOptions o;
+    o.Pattern = QStringLiteral("{kind}/*_%Y%m%d%H.png");
+    o.From = archive;
+    o.Days = {QStringLiteral("2011-04-21")};
+    const PatternImport first = ImportByPattern(disc, o);
+    EXPECT_TRUE(first.Failure.isEmpty());
+    EXPECT_EQ(first.Lines.filter(QStringLiteral(" -> ")).size(), 3) << first.Lines.join('\n').toStdString();
+    EXPECT_EQ(first.Lines.filter(QStringLiteral("no kind is called \"wat\"")).size(), 1);
+    EXPECT_EQ(first.Lines.filter(QStringLiteral("in no case day")).size(), 1);
+    const QString day = disc + QStringLiteral("2011-04-21/");
+    EXPECT_TRUE(QFileInfo::exists(day + QStringLiteral("hsfc-110421-1900.gif")));
+    // The export's reduction, not a fixed palette: far closer to the chart's own colours.
+    const QImage reduced = DecodeGifFile(day + QStringLiteral("h500-110422-0000.gif"));
+    const QImage fixed = DecodeGif(EncodeGif(chart));
+    EXPECT_LT(MeanError(chart, reduced) * 2, MeanError(chart, fixed));
+
+    // Again: refused as a whole, passed over with --skip-existing.
+    EXPECT_THROW(ImportByPattern(disc, o), DataError);
+    o.SkipExisting = true;
+    EXPECT_EQ(ImportByPattern(disc, o).Lines.filter(QStringLiteral("already there")).size(), 3);
+    // A frame of another size than the day's others.
+    o.SkipExisting = false;
+    o.Pattern = QStringLiteral("{kind}/b_%Y%m%d%H.png");
+    ASSERT_TRUE(Filled(80, 64).save(archive + QStringLiteral("500mb/b_2011042112.png")));
+    try {
+        ImportByPattern(disc, o);
+        ADD_FAILURE() << "a frame of another size was taken";
+    } catch (const DataError& e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QStringLiteral("--any-size")));
+    }
+    EXPECT_FALSE(QFileInfo::exists(day + QStringLiteral("h500-110421-1200.gif")));
+    o.AnySize = true;
+    EXPECT_TRUE(ImportByPattern(disc, o).Failure.isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(day + QStringLiteral("h500-110421-1200.gif")));
+
+    // Soundings by the archive's WMO number.
+    WriteWholeFile(archive + QStringLiteral("raob/72357_2011042200.gif"), EncodeGif(chart));
+    o.Pattern = QStringLiteral("{kind}/{station}_%Y%m%d%H.gif");
+    EXPECT_TRUE(ImportByPattern(disc, o).Failure.isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(day + QStringLiteral("skew-110422-0000-oun.gif")));
 }
 
 } // namespace
