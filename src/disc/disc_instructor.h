@@ -153,6 +153,16 @@ PatternImport ImportByPattern(const QString& discRoot, const PatternOptions& opt
 /// colour reduction.
 QByteArray ReducedGif(const QImage& image);
 
+// ---- preview ---------------------------------------------------------------------------------
+
+/// Writes the folder `out` (new, or an empty folder): index.html, a table of the days
+/// (date, codes, rank, report counts by kind, a satellite thumbnail, warnings such as a
+/// day the random pick never draws), and DAY/index.html per day: each chart kind's loop
+/// as an animated GIF made by the loop export, the soundings, the reports, the narratives
+/// and what the check says of the day. The catalogue read is the disc's own. Made in a
+/// scratch folder and renamed into place.
+QStringList MakePreview(const QString& discRoot, const QString& out, QStringList days);
+
 // ---- draft ----------------------------------------------------------------------------------
 
 /// A starting weather summary of a day from its reports (case window): counts by kind,

@@ -34,6 +34,7 @@ commands:
           [--window case|calendar]          (1200-1200 UTC by default)
   import DISC DAY KIND FILE... --time FMT   chart images into a day folder
   draft DISC --tables DIR DAY               a starting summary of a day to edit
+  preview DISC OUT [DAY...]                 HTML pages of the days and an index
   catalogue DISC [LIST.csv] [--appdata DIR] the disc's catalogue and narratives, in use
   use DISC [--appdata DIR]                  put a disc's catalogue in use (with a backup)
 

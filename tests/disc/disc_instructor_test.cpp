@@ -6,10 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "base/errors.h"
 #include "base/records.h"
+#include "cases/catalogue.h"
 #include "disc/disc_instructor.h"
 #include "reports/extraction.h"
 #include "reports/report_file.h"
@@ -262,6 +264,62 @@ TEST(DiscPattern, OneCommandMapsAnArchiveFolderToFrames) {
     o.Pattern = QStringLiteral("{kind}/{station}_%Y%m%d%H.gif");
     EXPECT_TRUE(ImportByPattern(disc, o).Failure.isEmpty());
     EXPECT_TRUE(QFileInfo::exists(day + QStringLiteral("skew-110422-0000-oun.gif")));
+}
+
+// Every link and picture of the pages resolves inside the preview, and the loops are the
+// export's animations of the day's frames.
+TEST(DiscPreview, PagesLinkOnlyToWhatTheyHold) {
+    QTemporaryDir temp;
+    const QString disc = temp.path() + QStringLiteral("/disc/");
+    const QString day = disc + QStringLiteral("2011-04-27/");
+    QDir().mkpath(day);
+    QDir().mkpath(disc + QStringLiteral("2011-04-28"));
+    const QImage chart = Filled(60, 40);
+    WriteWholeFile(day + QStringLiteral("satv-110427-1800.jpg"), EncodeJpeg(chart));
+    WriteWholeFile(day + QStringLiteral("satv-110427-1830.jpg"), EncodeJpeg(chart.mirrored()));
+    WriteWholeFile(day + QStringLiteral("h500-110428-0000.gif"), EncodeGif(chart));
+    WriteWholeFile(day + QStringLiteral("skew-110428-0000-bmx.gif"), EncodeGif(chart));
+    StormReport r;
+    r.Time = EncodeDate(2011, 4, 27) + 0.9;
+    r.Kind = 1;
+    r.Start = {33.2, -87.5};
+    r.State = QStringLiteral("AL");
+    WriteReports(day + QStringLiteral("rpt.dat"), {r});
+    WriteWholeFile(day + QStringLiteral("narr.txt"), "Tuscaloosa <tornado> & more\r\n");
+    CaseEntry e;
+    e.CaseDate = QStringLiteral("2011-04-27");
+    e.Codes = QStringLiteral("T");
+    e.Ranking = 5;
+    WriteCaseCatalogue(disc + QStringLiteral("nimbrel.cas"), {e});
+
+    const QString out = temp.path() + QStringLiteral("/preview");
+    MakePreview(disc, out, {});
+    const QByteArray index = ReadAll(out + QStringLiteral("/index.html"));
+    EXPECT_TRUE(index.contains("never drawn by the random pick: no regime letter"));
+    EXPECT_TRUE(index.contains("not in the disc&#x27;s catalogue") ||
+                index.contains("not in the disc's catalogue"));
+    const QByteArray page = ReadAll(out + QStringLiteral("/2011-04-27/index.html"));
+    EXPECT_TRUE(page.contains("Tuscaloosa &lt;tornado&gt; &amp; more"));
+    EXPECT_TRUE(page.contains("1 tornado, 0 hail, 0 wind"));
+    int links = 0;
+    static const QRegularExpression ref(QStringLiteral("(?:src|href)=\"([^\"]+)\""));
+    for (const QString& html : {QStringLiteral("/index.html"), QStringLiteral("/2011-04-27/index.html"),
+                                QStringLiteral("/2011-04-28/index.html")}) {
+        const QString text = QString::fromUtf8(ReadAll(out + html));
+        ASSERT_FALSE(text.isEmpty()) << html.toStdString();
+        const QString base = QFileInfo(out + html).absolutePath() + QLatin1Char('/');
+        for (auto m = ref.globalMatch(text); m.hasNext(); ++links) {
+            const QString target = QDir::cleanPath(base + m.next().captured(1));
+            EXPECT_TRUE(QFileInfo(target).isFile()) << html.toStdString() << " -> "
+                                                    << target.toStdString();
+            EXPECT_TRUE(target.startsWith(QDir::cleanPath(out))) << target.toStdString();
+        }
+    }
+    EXPECT_GE(links, 8); // two days, thumbnail, two loops, a sounding, the way back twice
+    EXPECT_EQ(DecodeGifAnimation(ReadAll(out + QStringLiteral("/2011-04-27/satv-loop.gif")))
+                  .Frames.size(),
+              2u);
+    EXPECT_THROW(MakePreview(disc, out, {}), DataError); // never over an earlier preview
 }
 
 } // namespace
