@@ -271,8 +271,7 @@ std::optional<int> RunInstructorCommand(const QString& command, const QStringLis
         if (a.Positional.isEmpty() || a.Positional.size() > 2)
             Usage("give the disc and, when it is not DISC/case-list.csv, the case list");
         const QString disc = Folder(a.Positional[0]);
-        const QString list =
-            a.Positional.size() == 2 ? a.Positional[1] : disc + DiscCaseListName;
+        const QString list = a.Positional.size() == 2 ? a.Positional[1] : disc + DiscCaseListName;
         return Lines(a, Catalogue(disc, list, AppDataFolder(a)));
     }
     if (command == QLatin1String("reports")) {
@@ -283,11 +282,10 @@ std::optional<int> RunInstructorCommand(const QString& command, const QStringLis
         const QString window = a.Options.value(QStringLiteral("--window"), QStringLiteral("case"));
         if (window != QLatin1String("case") && window != QLatin1String("calendar"))
             Usage("--window takes case or calendar");
-        return Lines(a, MakeWindowReports(Folder(a.Positional[0]),
-                                          Folder(a.Options[QStringLiteral("--tables")]),
-                                          a.Positional.mid(1),
-                                          window == QLatin1String("case") ? Window::Case
-                                                                          : Window::Calendar));
+        return Lines(a, MakeWindowReports(
+                            Folder(a.Positional[0]), Folder(a.Options[QStringLiteral("--tables")]),
+                            a.Positional.mid(1),
+                            window == QLatin1String("case") ? Window::Case : Window::Calendar));
     }
     if (command == QLatin1String("import") && rest.contains(QStringLiteral("--pattern"))) {
         if (rest.contains(QStringLiteral("--help"))) return Print(PatternHelp);
@@ -308,9 +306,10 @@ std::optional<int> RunInstructorCommand(const QString& command, const QStringLis
         if (result.Failure.isEmpty()) return Lines(a, result.Lines);
         // What was written before the failure is said before the reason.
         if (a.Flags.contains(QStringLiteral("--json"))) {
-            const QJsonObject j{{QStringLiteral("ok"), false},
-                                {QStringLiteral("error"), result.Failure},
-                                {QStringLiteral("lines"), QJsonArray::fromStringList(result.Lines)}};
+            const QJsonObject j{
+                {QStringLiteral("ok"), false},
+                {QStringLiteral("error"), result.Failure},
+                {QStringLiteral("lines"), QJsonArray::fromStringList(result.Lines)}};
             std::fputs(QJsonDocument(j).toJson(QJsonDocument::Indented).constData(), stdout);
         } else {
             for (const QString& l : result.Lines)
@@ -331,8 +330,7 @@ std::optional<int> RunInstructorCommand(const QString& command, const QStringLis
         if (a.Positional.size() != 2 || !a.Options.contains(QStringLiteral("--tables")))
             Usage("give the disc, --tables DIR and one day");
         return Lines(a, MakeDraft(Folder(a.Positional[0]),
-                                  Folder(a.Options[QStringLiteral("--tables")]),
-                                  a.Positional[1]));
+                                  Folder(a.Options[QStringLiteral("--tables")]), a.Positional[1]));
     }
     return std::nullopt;
 }

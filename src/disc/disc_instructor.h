@@ -92,10 +92,10 @@ std::vector<TableRow> ReadTable(const QString& path, int kind);
 struct DayReports {
     QString Day; ///< yyyy-mm-dd
     std::vector<StormReport> Reports;
-    std::vector<bool> Segments;      ///< per report: a tornado's per-state segment row
-    std::array<int, 4> Counts{};     ///< by kind 1..3
-    int OtherWindow = 0;             ///< how many the other rule would have given
-    int Dropped = 0;                 ///< beyond MaxReportsPerDay
+    std::vector<bool> Segments;  ///< per report: a tornado's per-state segment row
+    std::array<int, 4> Counts{}; ///< by kind 1..3
+    int OtherWindow = 0;         ///< how many the other rule would have given
+    int Dropped = 0;             ///< beyond MaxReportsPerDay
     QStringList Warnings;
 };
 /// The reports of `day` under `window`, from the tables of the day and (for the case
@@ -128,18 +128,18 @@ QString KindFromArchiveName(const QString& name);
 QString StationFromArchiveName(const QString& name);
 
 struct PatternOptions {
-    QString Pattern;      ///< "{kind}/{station}_%Y%m%d%H.gif": relative to From
-    QString From;         ///< the archive folder (ending in '/')
-    QString Kind;         ///< the kind when the pattern has no {kind}
-    QString Station;      ///< the station when a sounding pattern has no {station}
-    QStringList Days;     ///< the case days to fill; every day folder when empty
+    QString Pattern;  ///< "{kind}/{station}_%Y%m%d%H.gif": relative to From
+    QString From;     ///< the archive folder (ending in '/')
+    QString Kind;     ///< the kind when the pattern has no {kind}
+    QString Station;  ///< the station when a sounding pattern has no {station}
+    QStringList Days; ///< the case days to fill; every day folder when empty
     bool SkipExisting = false;
     bool Force = false;
     bool AnySize = false; ///< accept frames whose size differs from the kind's others
 };
 struct PatternImport {
-    QStringList Lines;    ///< every file written or skipped, in order
-    QString Failure;      ///< "" when every file was written
+    QStringList Lines; ///< every file written or skipped, in order
+    QString Failure;   ///< "" when every file was written
 };
 /// Maps the files under `options.From` that the pattern names to frames of the case
 /// days whose window (1200 UTC to 1200 UTC) holds their valid times. Every name, clash

@@ -207,8 +207,7 @@ int Usage(const char* help) {
 }
 
 int Run(const QString& command, const QStringList& rest) {
-    if (const std::optional<int> status = disc::RunInstructorCommand(command, rest))
-        return *status;
+    if (const std::optional<int> status = disc::RunInstructorCommand(command, rest)) return *status;
     if (command == QLatin1String("check")) {
         const Args a = Parse(rest, {QStringLiteral("--appdata")});
         if (a.Flags.contains(QStringLiteral("--help"))) return Print(CheckHelp), 0;

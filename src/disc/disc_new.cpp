@@ -119,8 +119,8 @@ UseResult UseDisc(const QString& disc, const QString& appData, const QString& st
         result.Backup = result.Installed + QLatin1Char('.') + stamp + QStringLiteral(".bak");
         for (int n = 2; QFileInfo::exists(result.Backup) || QFileInfo(result.Backup).isSymLink();
              ++n)
-            result.Backup = result.Installed + QLatin1Char('.') + stamp +
-                            QStringLiteral("-%1.bak").arg(n);
+            result.Backup =
+                result.Installed + QLatin1Char('.') + stamp + QStringLiteral("-%1.bak").arg(n);
         if (!QFile::rename(result.Installed, result.Backup))
             throw FileError(QStringLiteral("Cannot keep %1 as %2; nothing was changed")
                                 .arg(result.Installed, result.Backup));
@@ -148,7 +148,8 @@ ListText CaseListAsLatin1(const QByteArray& bytes, const QString& name) {
     QByteArray body = bytes;
     const bool bom = body.startsWith("\xEF\xBB\xBF");
     if (bom) body.remove(0, 3);
-    const bool ascii = std::all_of(body.begin(), body.end(), [](char c) { return uchar(c) < 0x80; });
+    const bool ascii =
+        std::all_of(body.begin(), body.end(), [](char c) { return uchar(c) < 0x80; });
     QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decode(body);
     if (ascii || decode.hasError()) {
@@ -175,8 +176,9 @@ ListText CaseListAsLatin1(const QByteArray& bytes, const QString& name) {
                                        "written as ?")
                             .arg(name)
                             .arg(line)
-                            .arg(QString::number(uint(point), 16).toUpper().rightJustified(
-                                4, QLatin1Char('0')))
+                            .arg(QString::number(uint(point), 16)
+                                     .toUpper()
+                                     .rightJustified(4, QLatin1Char('0')))
                             .arg(QString::fromUcs4(&point, 1));
     }
     return out;

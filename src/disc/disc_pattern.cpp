@@ -62,7 +62,8 @@ QRegularExpression PatternExpression(const QString& pattern) {
             if (f == QLatin1Char('%')) {
                 rx += QStringLiteral("%");
             } else if (const auto it = fields.find(f.toLatin1()); it != fields.end()) {
-                group(QLatin1String(it->second.first), QStringLiteral("\\d{%1}").arg(it->second.second));
+                group(QLatin1String(it->second.first),
+                      QStringLiteral("\\d{%1}").arg(it->second.second));
             } else {
                 throw DataError(QStringLiteral("Unknown field %%1 in the pattern").arg(f));
             }
@@ -73,7 +74,8 @@ QRegularExpression PatternExpression(const QString& pattern) {
         }
     }
     QRegularExpression out(rx + QLatin1Char('$'));
-    if (!out.isValid()) throw DataError(QStringLiteral("The pattern \"%1\" cannot be read").arg(pattern));
+    if (!out.isValid())
+        throw DataError(QStringLiteral("The pattern \"%1\" cannot be read").arg(pattern));
     return out;
 }
 
@@ -130,12 +132,12 @@ QByteArray ReducedGif(const QImage& image) {
 
 QString KindFromArchiveName(const QString& name) {
     static const std::map<QString, QString> kinds = {
-        {"satv", "satv"}, {"vis", "satv"},   {"visible", "satv"}, {"sat", "satv"},
-        {"goes", "satv"}, {"hsfc", "hsfc"},  {"sfc", "hsfc"},     {"surface", "hsfc"},
-        {"h850", "h850"}, {"850", "h850"},   {"850mb", "h850"},   {"h700", "h700"},
-        {"700", "h700"},  {"700mb", "h700"}, {"h500", "h500"},    {"500", "h500"},
-        {"500mb", "h500"}, {"h250", "h250"}, {"250", "h250"},     {"250mb", "h250"},
-        {"skew", "skew"}, {"skewt", "skew"}, {"raob", "skew"},    {"sounding", "skew"},
+        {"satv", "satv"},     {"vis", "satv"},   {"visible", "satv"}, {"sat", "satv"},
+        {"goes", "satv"},     {"hsfc", "hsfc"},  {"sfc", "hsfc"},     {"surface", "hsfc"},
+        {"h850", "h850"},     {"850", "h850"},   {"850mb", "h850"},   {"h700", "h700"},
+        {"700", "h700"},      {"700mb", "h700"}, {"h500", "h500"},    {"500", "h500"},
+        {"500mb", "h500"},    {"h250", "h250"},  {"250", "h250"},     {"250mb", "h250"},
+        {"skew", "skew"},     {"skewt", "skew"}, {"raob", "skew"},    {"sounding", "skew"},
         {"soundings", "skew"}};
     const auto it = kinds.find(name.toLower());
     return it == kinds.end() ? QString() : it->second;
@@ -144,19 +146,18 @@ QString KindFromArchiveName(const QString& name) {
 QString StationFromArchiveName(const QString& name) {
     // The 20 stations by their current WMO numbers; Denver's upper-air site is also DNR.
     static const std::map<QString, QString> wmo = {
-        {"72469", "den"}, {"72365", "abq"}, {"72364", "epz"}, {"72261", "drt"},
-        {"72251", "crp"}, {"72265", "maf"}, {"72249", "fwd"}, {"72248", "shv"},
-        {"72363", "ama"}, {"72357", "oun"}, {"72340", "lzk"}, {"72451", "ddc"},
-        {"72440", "sgf"}, {"72456", "top"}, {"72562", "lbf"}, {"72558", "oax"},
-        {"72662", "rap"}, {"72659", "abr"}, {"72649", "mpx"}, {"72240", "lch"},
+        {"72469", "den"}, {"72365", "abq"}, {"72364", "epz"}, {"72261", "drt"}, {"72251", "crp"},
+        {"72265", "maf"}, {"72249", "fwd"}, {"72248", "shv"}, {"72363", "ama"}, {"72357", "oun"},
+        {"72340", "lzk"}, {"72451", "ddc"}, {"72440", "sgf"}, {"72456", "top"}, {"72562", "lbf"},
+        {"72558", "oax"}, {"72662", "rap"}, {"72659", "abr"}, {"72649", "mpx"}, {"72240", "lch"},
         {"dnr", "den"}};
     QString id = name.toLower();
     if (const auto it = wmo.find(id); it != wmo.end()) return it->second;
     if (id.size() == 4 && id.startsWith(QLatin1Char('k'))) id = id.mid(1);
-    static const QStringList known = {"den", "abq", "epz", "elp", "drt", "vct", "crp",
-                                      "maf", "sep", "fwd", "ggg", "shv", "ama", "okc",
-                                      "oun", "lzk", "ddc", "umn", "sgf", "top", "lbf",
-                                      "ovn", "oax", "rap", "abr", "hon", "stc", "mpx", "lch"};
+    static const QStringList known = {"den", "abq", "epz", "elp", "drt", "vct", "crp", "maf",
+                                      "sep", "fwd", "ggg", "shv", "ama", "okc", "oun", "lzk",
+                                      "ddc", "umn", "sgf", "top", "lbf", "ovn", "oax", "rap",
+                                      "abr", "hon", "stc", "mpx", "lch"};
     return known.contains(id) ? id : QString();
 }
 
@@ -170,14 +171,15 @@ PatternImport ImportByPattern(const QString& discRoot, const PatternOptions& o) 
         throw FileError(QStringLiteral("No disc folder \"%1\"").arg(discRoot));
     const QRegularExpression rx = PatternExpression(o.Pattern);
     const bool hasKind = o.Pattern.contains(QLatin1String("{kind}"));
-    const bool hasDate = o.Pattern.contains(QLatin1String("%Y")) ||
-                         o.Pattern.contains(QLatin1String("%y"));
+    const bool hasDate =
+        o.Pattern.contains(QLatin1String("%Y")) || o.Pattern.contains(QLatin1String("%y"));
     if (!hasKind && KindFromArchiveName(o.Kind).isEmpty())
         throw DataError(QStringLiteral("The pattern has no {kind}: give the kind with --kind"));
     if (!o.Pattern.contains(QLatin1String("%H")))
         throw DataError(QStringLiteral("The pattern has no hour (%H)"));
     if (!hasDate && o.Days.size() != 1)
-        throw DataError(QStringLiteral("A pattern without a date (%Y or %y) needs exactly one DAY"));
+        throw DataError(
+            QStringLiteral("A pattern without a date (%Y or %y) needs exactly one DAY"));
     QStringList days = o.Days;
     if (days.isEmpty()) days = ListMatching(discRoot, QStringLiteral("????-??-??"));
     for (const QString& day : days)
@@ -195,7 +197,8 @@ PatternImport ImportByPattern(const QString& discRoot, const PatternOptions& o) 
         const QString relative = from.relativeFilePath(source);
         const QRegularExpressionMatch m = rx.match(relative);
         if (!m.hasMatch()) continue;
-        const QString kind = KindFromArchiveName(hasKind ? m.captured(QStringLiteral("kind")) : o.Kind);
+        const QString kind =
+            KindFromArchiveName(hasKind ? m.captured(QStringLiteral("kind")) : o.Kind);
         if (kind.isEmpty()) {
             out.Lines << QStringLiteral("%1: skipped, no kind is called \"%2\" (see import --help)")
                              .arg(relative, m.captured(QStringLiteral("kind")));
@@ -245,13 +248,15 @@ PatternImport ImportByPattern(const QString& discRoot, const PatternOptions& o) 
         const QString day = DayName(std::floor(valid - 0.5 + 1e-9));
         if (!days.contains(day)) {
             out.Lines << QStringLiteral("%1: skipped, %2 UTC is in no case day being filled")
-                             .arg(relative, FormatDateTime(QStringLiteral("yyyy-mm-dd hhnn"), valid));
+                             .arg(relative,
+                                  FormatDateTime(QStringLiteral("yyyy-mm-dd hhnn"), valid));
             continue;
         }
         plan.push_back({source, day, kind, FrameName(kind, valid, station), {}, {}});
     }
     if (plan.empty() && out.Lines.isEmpty())
-        throw DataError(QStringLiteral("No file under %1 fits the pattern \"%2\"").arg(o.From, o.Pattern));
+        throw DataError(
+            QStringLiteral("No file under %1 fits the pattern \"%2\"").arg(o.From, o.Pattern));
 
     // Names: a clash refuses everything; what is there is skipped or refused.
     std::vector<Planned> kept;
@@ -263,7 +268,8 @@ PatternImport ImportByPattern(const QString& discRoot, const PatternOptions& o) 
         targets << where;
         if (QFileInfo::exists(discRoot + where) || QFileInfo(discRoot + where).isSymLink()) {
             if (o.SkipExisting) {
-                out.Lines << QStringLiteral("%1: skipped, %2 is already there").arg(p.Source, where);
+                out.Lines
+                    << QStringLiteral("%1: skipped, %2 is already there").arg(p.Source, where);
                 continue;
             }
             if (!o.Force)

@@ -4,8 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QRegularExpression>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include "base/errors.h"
 #include "base/mask.h"
@@ -22,8 +22,8 @@ namespace nimbrel::disc {
 namespace {
 
 const char* const Kinds[] = {"satv", "hsfc", "h850", "h700", "h500", "h250"};
-const char* const KindTitles[] = {"Visible satellite", "Surface", "850 mb", "700 mb", "500 mb",
-                                  "250 mb"};
+const char* const KindTitles[] = {
+    "Visible satellite", "Surface", "850 mb", "700 mb", "500 mb", "250 mb"};
 
 QString Html(const QString& text) {
     return text.toHtmlEscaped();
@@ -34,7 +34,8 @@ QString Page(const QString& title, const QString& body) {
                           "<title>%1</title><style>body{font-family:sans-serif;margin:1em 2em}"
                           "table{border-collapse:collapse}td,th{border:1px solid #bbb;padding:"
                           "2px 6px;vertical-align:top}.warn{color:#a30}img{max-width:100%%}"
-                          "figure{display:inline-block;margin:4px}</style></head><body>\n%2"
+                          "figure{display:inline-block;margin:4px}"
+                          "figure img{width:360px}</style></head><body>\n%2"
                           "</body></html>\n")
         .arg(Html(title), body);
 }
@@ -48,7 +49,8 @@ QString TextFile(const QString& path) {
 QString PickWarning(const QString& codes) {
     const bool event = codes.contains(QRegularExpression(QStringLiteral("[NST]")));
     const bool regime = codes.contains(QRegularExpression(QStringLiteral("[DCFWOMUZH]")));
-    if (!event && !regime) return QStringLiteral("never drawn by the random pick: no event or regime letter");
+    if (!event && !regime)
+        return QStringLiteral("never drawn by the random pick: no event or regime letter");
     if (!event) return QStringLiteral("never drawn by the random pick: no event letter");
     if (!regime) return QStringLiteral("never drawn by the random pick: no regime letter");
     return {};
@@ -60,8 +62,8 @@ QStringList MakePreview(const QString& discRoot, const QString& out, QStringList
     const QString root = QDir::cleanPath(out);
     const QFileInfo info(root);
     if (info.isSymLink()) throw DataError(QStringLiteral("%1 is a link").arg(root));
-    if (info.exists() &&
-        !(info.isDir() && QDir(root).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)))
+    if (info.exists() && !(info.isDir() && QDir(root).isEmpty(QDir::AllEntries |
+                                                              QDir::NoDotAndDotDot | QDir::Hidden)))
         throw DataError(QStringLiteral("%1 is there and not an empty folder; the preview needs a "
                                        "new one")
                             .arg(root));
@@ -96,8 +98,9 @@ QStringList MakePreview(const QString& discRoot, const QString& out, QStringList
             const QString source = discRoot + day + QLatin1Char('/');
             const QString folder = scratch + QLatin1Char('/') + day + QLatin1Char('/');
             QDir().mkpath(folder);
-            QString body = QStringLiteral("<p><a href=\"../index.html\">All days</a></p><h1>%1</h1>\n")
-                               .arg(day);
+            QString body =
+                QStringLiteral("<p><a href=\"../index.html\">All days</a></p><h1>%1</h1>\n")
+                    .arg(day);
             const auto entry = entries.find(day);
             QStringList warnings;
             if (entry == entries.end()) {
@@ -116,7 +119,8 @@ QStringList MakePreview(const QString& discRoot, const QString& out, QStringList
             // Each kind's loop as the export writes it.
             QString thumbnail;
             for (std::size_t k = 0; k < std::size(Kinds); ++k) {
-                QStringList frames = ListMatching(source, QLatin1String(Kinds[k]) + QStringLiteral("-*"));
+                QStringList frames =
+                    ListMatching(source, QLatin1String(Kinds[k]) + QStringLiteral("-*"));
                 frames.sort();
                 if (frames.isEmpty()) continue;
                 for (QString& f : frames)
@@ -129,16 +133,17 @@ QStringList MakePreview(const QString& discRoot, const QString& out, QStringList
                                 .arg(loop, QLatin1String(KindTitles[k]))
                                 .arg(frames.size());
                 } catch (const std::exception& e) {
-                    warnings << QStringLiteral("%1 loop: %2").arg(QLatin1String(Kinds[k]),
-                                                                  QString::fromUtf8(e.what()));
+                    warnings << QStringLiteral("%1 loop: %2")
+                                    .arg(QLatin1String(Kinds[k]), QString::fromUtf8(e.what()));
                 }
                 if (k == 0 && thumbnail.isEmpty()) {
                     try {
                         const QImage first = frames[0].endsWith(QLatin1String(".gif"))
                                                  ? DecodeGifFile(frames[0])
                                                  : DecodeJpegFile(frames[0]);
-                        WriteWholeFile(folder + QStringLiteral("thumb.jpg"),
-                                       EncodeJpeg(first.scaledToWidth(160, Qt::SmoothTransformation), 80));
+                        WriteWholeFile(
+                            folder + QStringLiteral("thumb.jpg"),
+                            EncodeJpeg(first.scaledToWidth(160, Qt::SmoothTransformation), 80));
                         thumbnail = day + QStringLiteral("/thumb.jpg");
                     } catch (const std::exception&) {
                         // The check's lines already name a frame that does not decode.
@@ -164,7 +169,9 @@ QStringList MakePreview(const QString& discRoot, const QString& out, QStringList
                         rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4, %5"
                                                "</td><td>%6</td></tr>\n")
                                     .arg(FormatDateTime(QStringLiteral("dd hhnn"), r.Time))
-                                    .arg(r.Kind == 1 ? "tornado" : r.Kind == 2 ? "hail" : "wind")
+                                    .arg(r.Kind == 1   ? "tornado"
+                                         : r.Kind == 2 ? "hail"
+                                                       : "wind")
                                     .arg(Html(r.State))
                                     .arg(r.Start.Latitude, 0, 'f', 2)
                                     .arg(r.Start.Longitude, 0, 'f', 2)
@@ -182,11 +189,12 @@ QStringList MakePreview(const QString& discRoot, const QString& out, QStringList
                 body += QStringLiteral("<table><tr><th>day, time</th><th>kind</th><th>state</th>"
                                        "<th>start</th><th>magnitude</th></tr>\n%1</table>\n")
                             .arg(rows);
-            for (const auto& [file, title] :
-                 {std::pair{"narr.txt", "Weather summary"}, std::pair{"fcst.txt", "Forecast discussion"}}) {
+            for (const auto& [file, title] : {std::pair{"narr.txt", "Weather summary"},
+                                              std::pair{"fcst.txt", "Forecast discussion"}}) {
                 const QString text = TextFile(source + QLatin1String(file));
                 if (!text.isEmpty())
-                    body += QStringLiteral("<h2>%1</h2><p>%2</p>\n").arg(QLatin1String(title), Html(text));
+                    body += QStringLiteral("<h2>%1</h2><p>%2</p>\n")
+                                .arg(QLatin1String(title), Html(text));
             }
             if (!warnings.isEmpty()) {
                 body += QStringLiteral("<h2>Check</h2><ul class=\"warn\">\n");
@@ -196,21 +204,23 @@ QStringList MakePreview(const QString& discRoot, const QString& out, QStringList
             }
             WriteWholeFile(folder + QStringLiteral("index.html"), Page(day, body).toUtf8());
 
-            index += QStringLiteral("<tr><td><a href=\"%1/index.html\">%1</a></td><td>%2</td><td>%3"
-                                    "</td><td>%4</td><td>%5</td><td>%6</td><td>%7</td><td class="
-                                    "\"warn\">%8</td></tr>\n")
-                         .arg(day,
-                              entry == entries.end() ? QString() : Html(entry->second.Codes),
-                              entry == entries.end() ? QString()
-                                                     : QString::number(entry->second.Ranking))
-                         .arg(counts[1])
-                         .arg(counts[2])
-                         .arg(counts[3])
-                         .arg(thumbnail.isEmpty()
-                                  ? QString()
-                                  : QStringLiteral("<img src=\"%1\" alt=\"%2\">").arg(thumbnail, day))
-                         .arg(Html(warnings.join(QStringLiteral("; "))));
-            lines << QStringLiteral("%1/%2/index.html: %3 warning(s)").arg(root, day).arg(warnings.size());
+            index +=
+                QStringLiteral("<tr><td><a href=\"%1/index.html\">%1</a></td><td>%2</td><td>%3"
+                               "</td><td>%4</td><td>%5</td><td>%6</td><td>%7</td><td class="
+                               "\"warn\">%8</td></tr>\n")
+                    .arg(day, entry == entries.end() ? QString() : Html(entry->second.Codes),
+                         entry == entries.end() ? QString()
+                                                : QString::number(entry->second.Ranking))
+                    .arg(counts[1])
+                    .arg(counts[2])
+                    .arg(counts[3])
+                    .arg(thumbnail.isEmpty()
+                             ? QString()
+                             : QStringLiteral("<img src=\"%1\" alt=\"%2\">").arg(thumbnail, day))
+                    .arg(Html(warnings.join(QStringLiteral("; "))));
+            lines << QStringLiteral("%1/%2/index.html: %3 warning(s)")
+                         .arg(root, day)
+                         .arg(warnings.size());
         }
         index += QStringLiteral("</table>\n");
         WriteWholeFile(scratch + QStringLiteral("/index.html"),

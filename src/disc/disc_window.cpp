@@ -42,10 +42,9 @@ bool IsMagnitudeType(const QByteArray& text) {
 }
 
 // The columns of the period layout, in order, by the names today's headers give them.
-const char* const LayoutNames[] = {"om",  "yr",  "mo",  "dy",    "date", "time", "tz",
-                                   "st",  "stf", "stn", "mag",   "inj",  "fat",  "loss",
-                                   "closs", "slat", "slon", "elat", "elon", "len", "wid",
-                                   "ns",  "sn",  "sg"};
+const char* const LayoutNames[] = {"om",   "yr",   "mo",   "dy",  "date", "time", "tz",    "st",
+                                   "stf",  "stn",  "mag",  "inj", "fat",  "loss", "closs", "slat",
+                                   "slon", "elat", "elon", "len", "wid",  "ns",   "sn",    "sg"};
 constexpr int LayoutColumns = int(std::size(LayoutNames));
 const char* const NeededNames[] = {"yr", "mo", "dy", "time", "st", "mag", "slat", "slon"};
 
@@ -96,12 +95,13 @@ KindTables TablesForDate(const QString& tables, DateTime date) {
         if (!period[k].isEmpty()) candidates << period[k];
         // The narrowest file first: the year's own file, then a period's, and today's
         // combined file of all years only when nothing narrower exists.
-        std::vector<SpanFile> covering{{year, year, QString::number(year) + QLatin1String(YearSuffix[k])}};
+        std::vector<SpanFile> covering{
+            {year, year, QString::number(year) + QLatin1String(YearSuffix[k])}};
         for (const SpanFile& s : spans[std::size_t(k)])
             if (s.From <= year && year <= s.To) covering.push_back(s);
-        std::stable_sort(covering.begin(), covering.end(), [](const SpanFile& a, const SpanFile& b) {
-            return a.To - a.From < b.To - b.From;
-        });
+        std::stable_sort(
+            covering.begin(), covering.end(),
+            [](const SpanFile& a, const SpanFile& b) { return a.To - a.From < b.To - b.From; });
         for (const SpanFile& s : covering)
             candidates << s.Name;
         candidates.removeDuplicates();
@@ -113,7 +113,8 @@ KindTables TablesForDate(const QString& tables, DateTime date) {
         }
         if (out.Paths[std::size_t(k)].isEmpty()) {
             if (covering.size() == 1)
-                candidates << QStringLiteral("a combined file such as 1955-%1_%2.csv")
+                candidates << QStringLiteral("a combined file such as %1-%2_%3.csv")
+                                  .arg(k == 0 ? 1950 : 1955)
                                   .arg(year)
                                   .arg(k == 0 ? QStringLiteral("actual_tornadoes")
                                               : QString::fromLatin1(k == 1 ? "hail" : "wind"));
@@ -168,8 +169,7 @@ std::vector<TableRow> ReadTable(const QString& path, int kind) {
         } else {
             layout = fields;
             // Some wind tables carry the magnitude type right after the magnitude.
-            if (kind == 3 && layout.size() > 11 && IsMagnitudeType(layout[11]))
-                layout.removeAt(11);
+            if (kind == 3 && layout.size() > 11 && IsMagnitudeType(layout[11])) layout.removeAt(11);
         }
         const auto y = Whole(field(1)), m = Whole(field(2));
         auto d = Whole(field(3));
