@@ -255,7 +255,7 @@ DayReports ReportsInWindow(const QString& tables, DateTime day, Window window, T
                 out.Reports.push_back(
                     ReportFromFields(fields, static_cast<ReportKind>(k + 1), date));
                 out.Segments.push_back(fields.Field(24).trimmed() == "2");
-                ++out.Counts[std::size_t(k + 1)];
+                ++out.Counts[std::size_t(k) + 1];
             }
         }
     }
