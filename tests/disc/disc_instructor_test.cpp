@@ -100,8 +100,7 @@ TEST(DiscWindow, CombinedTablesByHeaderNamesAndEveryWindForm) {
                    "10,2012,1,1,x,07:15:00,3,GA,1,0,50,EG,0,0,0,0,31.6,-84.1,0,0\n");
 
     TableCache cache;
-    const DayReports r =
-        ReportsInWindow(tables, EncodeDate(2011, 12, 31), Window::Case, cache);
+    const DayReports r = ReportsInWindow(tables, EncodeDate(2011, 12, 31), Window::Case, cache);
     ASSERT_EQ(r.Reports.size(), 3u);
     const StormReport& tornado = r.Reports[0];
     EXPECT_EQ(tornado.Kind, 1);
@@ -220,8 +219,9 @@ TEST(DiscPattern, OneCommandMapsAnArchiveFolderToFrames) {
         QDir().mkpath(archive + f);
     QDir().mkpath(disc);
     const QImage chart = Filled(96, 64);
-    for (const char* name : {"500mb/a_2011042118.png", "500mb/a_2011042200.png",
-                             "500mb/a_2011042300.png", "sfc/a_2011042119.png", "wat/a_2011042118.png"})
+    for (const char* name :
+         {"500mb/a_2011042118.png", "500mb/a_2011042200.png", "500mb/a_2011042300.png",
+          "sfc/a_2011042119.png", "wat/a_2011042118.png"})
         ASSERT_TRUE(chart.save(archive + name));
 
     PatternOptions o;
@@ -230,7 +230,8 @@ TEST(DiscPattern, OneCommandMapsAnArchiveFolderToFrames) {
     o.Days = {QStringLiteral("2011-04-21")};
     const PatternImport first = ImportByPattern(disc, o);
     EXPECT_TRUE(first.Failure.isEmpty());
-    EXPECT_EQ(first.Lines.filter(QStringLiteral(" -> ")).size(), 3) << first.Lines.join('\n').toStdString();
+    EXPECT_EQ(first.Lines.filter(QStringLiteral(" -> ")).size(), 3)
+        << first.Lines.join('\n').toStdString();
     EXPECT_EQ(first.Lines.filter(QStringLiteral("no kind is called \"wat\"")).size(), 1);
     EXPECT_EQ(first.Lines.filter(QStringLiteral("in no case day")).size(), 1);
     const QString day = disc + QStringLiteral("2011-04-21/");
@@ -303,15 +304,16 @@ TEST(DiscPreview, PagesLinkOnlyToWhatTheyHold) {
     EXPECT_TRUE(page.contains("1 tornado, 0 hail, 0 wind"));
     int links = 0;
     static const QRegularExpression ref(QStringLiteral("(?:src|href)=\"([^\"]+)\""));
-    for (const QString& html : {QStringLiteral("/index.html"), QStringLiteral("/2011-04-27/index.html"),
-                                QStringLiteral("/2011-04-28/index.html")}) {
+    for (const QString& html :
+         {QStringLiteral("/index.html"), QStringLiteral("/2011-04-27/index.html"),
+          QStringLiteral("/2011-04-28/index.html")}) {
         const QString text = QString::fromUtf8(ReadAll(out + html));
         ASSERT_FALSE(text.isEmpty()) << html.toStdString();
         const QString base = QFileInfo(out + html).absolutePath() + QLatin1Char('/');
         for (auto m = ref.globalMatch(text); m.hasNext(); ++links) {
             const QString target = QDir::cleanPath(base + m.next().captured(1));
-            EXPECT_TRUE(QFileInfo(target).isFile()) << html.toStdString() << " -> "
-                                                    << target.toStdString();
+            EXPECT_TRUE(QFileInfo(target).isFile())
+                << html.toStdString() << " -> " << target.toStdString();
             EXPECT_TRUE(target.startsWith(QDir::cleanPath(out))) << target.toStdString();
         }
     }
