@@ -329,26 +329,26 @@ QStringList RemoveStaleTemporaries(const QString& folder, const QString& target)
     QStringList removed;
     const QDir dir(folder);
     if (!dir.exists()) return removed;
-    QStringList filters;
-    if (target.isEmpty()) {
-        filters << QStringLiteral(".*") + TemporaryMark + QStringLiteral("??????");
-    } else {
-        filters << QStringLiteral(".") + target + TemporaryMark + QStringLiteral("??????")
-                << QStringLiteral(".") + target + QStringLiteral(".??????")
-                << target + QStringLiteral(".??????");
-    }
     const QDateTime staleBefore = QDateTime::currentDateTimeUtc().addSecs(-StaleAfterSeconds);
-    // Earlier names put six random letters or digits after the target's name; six small
-    // letters ("backup") are more likely a person's own name for a copy, and stay.
-    static const QRegularExpression random(QStringLiteral("^(?=.*[A-Z0-9])[A-Za-z0-9]{6}$"));
-    for (const QFileInfo& info :
-         dir.entryInfoList(filters, QDir::Files | QDir::Hidden | QDir::System)) {
+    // Earlier names put six random letters or digits after the file's name (".NAME.XXXXXX"
+    // or "NAME.XXXXXX"); six small letters ("backup") are more likely a person's own name
+    // for a copy, and stay, as does such a name beside no file of its first part.
+    static const QRegularExpression earlier(
+        QStringLiteral("^\\.?(.+)\\.(?=[A-Za-z0-9]*[A-Z0-9])[A-Za-z0-9]{6}$"));
+    for (const QFileInfo& info : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
         const QString name = info.fileName();
-        const bool own = IsOwnTemporaryName(name) ||
-                         (!target.isEmpty() && random.match(name.right(6)).hasMatch());
-        if (!own || info.isSymLink() || info.lastModified().toUTC() > staleBefore) continue;
+        bool ours = IsOwnTemporaryName(name);
+        if (!ours) {
+            const QRegularExpressionMatch m = earlier.match(name);
+            ours = m.hasMatch() &&
+                   (target.isEmpty() ? dir.exists(m.captured(1)) : m.captured(1) == target);
+        }
+        if (ours && !target.isEmpty() && IsOwnTemporaryName(name))
+            ours = name.startsWith(QLatin1Char('.') + target + TemporaryMark);
+        if (!ours || info.isSymLink() || info.lastModified().toUTC() > staleBefore) continue;
         if (QFile::remove(info.absoluteFilePath())) removed << name;
     }
+    removed.sort();
     return removed;
 }
 

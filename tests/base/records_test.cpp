@@ -259,17 +259,21 @@ TEST(Records, StaleTemporariesOfTheWriterAreRemovedFreshOnesAndOthersStay) {
     };
     make(".rpt.dat.nimbrel-Ab12cd", true);  // a kill during an hourly advance
     make(".rpt.dat.nimbrel-Zz99zz", false); // another writer at work now
-    make("loop.gif.Q1w2E3", true);          // earlier versions' names for the target
+    make("rpt.dat", false);
+    make(".rpt.dat.X1y2Z3", true); // an earlier version's name
+    make("loop.gif.Q1w2E3", true); // earlier versions' names for the target written next
     make(".loop.gif.a8Bc7d", true);
     make("loop.gif.backup", true); // a person's own copy
     make("notes.txt.Q1w2E3", true);
     WriteWholeFile(dir.filePath("loop.gif"), QByteArray("gif"));
-    EXPECT_EQ(AllFiles(dir.path()),
-              QStringList({".rpt.dat.nimbrel-Ab12cd", ".rpt.dat.nimbrel-Zz99zz", "loop.gif",
-                           "loop.gif.backup", "notes.txt.Q1w2E3"}));
-    EXPECT_EQ(RemoveStaleTemporaries(dir.path()), QStringList{".rpt.dat.nimbrel-Ab12cd"});
-    EXPECT_EQ(AllFiles(dir.path()), QStringList({".rpt.dat.nimbrel-Zz99zz", "loop.gif",
-                                                 "loop.gif.backup", "notes.txt.Q1w2E3"}));
+    const QStringList others = {"loop.gif", "loop.gif.backup", "notes.txt.Q1w2E3", "rpt.dat"};
+    EXPECT_EQ(AllFiles(dir.path()), QStringList({".rpt.dat.X1y2Z3", ".rpt.dat.nimbrel-Ab12cd",
+                                                 ".rpt.dat.nimbrel-Zz99zz"}) +
+                                        others);
+    // At start: every stale temporary of the folder.
+    EXPECT_EQ(RemoveStaleTemporaries(dir.path()),
+              QStringList({".rpt.dat.X1y2Z3", ".rpt.dat.nimbrel-Ab12cd"}));
+    EXPECT_EQ(AllFiles(dir.path()), QStringList{".rpt.dat.nimbrel-Zz99zz"} + others);
 }
 
 TEST(Records, AShippedFileMissingFromThePerUserFolderIsReadWhereItWasInstalled) {
