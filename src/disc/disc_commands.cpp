@@ -74,7 +74,8 @@ folder on the disc refuses the whole list.
 )";
 
 const char* const ReportsHelp =
-    R"(usage: nimbrel-disc reports DISC --tables DIR [--window case|calendar] [DAY...] [--json]
+    R"(usage: nimbrel-disc reports DISC --tables DIR [--window case|calendar] [DAY...]
+                             [--force] [--json]
 
 Writes rpt.dat, the storm reports of a case day, for every day folder of DISC or only the
 DAYs named (yyyy-mm-dd), from the national report tables in DIR.
@@ -99,8 +100,12 @@ fat, slat, slon, elat, elon), so added or moved columns do no harm; without a he
 period files' column order is assumed, and a wind table's magnitude type (EG, MG, ES, MS)
 after the magnitude is passed over. A missing kind is a warning naming the files looked
 for; a day with no table at all is refused. A row whose date or time cannot be read
-stops the run with its file and line. Every day is worked out before the first file is
-written. At most 1000 reports per day are kept.
+stops the run with its file and line, and so does a line that is no report line (a table
+saved with quoted fields or semicolons). Every day is worked out before the first file is
+written. A day the tables give no report never empties a rpt.dat holding reports unless
+--force is given. Reports off the map (Hawaii) are kept with a warning. At most 1000
+reports per day are kept. (With --window calendar the report tool's reading applies: a
+refused day does not stop the others, and the status is 1.)
 )";
 
 const char* const DraftHelp = R"(usage: nimbrel-disc draft DISC --tables DIR DAY [--json]
@@ -282,10 +287,28 @@ std::optional<int> RunInstructorCommand(const QString& command, const QStringLis
         const QString window = a.Options.value(QStringLiteral("--window"), QStringLiteral("case"));
         if (window != QLatin1String("case") && window != QLatin1String("calendar"))
             Usage("--window takes case or calendar");
-        return Lines(a, MakeWindowReports(
-                            Folder(a.Positional[0]), Folder(a.Options[QStringLiteral("--tables")]),
-                            a.Positional.mid(1),
-                            window == QLatin1String("case") ? Window::Case : Window::Calendar));
+        const bool force = a.Flags.contains(QStringLiteral("--force"));
+        const QString disc = Folder(a.Positional[0]);
+        const QString tables = Folder(a.Options[QStringLiteral("--tables")]);
+        if (window == QLatin1String("case"))
+            return Lines(a,
+                         MakeWindowReports(disc, tables, a.Positional.mid(1), Window::Case, force));
+        // The calendar day is the report tool's rule, with its bytes: the kit's reading of it.
+        QStringList errors;
+        const QStringList lines = MakeReports(disc, tables, a.Positional.mid(1), force, &errors);
+        if (errors.isEmpty()) return Lines(a, lines);
+        if (a.Flags.contains(QStringLiteral("--json"))) {
+            const QJsonObject j{{QStringLiteral("ok"), false},
+                                {QStringLiteral("lines"), QJsonArray::fromStringList(lines)},
+                                {QStringLiteral("errors"), QJsonArray::fromStringList(errors)}};
+            std::fputs(QJsonDocument(j).toJson(QJsonDocument::Indented).constData(), stdout);
+        } else {
+            for (const QString& l : lines)
+                std::fputs((l + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
+            for (const QString& e : errors)
+                std::fprintf(stderr, "nimbrel-disc reports: %s\n", qPrintable(e));
+        }
+        return 1;
     }
     if (command == QLatin1String("import") && rest.contains(QStringLiteral("--pattern"))) {
         if (rest.contains(QStringLiteral("--help"))) return Print(PatternHelp);

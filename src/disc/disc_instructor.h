@@ -113,9 +113,11 @@ private:
 };
 
 /// Writes rpt.dat of each of `days` (every day folder of the disc when empty) by the
-/// window's rule. Every day's file is worked out before the first is written.
+/// window's rule. Every day's file is worked out before the first is written; a day the
+/// tables give no report refuses the run when its rpt.dat holds reports, unless `force`.
+/// Reports off the storm report map are kept with a warning.
 QStringList MakeWindowReports(const QString& discRoot, const QString& tables, QStringList days,
-                              Window window);
+                              Window window, bool force = false);
 
 // ---- import by pattern ---------------------------------------------------------------------
 

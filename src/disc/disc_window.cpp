@@ -161,7 +161,14 @@ std::vector<TableRow> ReadTable(const QString& path, int kind) {
             const int at = column[std::size_t(layoutIndex)];
             return at >= 0 && at < fields.size() ? fields[at] : QByteArray();
         };
-        if (!IsNumber(field(1))) continue; // a header or a blank line
+        if (line.trimmed().isEmpty()) continue;
+        if (!IsNumber(field(1)))
+            // Quoted fields, semicolons or a header the kit does not know: reading on would
+            // leave the day without the reports of this table.
+            throw DataError(QStringLiteral("%1 line %2: not a report line the kit can read "
+                                           "(comma-separated, unquoted fields expected)")
+                                .arg(path)
+                                .arg(number));
         QList<QByteArray> layout;
         if (header) {
             for (int i = 0; i < LayoutColumns; ++i)
@@ -196,6 +203,7 @@ std::vector<TableRow> ReadTable(const QString& path, int kind) {
                                 .arg(QString::fromLatin1(layout.value(5))));
         rows.push_back({*date + *time, layout.join(','), number});
     }
+    if (rows.empty()) throw DataError(QStringLiteral("%1: no report line in the table").arg(path));
     return rows;
 }
 
@@ -263,7 +271,7 @@ DayReports ReportsInWindow(const QString& tables, DateTime day, Window window, T
 }
 
 QStringList MakeWindowReports(const QString& discRoot, const QString& tables, QStringList days,
-                              Window window) {
+                              Window window, bool force) {
     if (days.isEmpty()) {
         days = ListMatching(discRoot, QStringLiteral("????-??-??"));
         days.sort();
@@ -283,6 +291,18 @@ QStringList MakeWindowReports(const QString& discRoot, const QString& tables, QS
         const DateTime date =
             EncodeDate(day.left(4).toInt(), day.mid(5, 2).toInt(), day.mid(8, 2).toInt());
         const DayReports r = ReportsInWindow(tables, date, window, cache);
+        const qint64 held = QFileInfo(folder + QStringLiteral("rpt.dat")).size();
+        if (r.Reports.empty() && held >= qint64(StormReport::RecordSize) && !force)
+            throw DataError(QStringLiteral("%1: the tables give no report for the day, and its "
+                                           "rpt.dat holds %2; nothing was written (--force "
+                                           "empties it)")
+                                .arg(day)
+                                .arg(held / qint64(StormReport::RecordSize)));
+        int offMap = 0;
+        for (const StormReport& report : r.Reports)
+            if (report.Start.Latitude != 0.0 && report.Start.Longitude != 0.0 &&
+                !OnReportMap(report.Start.Latitude, report.Start.Longitude))
+                ++offMap;
         QByteArray bytes;
         for (const StormReport& report : r.Reports)
             bytes += EncodeReport(report);
@@ -296,6 +316,10 @@ QStringList MakeWindowReports(const QString& discRoot, const QString& tables, QS
                      .arg(r.OtherWindow);
         for (const QString& w : r.Warnings)
             lines << QStringLiteral("warning: %1: %2").arg(day, w);
+        if (offMap > 0)
+            lines << QStringLiteral("warning: %1: %2 report(s) off the map, kept")
+                         .arg(day)
+                         .arg(offMap);
         if (r.Dropped > 0)
             lines << QStringLiteral("warning: %1: %2 reports beyond %3 left out")
                          .arg(day)

@@ -134,6 +134,18 @@ TEST(DiscWindow, CombinedTablesByHeaderNamesAndEveryWindForm) {
             << e.what();
     }
     EXPECT_EQ(ReadAll(disc + QStringLiteral("2011-12-31/rpt.dat")), good);
+    // A table saved with semicolons is refused at its first line, never read as empty.
+    WriteWholeFile(tables + QStringLiteral("2012_wind.csv"), "9;2012;1;1;x;03:15:00;3;GA\n");
+    EXPECT_THROW(MakeWindowReports(disc, tables, {}, Window::Case), DataError);
+    EXPECT_EQ(ReadAll(disc + QStringLiteral("2011-12-31/rpt.dat")), good);
+    // A day the tables give nothing keeps the reports it holds unless forced.
+    QFile::remove(tables + QStringLiteral("2012_wind.csv"));
+    QDir().mkpath(disc + QStringLiteral("2011-06-15"));
+    WriteWholeFile(disc + QStringLiteral("2011-06-15/rpt.dat"), good);
+    EXPECT_THROW(MakeWindowReports(disc, tables, {}, Window::Case), DataError);
+    EXPECT_EQ(ReadAll(disc + QStringLiteral("2011-06-15/rpt.dat")), good);
+    MakeWindowReports(disc, tables, {}, Window::Case, true);
+    EXPECT_TRUE(ReadAll(disc + QStringLiteral("2011-06-15/rpt.dat")).isEmpty());
 }
 
 TEST(DiscUse, NewDiscThenUseKeepsTheReplacedCatalogueOnce) {
