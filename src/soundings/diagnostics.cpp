@@ -432,7 +432,8 @@ Diagnostics Diagnose(const Sounding& s) {
         }
     }
     {
-        const double t7 = AtPressure(th.P, th.T, 700.0), t5 = AtPressure(th.P, th.T, 500.0);
+        // Of the virtual temperature, as SPC's sounding tables give it.
+        const double t7 = AtPressure(th.P, th.Tv, 700.0), t5 = AtPressure(th.P, th.Tv, 500.0);
         const double z7 = AtPressure(th.P, th.Z, 700.0), z5 = AtPressure(th.P, th.Z, 500.0);
         if (Has(t7) && Has(t5)) d.LapseRate700500 = (t7 - t5) / (z5 - z7) * 1000.0;
     }

@@ -32,7 +32,7 @@ struct Wind {
 struct Diagnostics {
     Parcel SurfaceBased, MixedLayer, MostUnstable;
     double PrecipitableWater = Missing; ///< mm, surface to 400 mb
-    double LapseRate700500 = Missing;   ///< C/km
+    double LapseRate700500 = Missing;   ///< C/km, of the virtual temperature
     double FreezingLevel = Missing;     ///< m above ground, lowest 0 C
     Wind Shear01, Shear06;              ///< bulk wind difference
     Wind MeanWind06;                    ///< pressure-weighted 0-6 km mean wind

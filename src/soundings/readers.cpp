@@ -202,7 +202,8 @@ std::vector<Sounding> ReadIgra(const QStringList& lines, const QString& file,
         if (launchHour < 0 && okR && rel != 9999 && rel / 100 <= 23) launchHour = rel / 100;
         const int headerLine = i + 1;
         ++i;
-        for (int k = 0; k < count && i < lines.size(); ++k, ++i) {
+        int read = 0;
+        for (; read < count && i < lines.size(); ++read, ++i) {
             const QString& d = lines[i];
             if (d.startsWith('#'))
                 Fail(file, i + 1,
@@ -218,6 +219,10 @@ std::vector<Sounding> ReadIgra(const QStringList& lines, const QString& file,
             l.Line = i + 1;
             if (Has(l.Pressure)) s.Levels.push_back(l);
         }
+        if (read < count)
+            Fail(file, headerLine,
+                 QStringLiteral("the file ends before the %1 levels the header promises")
+                     .arg(count));
         try {
             if (!date || launchHour < 0)
                 Fail(file, headerLine, QStringLiteral("the sounding has no valid date and hour"));

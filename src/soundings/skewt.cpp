@@ -371,8 +371,8 @@ QImage DrawNoSounding(const QString& station, DateTime valid) {
                    .arg(station.toUpper(), FormatDateTime(QStringLiteral("hhnn"), valid)));
     p.setFont(Font(10));
     p.drawText(QRectF(20, 330, FrameWidth - 40, 60), Qt::AlignCenter | Qt::TextWordWrap,
-               QStringLiteral("The sample disc carries the soundings the public archives hold "
-                              "for this day; other stations and hours have none."));
+               QStringLiteral("This disc holds no sounding of this station at this hour. "
+                              "No diagram is drawn, so nothing here can be taken for data."));
     p.end();
     return image;
 }
