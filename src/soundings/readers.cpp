@@ -14,7 +14,7 @@
 namespace nimbrel::soundings {
 namespace {
 
-constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
+constexpr qint64 MaxFileBytes = qint64(16) * 1024 * 1024;
 constexpr double KnotsPerMetrePerSecond = 1.0 / 0.514444;
 
 [[noreturn]] void Fail(const QString& file, int line, const QString& reason) {
@@ -368,7 +368,7 @@ QString StationLetters(const QString& archiveName) {
                  {"72363", "AMA"}, {"72357", "OUN"}, {"72340", "LZK"}, {"72451", "DDC"},
                  {"72440", "SGF"}, {"72456", "TOP"}, {"72562", "LBF"}, {"72558", "OAX"},
                  {"72662", "RAP"}, {"72659", "ABR"}, {"72649", "MPX"}, {"72240", "LCH"}};
-    const QString name = archiveName.trimmed().toUpper();
+    QString name = archiveName.trimmed().toUpper();
     if (name.size() >= 5) {
         const QString wmo = name.right(5);
         for (const auto& k : known)
