@@ -164,7 +164,7 @@ void DrawBarb(QPainter& p, QPointF at, double direction, double knots) {
         p.drawEllipse(at, 2.5, 2.5);
         return;
     }
-    const double staff = 24.0;
+    const double staff = 21.0;
     p.drawLine(at, at + d * staff);
     int left = int(std::lround(knots / 5.0)) * 5;
     double pos = staff;
@@ -198,7 +198,7 @@ void DrawBarbs(QPainter& p, const Sounding& s) {
     for (const Level& l : s.Levels) {
         if (!Has(l.Direction) || !Has(l.Speed) || l.Pressure < PTop) continue;
         const double y = Y(l.Pressure);
-        if (lastY - y < 16.0) continue;
+        if (lastY - y < 20.0) continue;
         lastY = y;
         p.setBrush(Qt::NoBrush);
         DrawBarb(p, QPointF(BarbColumn, y), l.Direction, l.Speed);
