@@ -173,42 +173,58 @@ QStringList WriteSoundingFrames(const QString& discRoot, const QString& day,
     // start, so the day's soundings run from 0000 UTC to the case's last hour.
     const DateTime first = date, last = date + 1.0 + 11 * OneHour;
     QStringList lines;
-    for (const Read& r : ReadAll(files)) {
-        const QString what =
-            QStringLiteral("%1 %2 (%3)").arg(r.S.Station, Iso(r.S.Launch), r.S.Source);
-        QString id;
-        if (!FindStation(r.S.Station, id)) {
-            lines << QStringLiteral("skipped %1: not a station of the table").arg(what);
-            continue;
-        }
-        if (r.S.Launch < first - OneMinute / 2 || r.S.Launch > last + OneMinute / 2) {
-            lines << QStringLiteral("skipped %1: outside %2 0000 UTC to the case's last hour")
-                         .arg(what, day);
-            continue;
-        }
-        const QString time = FormatDateTime(QStringLiteral("yymmdd\"-\"hhnn"), r.S.Launch);
-        const QString name = QStringLiteral("skew-%1-%2.gif").arg(time, id.toLower());
-        WriteFileAtomically(folder + name, EncodeGif(DrawSoundingFrame(r.S, r.D, id)));
-        lines << QStringLiteral("%1/%2: %3").arg(day, name, what);
-        // The picker shows a row's frames under its first identifier, or when there are
-        // none under its second: all of the day's frames of the row go under one.
-        for (const QString& other : OtherIdentifiers(id)) {
-            const QStringList others = QDir(folder).entryList(
-                {QStringLiteral("skew-??????-????-") + other.toLower() + QStringLiteral(".gif")},
-                QDir::Files | QDir::System);
-            for (const QString& old : others) {
-                const QString target = old.left(17) + id.toLower() + QStringLiteral(".gif");
-                const bool replaced = QFileInfo::exists(folder + target);
-                if (replaced ? !QFile::remove(folder + old)
-                             : !QFile::rename(folder + old, folder + target))
-                    throw FileError(
-                        QStringLiteral("Cannot move \"%1\" to \"%2\"").arg(folder + old, target));
-                lines << QStringLiteral("%1/%2: %3")
-                             .arg(day, old,
-                                  replaced ? QStringLiteral("removed, replaced by ") + target
-                                           : QStringLiteral("renamed to ") + target);
+    // An IGRA station file holds decades of soundings: only the day's are diagnosed and
+    // drawn, and beyond a few the others of a file are counted rather than listed.
+    constexpr int ListedPerFile = 10;
+    for (const QString& file : files) {
+        int skipped = 0;
+        for (const Sounding& s : ReadSoundingFile(file)) {
+            auto skip = [&](const QString& why) {
+                if (++skipped <= ListedPerFile)
+                    lines << QStringLiteral("skipped %1 %2 (%3): %4")
+                                 .arg(s.Station, Iso(s.Launch), s.Source, why);
+            };
+            QString id;
+            if (!FindStation(s.Station, id)) {
+                skip(QStringLiteral("not a station of the table"));
+                continue;
+            }
+            if (s.Launch < first - OneMinute / 2 || s.Launch > last + OneMinute / 2) {
+                skip(QStringLiteral("outside %1 0000 UTC to the case's last hour").arg(day));
+                continue;
+            }
+            const QString what =
+                QStringLiteral("%1 %2 (%3)").arg(s.Station, Iso(s.Launch), s.Source);
+            const Read r{s, Diagnose(s)};
+            const QString time = FormatDateTime(QStringLiteral("yymmdd\"-\"hhnn"), r.S.Launch);
+            const QString name = QStringLiteral("skew-%1-%2.gif").arg(time, id.toLower());
+            WriteFileAtomically(folder + name, EncodeGif(DrawSoundingFrame(r.S, r.D, id)));
+            lines << QStringLiteral("%1/%2: %3").arg(day, name, what);
+            // The picker shows a row's frames under its first identifier, or when there are
+            // none under its second: all of the day's frames of the row go under one.
+            for (const QString& other : OtherIdentifiers(id)) {
+                const QStringList others =
+                    QDir(folder).entryList({QStringLiteral("skew-??????-????-") + other.toLower() +
+                                            QStringLiteral(".gif")},
+                                           QDir::Files | QDir::System);
+                for (const QString& old : others) {
+                    const QString target = old.left(17) + id.toLower() + QStringLiteral(".gif");
+                    const bool replaced = QFileInfo::exists(folder + target);
+                    if (replaced ? !QFile::remove(folder + old)
+                                 : !QFile::rename(folder + old, folder + target))
+                        throw FileError(QStringLiteral("Cannot move \"%1\" to \"%2\"")
+                                            .arg(folder + old, target));
+                    lines << QStringLiteral("%1/%2: %3")
+                                 .arg(day, old,
+                                      replaced ? QStringLiteral("removed, replaced by ") + target
+                                               : QStringLiteral("renamed to ") + target);
+                }
             }
         }
+        if (skipped > ListedPerFile)
+            lines << QStringLiteral("skipped %1 more soundings of %2")
+                         .arg(skipped - ListedPerFile)
+                         .arg(file);
     }
     return lines;
 }
