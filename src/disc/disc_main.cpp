@@ -2,9 +2,9 @@
 // see the help texts below, which are the program's whole manual.
 #include <cstdio>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include "base/errors.h"
+#include "disc/disc_charts.h"
 #include "disc/disc_kit.h"
 
 namespace {
@@ -30,6 +31,7 @@ commands:
   reports DISC --tables DIR [DAY...]        storm reports from the national tables
   import DISC DAY KIND FILE... --time FMT   chart images into a day folder
   catalogue DISC LIST.csv [--appdata DIR]   the catalogue and narratives from a list
+  charts DISC DAY FILE... [--force]         charts drawn from GRIB and NetCDF analyses
 
 Run "nimbrel-disc COMMAND --help" for each. The usual order for a new day:
 import its charts, make its reports, add its row to the list and run catalogue, then
@@ -248,6 +250,19 @@ int Run(const QString& command, const QStringList& rest) {
         return Lines(
             a, disc::MakeCatalogue(Folder(a.Positional[0]), a.Positional[1], AppDataFolder(a)));
     }
+    if (command == QLatin1String("charts")) {
+        const Args a = Parse(rest, {QStringLiteral("--appdata"), QStringLiteral("--source"),
+                                    QStringLiteral("--time")});
+        if (a.Flags.contains(QStringLiteral("--help"))) return Print(disc::ChartsHelp), 0;
+        if (a.Positional.size() < 3) return Usage(disc::ChartsHelp);
+        disc::ChartsOptions o;
+        o.Force = a.Flags.contains(QStringLiteral("--force"));
+        o.Source = a.Options.value(QStringLiteral("--source"));
+        o.TimeFormat = a.Options.value(QStringLiteral("--time"));
+        o.AppData = AppDataFolder(a);
+        return Lines(
+            a, disc::MakeCharts(Folder(a.Positional[0]), a.Positional[1], a.Positional.mid(2), o));
+    }
     if (command == QLatin1String("--help") || command == QLatin1String("help"))
         return Print(GeneralHelp), 0;
     return Usage(GeneralHelp);
@@ -256,7 +271,10 @@ int Run(const QString& command, const QStringList& rest) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Charts draw text, which needs a GUI application; the kit never opens a window, so
+    // it runs on the offscreen platform unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) return Usage(GeneralHelp);
     try {
