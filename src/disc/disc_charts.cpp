@@ -1,5 +1,7 @@
 #include "disc/disc_charts.h"
 
+#include <optional>
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -77,6 +79,8 @@ QString OutlineFile(const QString& appData) {
 struct Planned {
     QString Name;
     QByteArray Bytes;
+    qint64 Valid = 0;
+    std::optional<ChartKind> Kind; ///< none for the infrared picture
 };
 
 } // namespace
@@ -126,41 +130,38 @@ QStringList MakeCharts(const QString& discRoot, const QString& day, const QStrin
     QStringList lines;
     for (const QString& u : grids.Used())
         lines << QStringLiteral("used %1").arg(u);
-    // Drawn and encoded in memory first: a failure part-way leaves the day as it was.
+    // The frames to make are settled first (names, clashes with frames already there),
+    // then every one is drawn and encoded in memory: a failure part-way leaves the day
+    // as it was.
     std::vector<Planned> planned;
     for (const qint64 t : times) {
         const DateTime valid = ToDateTime(t);
         const QString hhnn =
             QDateTime::fromSecsSinceEpoch(t, Qt::UTC).toString(QStringLiteral("hhmm"));
-        if (const FieldSource* ir = grids.Find(t, Quantity::Brightness, 0)) {
-            const QImage image =
-                DrawInfrared(grids.Warp(*ir), t, geography, QStringLiteral("GRIDSAT-B1"));
-            planned.push_back(
-                {FrameName(QStringLiteral("satv"), valid, {}), EncodeJpeg(image, 85)});
-        }
+        const bool satellite = grids.Find(t, Quantity::Brightness, 0) != nullptr;
+        if (satellite)
+            planned.push_back({FrameName(QStringLiteral("satv"), valid, {}), {}, t, std::nullopt});
         const int hour = QDateTime::fromSecsSinceEpoch(t, Qt::UTC).time().hour();
         const bool upperAirTime = t % 3600 == 0 && (hour == 0 || hour == 12);
         for (const ChartKind kind : {ChartKind::Surface, ChartKind::Mb850, ChartKind::Mb700,
                                      ChartKind::Mb500, ChartKind::Mb250}) {
             if (kind != ChartKind::Surface && !upperAirTime) continue;
-            const QString name =
-                ChartPrefix(kind) + QStringLiteral(" ") + hhnn + QStringLiteral(" UTC");
             const QString missing = MissingMainField(grids, t, kind);
             if (!missing.isEmpty()) {
                 // A file of satellite pictures only says nothing about charts.
-                if (!grids.Find(t, Quantity::Brightness, 0))
-                    lines << QStringLiteral("not drawn %1: %2").arg(name, missing);
+                if (!satellite)
+                    lines << QStringLiteral("not drawn %1 %2 UTC: %3")
+                                 .arg(ChartPrefix(kind), hhnn, missing);
                 continue;
             }
-            const Chart chart = DrawChart(grids, t, kind, geography);
-            for (const QString& l : chart.Left)
-                lines << QStringLiteral("%1: %2").arg(name, l);
             // Line charts are GIF whatever kind, unlike imported scans of the 700 and 250 mb
             // charts, which come as photographs of paper and are kept as JPEG.
             planned.push_back(
                 {ChartPrefix(kind) +
                      FormatDateTime(QStringLiteral("\"-\"yymmdd\"-\"hhnn\".gif\""), valid),
-                 EncodeGif(chart.Image)});
+                 {},
+                 t,
+                 kind});
         }
     }
     if (planned.empty())
@@ -172,6 +173,21 @@ QStringList MakeCharts(const QString& discRoot, const QString& day, const QStrin
             throw DataError(
                 QStringLiteral("%1 is already there (--force replaces it); nothing written")
                     .arg(day + QLatin1Char('/') + p.Name));
+    for (Planned& p : planned) {
+        if (!p.Kind) {
+            p.Bytes =
+                EncodeJpeg(DrawInfrared(grids.Warp(*grids.Find(p.Valid, Quantity::Brightness, 0)),
+                                        p.Valid, geography, QStringLiteral("GRIDSAT-B1")),
+                           85);
+            continue;
+        }
+        const Chart chart = DrawChart(grids, p.Valid, *p.Kind, geography);
+        const QString hhnn =
+            QDateTime::fromSecsSinceEpoch(p.Valid, Qt::UTC).toString(QStringLiteral("hhmm"));
+        for (const QString& l : chart.Left)
+            lines << QStringLiteral("%1 %2 UTC: %3").arg(ChartPrefix(*p.Kind), hhnn, l);
+        p.Bytes = EncodeGif(chart.Image);
+    }
     if (!QDir().mkpath(folder))
         throw FileError(QStringLiteral("Cannot create the folder \"%1\"").arg(folder));
     for (const Planned& p : planned) {

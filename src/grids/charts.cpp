@@ -356,8 +356,11 @@ Chart DrawChart(const GridFiles& files, qint64 valid, ChartKind kind, const Geog
         chart.Left << QStringLiteral("%1 left out: %2").arg(layer, why);
     };
     const bool surface = kind == ChartKind::Surface;
-    const auto u = surface ? field(Quantity::WindU10m, 0) : field(Quantity::WindU, level);
-    const auto v = surface ? field(Quantity::WindV10m, 0) : field(Quantity::WindV, level);
+    auto u = surface ? field(Quantity::WindU10m, 0) : field(Quantity::WindU, level);
+    auto v = surface ? field(Quantity::WindV10m, 0) : field(Quantity::WindV, level);
+    if (u && v)
+        ToEarthRelative(*u, *v,
+                        *files.Find(valid, surface ? Quantity::WindU10m : Quantity::WindU, level));
     const auto t = surface ? std::nullopt : field(Quantity::Temperature, level);
 
     // Shading first, so that lines and state outlines stay on top.

@@ -242,6 +242,23 @@ double ChartGrid::Convergence(double lon) {
     return ChartCone() * d * Pi / 180.0;
 }
 
+void ToEarthRelative(Field& u, Field& v, const FieldSource& source) {
+    if (!source.GridRelative) return;
+    for (int j = 0; j < ChartGrid::Ny; ++j)
+        for (int i = 0; i < ChartGrid::Nx; ++i) {
+            const QPointF px((i + 0.5) * ChartGrid::CellPixels, (j + 0.5) * ChartGrid::CellPixels);
+            double d = ChartGrid::PixelToLonLat(px).x() - source.CentralLongitude;
+            while (d > 180)
+                d -= 360;
+            while (d < -180)
+                d += 360;
+            const double g = source.Cone * d * Pi / 180.0;
+            const double ug = u.At(i, j), vg = v.At(i, j);
+            u.At(i, j) = std::cos(g) * ug + std::sin(g) * vg;
+            v.At(i, j) = -std::sin(g) * ug + std::cos(g) * vg;
+        }
+}
+
 double Field::Sample(QPointF pixel) const {
     double fx = pixel.x() / ChartGrid::CellPixels - 0.5;
     double fy = pixel.y() / ChartGrid::CellPixels - 0.5;
@@ -383,12 +400,36 @@ void GridFiles::Catalogue(const QString& dataset, const QString& file,
         assumeLonLat = true;
         wkt = "";
     }
+    // NCEP's GRIB grids on a Lambert or polar stereographic projection (NAM, NARR, RAP)
+    // give winds along the grid's axes; they are turned to east and north with the
+    // source's cone constant and central meridian.
     bool gridRelative = false;
-    {
+    double cone = 0, centralLongitude = 0;
+    if (*wkt && QString::fromUtf8(GDALGetDriverShortName(GDALGetDatasetDriver(ds))) ==
+                    QLatin1String("GRIB")) {
         OGRSpatialReferenceH srs = OSRNewSpatialReference(wkt);
-        gridRelative = srs && OSRIsProjected(srs) &&
-                       QString::fromUtf8(GDALGetDriverShortName(GDALGetDatasetDriver(ds))) ==
-                           QLatin1String("GRIB");
+        const QString projection =
+            srs ? QString::fromUtf8(OSRGetAttrValue(srs, "PROJECTION", 0)) : QString();
+        if (projection.startsWith(QLatin1String("Lambert_Conformal_Conic"))) {
+            centralLongitude = OSRGetProjParm(srs, SRS_PP_CENTRAL_MERIDIAN, 0, nullptr);
+            const double p1 =
+                OSRGetProjParm(srs, SRS_PP_STANDARD_PARALLEL_1,
+                               OSRGetProjParm(srs, SRS_PP_LATITUDE_OF_ORIGIN, 0, nullptr),
+                               nullptr) *
+                Pi / 180.0;
+            const double p2 =
+                OSRGetProjParm(srs, SRS_PP_STANDARD_PARALLEL_2, p1 * 180.0 / Pi, nullptr) * Pi /
+                180.0;
+            cone = std::abs(p1 - p2) < 1e-9
+                       ? std::sin(p1)
+                       : std::log(std::cos(p1) / std::cos(p2)) /
+                             std::log(std::tan(Pi / 4 + p2 / 2) / std::tan(Pi / 4 + p1 / 2));
+            gridRelative = true;
+        } else if (projection.startsWith(QLatin1String("Polar_Stereographic"))) {
+            centralLongitude = OSRGetProjParm(srs, SRS_PP_CENTRAL_MERIDIAN, 0, nullptr);
+            cone = OSRGetProjParm(srs, SRS_PP_LATITUDE_OF_ORIGIN, 90, nullptr) < 0 ? -1.0 : 1.0;
+            gridRelative = true;
+        }
         if (srs) OSRDestroySpatialReference(srs);
     }
     char** md = GDALGetMetadata(ds, nullptr);
@@ -484,6 +525,8 @@ void GridFiles::Catalogue(const QString& dataset, const QString& file,
             src.Factor = 100.0;
         src.GridRelative = gridRelative && (*q == Quantity::WindU || *q == Quantity::WindV ||
                                             *q == Quantity::WindU10m || *q == Quantity::WindV10m);
+        src.Cone = cone;
+        src.CentralLongitude = centralLongitude;
         const Key key{*valid, *q, int(std::lround(level))};
         if (fields_.emplace(key, src).second) {
             QString line = name + QStringLiteral(": ") + QuantityName(*q);

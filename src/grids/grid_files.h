@@ -65,9 +65,15 @@ struct FieldSource {
     QString Name;        ///< the variable's name in the file ("z", "HGT", ...)
     double Factor = 1.0; ///< to SI after the band's own scale and offset
     double Add = 0.0;
-    bool GridRelative = false;  ///< winds along the source grid's axes, not east and north
-    bool AssumedLonLat = false; ///< no reference system in the file: degrees on WGS84
+    bool GridRelative = false;   ///< winds along the source grid's axes, not east and north
+    bool AssumedLonLat = false;  ///< no reference system in the file: degrees on WGS84
+    double Cone = 0;             ///< of a grid-relative source: its projection's cone constant
+    double CentralLongitude = 0; ///< and central meridian
 };
+
+/// Turns winds along a source grid's axes (`source` is the u or v component's) into
+/// east and north components, in place; earth-relative winds are left as they are.
+void ToEarthRelative(Field& u, Field& v, const FieldSource& source);
 
 /// Every readable field of a set of GRIB and NetCDF files, keyed by valid time (seconds
 /// since 1970, UTC), quantity and level (hPa; 0 for a surface or single-level field).
