@@ -93,7 +93,7 @@ QStringList MakeCharts(const QString& discRoot, const QString& day, const QStrin
     const qint64 start =
         QDateTime(QDate::fromString(day, QStringLiteral("yyyy-MM-dd")), QTime(12, 0), Qt::UTC)
             .toSecsSinceEpoch();
-    const qint64 end = start + 23 * 3600;
+    const qint64 end = start + qint64(23) * 3600;
 
     std::map<QString, qint64> fileTimes;
     if (!options.TimeFormat.isEmpty()) {

@@ -51,9 +51,13 @@ struct ChartGrid {
 
 /// One field on the chart grid, row-major from the top; NaN where the source has no data.
 struct Field {
-    std::vector<double> Values = std::vector<double>(ChartGrid::Nx * ChartGrid::Ny, 0.0);
-    double& At(int i, int j) { return Values[std::size_t(j * ChartGrid::Nx + i)]; }
-    double At(int i, int j) const { return Values[std::size_t(j * ChartGrid::Nx + i)]; }
+    static constexpr std::size_t Cells = std::size_t(ChartGrid::Nx) * ChartGrid::Ny;
+    std::vector<double> Values = std::vector<double>(Cells, 0.0);
+    double& At(int i, int j) { return Values[Index(i, j)]; }
+    double At(int i, int j) const { return Values[Index(i, j)]; }
+    static std::size_t Index(int i, int j) {
+        return std::size_t(j) * std::size_t(ChartGrid::Nx) + std::size_t(i);
+    }
     /// Bilinear value at a chart pixel; NaN outside the grid or next to a hole.
     double Sample(QPointF pixel) const;
 };
