@@ -61,6 +61,7 @@ void WriteLatLonNetCdf(const QString& path, const char* variable, GDALDataType t
                        const std::vector<std::pair<const char*, double>>& numberAttributes,
                        double timeValue, const char* timeUnits,
                        const std::function<double(double, double)>& value) {
+    InitialiseGdal();
     const int nLat = 161, nLon = 321; // 0.25 degree from 15N to 55N, 135W to 55W
     GDALDatasetH ds = GDALCreateMultiDimensional(GDALGetDriverByName("netCDF"),
                                                  path.toUtf8().constData(), nullptr, nullptr);
