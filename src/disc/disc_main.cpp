@@ -4,7 +4,6 @@
 #include <memory>
 #include <string_view>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -16,6 +15,7 @@
 
 #include "base/errors.h"
 #include "disc/disc_commands.h"
+#include "disc/disc_charts.h"
 #include "disc/disc_kit.h"
 #include "disc/disc_soundings.h"
 
@@ -39,6 +39,7 @@ commands:
   import DISC DAY KIND FILE... --time FMT   chart images into a day folder
   soundings --info FILE...                  what radiosonde archive files hold
   soundings DISC DAY FILE...                a day's sounding frames from such files
+  charts DISC DAY FILE... [--force]         charts drawn from GRIB and NetCDF analyses
   draft DISC --tables DIR DAY               a starting summary of a day to edit
   preview DISC OUT [DAY...]                 HTML pages of the days and an index
   catalogue DISC [LIST.csv] [--appdata DIR] the disc's catalogue and narratives, in use
@@ -334,6 +335,19 @@ int Run(const QString& command, const QStringList& rest) {
         if (info) return Lines(a, disc::SoundingInfoText(files));
         return Lines(a, disc::WriteSoundingFrames(Folder(a.Positional[0]), a.Positional[1], files));
     }
+    if (command == QLatin1String("charts")) {
+        const Args a = Parse(rest, {QStringLiteral("--appdata"), QStringLiteral("--source"),
+                                    QStringLiteral("--time")});
+        if (a.Flags.contains(QStringLiteral("--help"))) return Print(disc::ChartsHelp), 0;
+        if (a.Positional.size() < 3) return Usage(disc::ChartsHelp);
+        disc::ChartsOptions o;
+        o.Force = a.Flags.contains(QStringLiteral("--force"));
+        o.Source = a.Options.value(QStringLiteral("--source"));
+        o.TimeFormat = a.Options.value(QStringLiteral("--time"));
+        o.AppData = AppDataFolder(a);
+        return Lines(
+            a, disc::MakeCharts(Folder(a.Positional[0]), a.Positional[1], a.Positional.mid(2), o));
+    }
     if (command == QLatin1String("--help") || command == QLatin1String("help"))
         return Print(GeneralHelp), 0;
     return Usage(GeneralHelp);
@@ -342,10 +356,13 @@ int Run(const QString& command, const QStringList& rest) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Sounding frames are drawn with fonts, which need the GUI application (without a
-    // window system); the other commands do with the core application.
-    const bool drawing = argc > 1 && std::string_view(argv[1]) == "soundings";
-    if (drawing) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Soundings and charts are drawn with fonts, which need the GUI application; the kit
+    // never opens a window, so those run on the offscreen platform unless told otherwise.
+    // The other commands do with the core application.
+    const bool drawing = argc > 1 && (std::string_view(argv[1]) == "soundings" ||
+                                      std::string_view(argv[1]) == "charts");
+    if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> app(drawing ? new QGuiApplication(argc, argv)
                                                   : new QCoreApplication(argc, argv));
     const QStringList args = app->arguments().mid(1);
