@@ -166,6 +166,17 @@ QColor ProductColour(std::size_t index) {
     return colours[index % std::size(colours)];
 }
 
+Qt::PenStyle ProductLineStyle(ProductKind kind) {
+    switch (kind) {
+    case ProductKind::SevereWatch:
+        return Qt::DashLine;
+    case ProductKind::TornadoWatch:
+        return Qt::DashDotLine;
+    default:
+        return Qt::SolidLine;
+    }
+}
+
 ScoreMapInputs ScoreMapFrom(const ExerciseScore& score, const ProjectionDescriptor& viewport,
                             const QImage& geography) {
     ScoreMapInputs in;

@@ -47,6 +47,9 @@ struct ScoreMapInputs {
 /// issue order; reports use vermillion (tornado), bluish green (hail) and sky blue
 /// (wind) with distinct shapes as well.
 QColor ProductColour(std::size_t index);
+/// The line of a product kind: outlooks solid, severe thunderstorm watches dashed, tornado
+/// watches dash-dotted, so that a product is told by more than its colour.
+Qt::PenStyle ProductLineStyle(ProductKind kind);
 
 /// The map's inputs from a score: every report with its inside flag, every product in
 /// its colour, the practically perfect areas. A note says when nothing was issued.
