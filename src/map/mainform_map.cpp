@@ -22,6 +22,25 @@
 #include "ui/imageview.h"
 
 namespace nimbrel {
+namespace {
+
+/// Moves the view's centre until `place` lies at pixel (x, y) (within a pixel), in a few
+/// corrections because the orthographic view is not a plain shift. Nothing moves when
+/// the place is already there, so a zoom about the centre is exactly the keys' zoom.
+void BringPlaceTo(ProjectionDescriptor& v, const GeoPoint& place, int x, int y) {
+    for (int pass = 0; pass < 4; ++pass) {
+        const PixelPoint now = ProjectToScreen(v, place);
+        if (now.X == MissingPixel || now.Y == MissingPixel) return;
+        if (std::abs(now.X - x) <= 1 && std::abs(now.Y - y) <= 1) return;
+        const GeoPoint centre =
+            ScreenToGeo(v, 0.5 * v.Width + (now.X - x), 0.5 * v.Height + (now.Y - y));
+        if (centre.Latitude == MissingCoordinate) return;
+        v.CentreLatitude = centre.Latitude;
+        v.CentreLongitude = centre.Longitude;
+    }
+}
+
+} // namespace
 
 void TfMainForm::DrawBasemap() {
     BasemapHooks hooks;
@@ -144,17 +163,7 @@ void TfMainForm::Image1Wheel(int steps, int x, int y) {
             before.X != MissingPixel && std::abs(before.X - x) <= 1 && std::abs(before.Y - y) <= 1;
         for (int i = 0; i < std::abs(steps); ++i)
             MoveView(v, steps > 0 ? ViewMove::ZoomIn : ViewMove::ZoomOut);
-        if (!onGlobe) return;
-        for (int pass = 0; pass < 3; ++pass) {
-            const PixelPoint now = ProjectToScreen(v, under);
-            if (now.X == MissingPixel || now.Y == MissingPixel) return;
-            if (std::abs(now.X - before.X) <= 1 && std::abs(now.Y - before.Y) <= 1) return;
-            const GeoPoint centre = ScreenToGeo(v, 0.5 * v.Width + (now.X - before.X),
-                                                0.5 * v.Height + (now.Y - before.Y));
-            if (centre.Latitude == MissingCoordinate) return;
-            v.CentreLatitude = centre.Latitude;
-            v.CentreLongitude = centre.Longitude;
-        }
+        if (onGlobe) BringPlaceTo(v, under, before.X, before.Y);
     });
 }
 
@@ -208,6 +217,10 @@ void TfMainForm::Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, 
         Ask().Information(PolygonOnlyOnTargetMapText);
         return;
     }
+    if (PanDrag.Active && button == Qt::LeftButton) { // a drag whose release went astray
+        PanDrag = {};
+        Image1->SetPanOffset(QPoint());
+    }
     if ((button == Qt::MiddleButton || button == Qt::RightButton) && !PanDrag.Active) {
         ReportsTimer.stop(); // the flashing would draw over the dragged picture
         PanDrag = {true, button, x, y, x, y};
@@ -254,10 +267,9 @@ void TfMainForm::Image1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers, in
         if (std::abs(dx) < 3 && std::abs(dy) < 3) return;
         PanOrZoom([dx, dy](ProjectionDescriptor& v) {
             // The place that was at the centre follows the pointer.
-            const GeoPoint centre = ScreenToGeo(v, 0.5 * v.Width - dx, 0.5 * v.Height - dy);
-            if (centre.Latitude == MissingCoordinate) return;
-            v.CentreLatitude = centre.Latitude;
-            v.CentreLongitude = centre.Longitude;
+            const int cx = v.Width / 2, cy = v.Height / 2;
+            const GeoPoint middle = ScreenToGeo(v, cx, cy);
+            BringPlaceTo(v, middle, cx + dx, cy + dy);
         });
         return;
     }
