@@ -3,7 +3,6 @@
 // src/map; these methods pass them the session and copy results into the widgets.
 #include <QAction>
 #include <QApplication>
-#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
@@ -83,16 +82,7 @@ void TfMainForm::ReadMapCities() {
         // The map goes on without names; issuing a watch says what is wrong with the file.
         return;
     }
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    for (const City& c : MapCities) {
-        hash.addData(c.Name.toUtf8());
-        hash.addData(QByteArray::number(c.Population) + QByteArray::number(c.Position.Latitude) +
-                     QByteArray::number(c.Position.Longitude));
-    }
-    const QByteArray digest = hash.result();
-    for (int i = 0; i < 4; ++i)
-        MapCitiesHash |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(digest[i]))
-                         << (8 * i);
+    MapCitiesHash = CityListStamp(MapCities);
 }
 
 BasemapExtras TfMainForm::MapExtras() {
@@ -109,33 +99,7 @@ BasemapExtras TfMainForm::MapExtras() {
                     reports.push_back(r.Start);
         }
     }
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    hash.addData(QByteArrayLiteral("scale bar 1;"));
-    if (cities) {
-        hash.addData(QByteArrayLiteral("cities;") + QByteArray::number(MapCitiesHash));
-        for (const GeoPoint& g : reports)
-            hash.addData(QByteArray::number(g.Latitude) + ',' + QByteArray::number(g.Longitude));
-    }
-    const QByteArray digest = hash.result();
-    BasemapExtras extras;
-    for (int i = 0; i < 4; ++i)
-        extras.Stamp |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(digest[i])) << (8 * i);
-    if (extras.Stamp == 0) extras.Stamp = 1; // zero is the bare geography
-    const std::vector<City>* list = cities ? &MapCities : nullptr;
-    extras.Draw = [list, reports](QPainter& painter, const ProjectionDescriptor& view) {
-        const QRect barBox = ScaleBarBox(view);
-        if (list) {
-            std::vector<QPoint> avoid;
-            for (const GeoPoint& g : reports) {
-                const PixelPoint p = ProjectToScreen(view, g);
-                if (p.X != MissingPixel && p.Y != MissingPixel) avoid.emplace_back(p.X, p.Y);
-            }
-            DrawCityLabels(painter, PlaceCityLabels(*list, view, QFontMetrics(CityLabelFont()),
-                                                    {barBox}, avoid));
-        }
-        DrawScaleBar(painter, ChooseScaleBar(view, barBox.width() - 12), barBox);
-    };
-    return extras;
+    return TargetMapExtras(cities ? &MapCities : nullptr, MapCitiesHash, std::move(reports));
 }
 
 void TfMainForm::DrawIssuedProductsLayer() {

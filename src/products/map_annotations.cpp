@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numeric>
 
+#include <QCryptographicHash>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
@@ -157,6 +158,61 @@ void DrawScaleBar(QPainter& painter, const ScaleBar& bar, const QRect& box) {
     painter.drawLine(left + bar.Pixels, y - 5, left + bar.Pixels, y + 3);
     painter.drawText(QPoint(left, y - 7), words);
     painter.restore();
+}
+
+namespace {
+
+std::uint32_t First32Bits(QCryptographicHash& hash) {
+    const QByteArray digest = hash.result();
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+        value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(digest[i])) << (8 * i);
+    return value;
+}
+
+} // namespace
+
+std::uint32_t CityListStamp(const std::vector<City>& cities) {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const City& c : cities) {
+        hash.addData(c.Name.toUtf8());
+        hash.addData(QByteArray::number(c.Population) + ',' +
+                     QByteArray::number(c.Position.Latitude, 'g', 17) + ',' +
+                     QByteArray::number(c.Position.Longitude, 'g', 17) + ';');
+    }
+    return First32Bits(hash);
+}
+
+BasemapExtras TargetMapExtras(const std::vector<City>* cities, std::uint32_t citiesStamp,
+                              std::vector<GeoPoint> reports) {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(QByteArrayLiteral("scale bar 1;"));
+    if (cities) {
+        hash.addData(QByteArrayLiteral("cities 1;") + QByteArray::number(citiesStamp));
+        for (const GeoPoint& g : reports)
+            hash.addData(QByteArray::number(g.Latitude, 'g', 17) + ',' +
+                         QByteArray::number(g.Longitude, 'g', 17) + ';');
+    } else {
+        reports.clear();
+    }
+    BasemapExtras extras;
+    extras.Stamp = First32Bits(hash);
+    if (extras.Stamp == 0) extras.Stamp = 1; // zero is the bare geography
+    extras.Draw = [cities, reports = std::move(reports)](QPainter& painter,
+                                                         const ProjectionDescriptor& view) {
+        const QRect barBox = ScaleBarBox(view);
+        if (cities) {
+            std::vector<QPoint> avoid;
+            for (const GeoPoint& g : reports) {
+                const PixelPoint p = ProjectToScreen(view, g);
+                if (OnMap(p)) avoid.emplace_back(p.X, p.Y);
+            }
+            DrawCityLabels(painter, PlaceCityLabels(*cities, view, QFontMetrics(CityLabelFont()),
+                                                    {barBox}, avoid));
+        }
+        DrawScaleBar(painter, ChooseScaleBar(view, barBox.width() - 12), barBox);
+    };
+    return extras;
 }
 
 QString CursorReadout(const ProjectionDescriptor& view, double x, double y,

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QString>
 
+#include "map/basemap.h"
 #include "map/geodesy.h"
 #include "map/projection.h"
 #include "products/places.h"
@@ -62,6 +63,15 @@ ScaleBar ChooseScaleBar(const ProjectionDescriptor& view, int maxPixels);
 QRect ScaleBarBox(const ProjectionDescriptor& view);
 /// Draws the bar ("100 MILES") in `box`.
 void DrawScaleBar(QPainter& painter, const ScaleBar& bar, const QRect& box);
+
+/// A fingerprint of a city list (names, sizes and places), for the basemap cache's stamp.
+std::uint32_t CityListStamp(const std::vector<City>& cities);
+/// What the target map draws over its geography: the scale bar always, and the city
+/// names when `cities` is given (`citiesStamp` its CityListStamp), kept clear of the
+/// `reports` already on the map (never of those still to come, which would give them
+/// away). The stamp differs whenever the drawing would.
+BasemapExtras TargetMapExtras(const std::vector<City>* cities, std::uint32_t citiesStamp,
+                              std::vector<GeoPoint> reports);
 
 /// The status read-out of a map pixel: "35.4N 97.6W — 10 MILES NORTHWEST OF OKLAHOMA CITY
 /// OKLAHOMA", the place in the words of the watch texts (nearest city by the same rule,
