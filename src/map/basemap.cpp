@@ -1,6 +1,7 @@
 #include "map/basemap.h"
 
 #include <bit>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -199,6 +200,11 @@ bool SameView(const ProjectionDescriptor& a, const ProjectionDescriptor& b) {
            a.Scale == b.Scale && a.Height == b.Height && a.Width == b.Width;
 }
 
+/// A length in map pixels as device pixels.
+int Device(int mapPixels, double pixelRatio) {
+    return static_cast<int>(std::lround(mapPixels * pixelRatio));
+}
+
 std::uint32_t StampOf(const QByteArray& descriptorBytes) {
     const auto* p =
         reinterpret_cast<const std::uint8_t*>(descriptorBytes.constData()) + CachedExtrasOffset;
@@ -243,8 +249,9 @@ bool DrawBasemap(const QString& appData, ProjectionDescriptor& viewport, QSize c
             return true;
         }
         QImage cached = LoadBitmap32(bitmapPath);
-        if (!cached.isNull() && cached.width() == viewport.Width &&
-            cached.height() == viewport.Height) {
+        if (!cached.isNull() && cached.width() == Device(viewport.Width, extras.PixelRatio) &&
+            cached.height() == Device(viewport.Height, extras.PixelRatio)) {
+            cached.setDevicePixelRatio(extras.PixelRatio);
             if (memory)
                 *memory = {bitmapPath,          viewport, file.size(),
                            file.lastModified(), cached,   extras.Stamp};
@@ -261,7 +268,9 @@ bool DrawBasemap(const QString& appData, ProjectionDescriptor& viewport, QSize c
     // the bitmap was drawn with, even if the session's view changes while events are
     // processed between outlines.
     const ProjectionDescriptor view = viewport;
-    QImage canvas(view.Width, view.Height, QImage::Format_RGB32);
+    QImage canvas(Device(view.Width, extras.PixelRatio), Device(view.Height, extras.PixelRatio),
+                  QImage::Format_RGB32);
+    canvas.setDevicePixelRatio(extras.PixelRatio);
     try {
         QPainter p(&canvas);
         p.setRenderHint(QPainter::Antialiasing, false);

@@ -37,6 +37,10 @@ struct BasemapHooks {
 struct BasemapExtras {
     std::function<void(QPainter&, const ProjectionDescriptor&)> Draw;
     std::uint32_t Stamp = 0;
+    /// Device pixels per map pixel: the bitmap is drawn this much finer (its
+    /// devicePixelRatio set, the view and every layer still in map pixels). Part of what
+    /// the stamp must tell apart.
+    double PixelRatio = 1.0;
 };
 /// Where the stamp of the extras sits in "nimbrel.mpd".
 inline constexpr int CachedExtrasOffset = 108;

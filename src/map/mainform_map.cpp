@@ -55,8 +55,9 @@ void TfMainForm::DrawBasemap() {
     // The area the map can fill without scroll bars.
     const QSize client = ScrollBox1->maximumViewportSize();
     auto fitImages = [&] {
-        BufImg->ResizePicture(bitmap.width(), bitmap.height());
-        Image1->ResizePicture(bitmap.width(), bitmap.height());
+        const QSize size = bitmap.deviceIndependentSize().toSize();
+        BufImg->ResizePicture(size.width(), size.height());
+        Image1->ResizePicture(size.width(), size.height());
     };
     try {
         nimbrel::DrawBasemap(session_.Folders.AppDataDirectory, session_.TheViewport, client,
@@ -99,7 +100,9 @@ BasemapExtras TfMainForm::MapExtras() {
                     reports.push_back(r.Start);
         }
     }
-    return TargetMapExtras(cities ? &MapCities : nullptr, MapCitiesHash, std::move(reports));
+    // Drawn at the screen's density, so that lines and names stay sharp when scaled.
+    return TargetMapExtras(cities ? &MapCities : nullptr, MapCitiesHash, std::move(reports),
+                           Image1->devicePixelRatioF());
 }
 
 void TfMainForm::DrawIssuedProductsLayer() {

@@ -184,9 +184,11 @@ std::uint32_t CityListStamp(const std::vector<City>& cities) {
 }
 
 BasemapExtras TargetMapExtras(const std::vector<City>* cities, std::uint32_t citiesStamp,
-                              std::vector<GeoPoint> reports) {
+                              std::vector<GeoPoint> reports, double pixelRatio) {
     QCryptographicHash hash(QCryptographicHash::Sha1);
     hash.addData(QByteArrayLiteral("scale bar 1;"));
+    if (pixelRatio != 1.0)
+        hash.addData(QByteArrayLiteral("ratio ") + QByteArray::number(pixelRatio));
     if (cities) {
         hash.addData(QByteArrayLiteral("cities 1;") + QByteArray::number(citiesStamp));
         for (const GeoPoint& g : reports)
@@ -196,6 +198,7 @@ BasemapExtras TargetMapExtras(const std::vector<City>* cities, std::uint32_t cit
         reports.clear();
     }
     BasemapExtras extras;
+    extras.PixelRatio = pixelRatio;
     extras.Stamp = First32Bits(hash);
     if (extras.Stamp == 0) extras.Stamp = 1; // zero is the bare geography
     extras.Draw = [cities, reports = std::move(reports)](QPainter& painter,

@@ -69,9 +69,10 @@ std::uint32_t CityListStamp(const std::vector<City>& cities);
 /// What the target map draws over its geography: the scale bar always, and the city
 /// names when `cities` is given (`citiesStamp` its CityListStamp), kept clear of the
 /// `reports` already on the map (never of those still to come, which would give them
-/// away). The stamp differs whenever the drawing would.
+/// away), on a bitmap `pixelRatio` times finer. The stamp differs whenever the drawing
+/// would.
 BasemapExtras TargetMapExtras(const std::vector<City>* cities, std::uint32_t citiesStamp,
-                              std::vector<GeoPoint> reports);
+                              std::vector<GeoPoint> reports, double pixelRatio = 1.0);
 
 /// The status read-out of a map pixel: "35.4N 97.6W — 10 MILES NORTHWEST OF OKLAHOMA CITY
 /// OKLAHOMA", the place in the words of the watch texts (nearest city by the same rule,

@@ -58,7 +58,8 @@ ScoreMapInputs ScoreMapFrom(const ExerciseScore& score, const ProjectionDescript
 
 /// Paints the map in the viewport's Width x Height pixels from the painter's origin.
 void DrawScoreMap(QPainter& painter, const ScoreMapInputs& in);
-/// The map on a picture of the viewport's size (at least 1 x 1).
-QImage RenderScoreMap(const ScoreMapInputs& in);
+/// The map on a picture of the viewport's size (at least 1 x 1), drawn `pixelRatio` times
+/// finer (its devicePixelRatio set) for a high-density screen.
+QImage RenderScoreMap(const ScoreMapInputs& in, double pixelRatio = 1.0);
 
 } // namespace nimbrel

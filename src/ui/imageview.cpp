@@ -12,19 +12,22 @@ ImageView::ImageView(QWidget* parent) : QWidget(parent) {
 }
 
 QSize ImageView::ShownSize() const {
-    if (fitArea_.isEmpty() || picture_.isNull()) return picture_.size();
-    return picture_.size().scaled(fitArea_, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    // A picture drawn finer than the screen's pixels (its devicePixelRatio above 1) is
+    // shown at its size in map pixels.
+    const QSize own = picture_.deviceIndependentSize().toSize();
+    if (fitArea_.isEmpty() || picture_.isNull()) return own;
+    return own.scaled(fitArea_, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
 QPoint ImageView::ToPicture(QPointF pos) const {
-    const QSize shown = size();
-    if (shown == picture_.size() || shown.isEmpty()) return pos.toPoint();
-    return {static_cast<int>(pos.x() * picture_.width() / shown.width()),
-            static_cast<int>(pos.y() * picture_.height() / shown.height())};
+    const QSize shown = size(), own = picture_.deviceIndependentSize().toSize();
+    if (shown == own || shown.isEmpty()) return pos.toPoint();
+    return {static_cast<int>(pos.x() * own.width() / shown.width()),
+            static_cast<int>(pos.y() * own.height() / shown.height())};
 }
 
 void ImageView::SetPicture(const QImage& image) {
-    picture_ = image.convertToFormat(QImage::Format_RGB32);
+    picture_ = image.convertToFormat(QImage::Format_RGB32); // keeps the devicePixelRatio
     setFixedSize(ShownSize());
     update();
     emit Resized();
@@ -33,7 +36,7 @@ void ImageView::SetPicture(const QImage& image) {
 void ImageView::ResizePicture(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
-    if (picture_.width() != width || picture_.height() != height) {
+    if (picture_.deviceIndependentSize().toSize() != QSize(width, height)) {
         QImage next(width, height, QImage::Format_RGB32);
         next.fill(Qt::white);
         if (!picture_.isNull()) {
@@ -76,7 +79,7 @@ void ImageView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (!panOffset_.isNull()) p.fillRect(rect(), QColor(200, 200, 200));
     if (!picture_.isNull()) {
-        if (size() == picture_.size()) {
+        if (size() == picture_.deviceIndependentSize().toSize()) {
             p.drawImage(panOffset_, picture_);
         } else {
             p.setRenderHint(QPainter::SmoothPixmapTransform);
