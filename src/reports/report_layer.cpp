@@ -300,7 +300,10 @@ const std::vector<ToggleMemory::Pixel>& ToggleMemory::Keep(std::size_t index, in
 
 void DrawReports(QImage& image, const ReportList& list, const std::vector<PlacedReport>& placed,
                  DateTime simulationTime, bool flash, ToggleMemory* memory) {
-    if (image.isNull() || image.format() != QImage::Format_RGB32) {
+    // The stamps write device pixels at map pixels: a picture drawn finer than the map
+    // (devicePixelRatio above 1) takes the painter's way, which scales.
+    if (image.isNull() || image.format() != QImage::Format_RGB32 ||
+        image.devicePixelRatio() != 1.0) {
         if (image.isNull()) return;
         QPainter painter(&image);
         DrawListWithPainter(painter, list, placed, simulationTime, flash);
