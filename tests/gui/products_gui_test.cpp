@@ -468,7 +468,11 @@ TEST(ScoreWindow, SaveAsksAboutTheMapBesideTheCsvAndReplacesBothOrNeither) {
     QImage map(40, 30, QImage::Format_RGB32);
     map.fill(Qt::darkGreen);
     TfScore score;
-    score.SetScore(ExerciseScore{}, EncodeDate(1979, 4, 10), ChaserCounts{}, map);
+    ScoreMapInputs inputs;
+    inputs.Viewport.Width = map.width();
+    inputs.Viewport.Height = map.height();
+    inputs.Geography = map;
+    score.SetScore(ExerciseScore{}, EncodeDate(1979, 4, 10), ChaserCounts{}, inputs);
     const QString csv = dir.filePath("report.csv"), png = dir.filePath("report.png");
     WriteFile(png, "an unrelated picture");
     QStringList asked;
@@ -484,7 +488,7 @@ TEST(ScoreWindow, SaveAsksAboutTheMapBesideTheCsvAndReplacesBothOrNeither) {
     EXPECT_FALSE(QFileInfo::exists(csv));
     answer = true;
     score.SaveButton->click();
-    EXPECT_EQ(QImage(png).size(), map.size());
+    EXPECT_EQ(QImage(png).size(), score.MapPicture().size());
     const QByteArray saved = ReadFile(csv);
     EXPECT_FALSE(saved.isEmpty());
 
