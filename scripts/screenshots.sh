@@ -76,3 +76,9 @@ xdotool key s
 sleep 0.2
 xdotool key Return
 shot score 3
+# Selecting the first product's row: the slight risk and the reports that verify it stand
+# out on the map.
+score=$(xdotool search --name "^Exercise score$" | head -n 1)
+read -r sx sy < <(xdotool getwindowgeometry --shell "$score" | awk -F= '/^X=/{x=$2} /^Y=/{y=$2} END{print x, y}')
+xdotool mousemove $((sx + 150)) $((sy + 68)) click 1
+shot score-row-highlight 2

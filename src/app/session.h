@@ -10,6 +10,7 @@
 #include "map/chaser_layer.h"
 #include "map/polygon.h"
 #include "map/projection.h"
+#include "products/forecast_notes.h"
 #include "products/product_record.h"
 #include "reports/report_file.h"
 #include "reports/report_layer.h"
@@ -35,6 +36,8 @@ struct Session {
     std::array<bool, 5> ProductItemsEnabled{true, true, true, true, true};
     /// Every product issued since the case was opened, in issue order, for the score.
     ProductRecords Products;
+    /// The trainee's forecast notebook, cleared with the products.
+    ForecastNotes Notes;
     StationTable Stations;
     RandomGenerator Rng;
     /// The target map's cached background, kept between refreshes of an unchanged view.

@@ -195,6 +195,8 @@ void TfMainForm::BuildMenus() {
     N500mb1 = AddItem(ViewMenu, "N500mb1", QStringLiteral("&500 mb"), Qt::Key_F9);
     N250mb1 = AddItem(ViewMenu, "N250mb1", QStringLiteral("&250 mb"), Qt::Key_F10);
     Sounding1 = AddItem(ViewMenu, "Sounding1", QStringLiteral("Sou&nding"), Qt::Key_F11);
+    ViewMenu->addSeparator();
+    Forecastnotes1 = AddItem(ViewMenu, "Forecastnotes1", QStringLiteral("Forecast &notes..."));
     for (QAction* a : {Targeting1, Visiblesatellite1, SurfaceAnalysis1, N850mb1, N700mb1, N500mb1,
                        N250mb1, Sounding1})
         a->setCheckable(true);
@@ -212,6 +214,7 @@ void TfMainForm::BuildMenus() {
     on(N500mb1, &TfMainForm::N500mb1Click);
     on(N250mb1, &TfMainForm::N250mb1Click);
     on(Sounding1, &TfMainForm::Sounding1Click);
+    on(Forecastnotes1, &TfMainForm::Forecastnotes1Click);
 
     ForecastMenu = menuBar()->addMenu(QStringLiteral("&Forecast"));
     Advancetonexthour1 = AddItem(ForecastMenu, "Advancetonexthour1",

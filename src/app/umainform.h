@@ -45,6 +45,7 @@ class TfRandomCase;
 class TfAbout;
 class TfInformation;
 class TfScore;
+class TfNotes;
 class SoundPlayer;
 
 /// The other five windows. Each lives from when it is made until the program ends.
@@ -134,6 +135,7 @@ public:
     QAction* N500mb1 = nullptr;
     QAction* N250mb1 = nullptr;
     QAction* Sounding1 = nullptr;
+    QAction* Forecastnotes1 = nullptr;
     QAction* Advancetonexthour1 = nullptr;
     QAction* WarningSounds = nullptr;
     int WarningSoundsTag = 0;
@@ -197,8 +199,6 @@ public:
     /// The printer of the run: settings chosen in printer setup apply to later prints.
     /// Created at first use (shared_ptr, so this header needs no printing include).
     std::shared_ptr<QPrinter> ThePrinter;
-    /// Shown for the trainee: the seven statistics counters as last written.
-    ChaserCounts LastCounts;
     /// The measuring mode of the target map (drawn over the view, never into it).
     MeasureState Measuring;
     /// Asks where the loop GIF goes, given a suggested file name; "" cancels. The save
@@ -219,6 +219,8 @@ public:
     } PanDrag;
     /// The Exercise score window, made at its first showing.
     TfScore* ScoreWindow = nullptr;
+    /// The forecast notebook, made at its first showing.
+    TfNotes* NotesWindow = nullptr;
 
 public slots:
     // File
@@ -242,6 +244,7 @@ public slots:
     void N500mb1Click();
     void N250mb1Click();
     void Sounding1Click();
+    void Forecastnotes1Click();
     // Forecast
     void Advancetonexthour1Click();
     void WarningSoundsClick();

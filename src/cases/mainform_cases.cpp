@@ -15,6 +15,8 @@
 #include "cases/uinformation.h"
 #include "cases/uloadcase.h"
 #include "cases/urandomcase.h"
+#include "products/unotes.h"
+#include "products/uscore.h"
 #include "sim/hourly_advance.h"
 
 namespace nimbrel {
@@ -88,6 +90,9 @@ void TfMainForm::LoadCase(const QString& line, bool hideDate, bool startInMornin
 void TfMainForm::ResetSession() {
     ResetSessionState(session_);
     UpdateProductMenu();
+    // The previous exercise's score and notes do not stay over the next case.
+    if (ScoreWindow) ScoreWindow->close();
+    if (NotesWindow) NotesWindow->SetNotes(session_.Notes);
 }
 
 void TfMainForm::RevealDateButtonClick() {

@@ -7,6 +7,7 @@ void ResetSessionState(Session& session) {
     ResetChasers(session.Chasers, session.LastProductKind);
     session.ProductItemsEnabled.fill(true);
     session.Products.clear();
+    session.Notes.clear();
     ResetViewport(session.TheViewport);
     session.Replay.Clear();
 }

@@ -1,4 +1,5 @@
 #include "map/projection.h"
+#include "map/projection_exact.h"
 
 #include <cmath>
 #include <numbers>
@@ -110,13 +111,13 @@ void MoveView(ProjectionDescriptor& viewport, ViewMove move) {
     }
 }
 
-PixelPoint ProjectToScreen(const ProjectionDescriptor& d, const GeoPoint& point) {
-    PixelPoint out{MissingPixel, MissingPixel};
+bool ProjectToScreenExact(const ProjectionDescriptor& d, const GeoPoint& point, double& x,
+                          double& y) {
     if (point.Latitude < -90.0 || point.Latitude > 90.0 || point.Longitude < -180.0 ||
         point.Longitude > 180.0)
-        return out;
+        return false;
     // NaN passes the range test above; it has no place on the map either.
-    if (std::isnan(point.Latitude) || std::isnan(point.Longitude)) return out;
+    if (std::isnan(point.Latitude) || std::isnan(point.Longitude)) return false;
 
     const double phi = point.Latitude * ForwardFactor;
     const double lambda = point.Longitude * ForwardFactor;
@@ -131,16 +132,19 @@ PixelPoint ProjectToScreen(const ProjectionDescriptor& d, const GeoPoint& point)
     const double xp = cosPhi * std::sin(dl);
     const double yp = cosPhi0 * sinPhi - sinPhi0 * cosPhi * cosDl;
 
-    double x = 0.5 * d.Width + xp * radius * d.StretchX + d.OffsetX;
-    double y = 0.5 * d.Height - yp * radius * d.StretchY + d.OffsetY;
+    x = 0.5 * d.Width + xp * radius * d.StretchX + d.OffsetX;
+    y = 0.5 * d.Height - yp * radius * d.StretchY + d.OffsetY;
+    // On the far hemisphere, or exactly on its rim, nothing is shown.
+    return sinPhi0 * sinPhi + cosPhi0 * cosPhi * cosDl > 0.0;
+}
+
+PixelPoint ProjectToScreen(const ProjectionDescriptor& d, const GeoPoint& point) {
+    PixelPoint out{MissingPixel, MissingPixel};
+    double x = 0.0, y = 0.0;
+    // Outside the ranges or on the far hemisphere (a view of NaNs fails there too).
+    if (!ProjectToScreenExact(d, point, x, y)) return out;
     x = ClampPixel(x);
     y = ClampPixel(y);
-
-    // On the far hemisphere, or exactly on its rim, nothing is shown.
-    if (sinPhi0 * sinPhi + cosPhi0 * cosPhi * cosDl <= 0.0) {
-        x = MissingPixel;
-        y = MissingPixel;
-    }
     // nearbyint rounds halves to even under the default rounding mode.
     out.X = static_cast<std::int32_t>(std::nearbyint(x));
     out.Y = static_cast<std::int32_t>(std::nearbyint(y));

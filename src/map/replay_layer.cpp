@@ -11,6 +11,12 @@ namespace nimbrel {
 
 void DrawReplayMarks(QPainter& painter, const ScreenProjector& project, const DayRecord& record,
                      std::size_t index) {
+    DrawReplayRings(painter, project, record, index);
+    DrawReplayChasers(painter, project, record, index);
+}
+
+void DrawReplayRings(QPainter& painter, const ScreenProjector& project, const DayRecord& record,
+                     std::size_t index) {
     if (index >= record.Hours.size()) return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -26,17 +32,23 @@ void DrawReplayMarks(QPainter& painter, const ScreenProjector& project, const Da
         if (at.X == MissingPixel) continue;
         painter.drawEllipse(QPoint(at.X, at.Y), 9, 9);
     }
-    if (record.Hours[index].WithChasers) {
-        // One picture per outcome, made once per draw.
-        std::array<QImage, 8> icons;
-        for (const ChaserMark& chaser : record.Hours[index].Chasers) {
-            const PixelPoint at = project(chaser.Position);
-            if (at.X == MissingPixel) continue;
-            const auto outcome = static_cast<std::size_t>(chaser.Outcome);
-            if (outcome >= icons.size()) continue;
-            if (icons[outcome].isNull()) icons[outcome] = ChaserIcon(chaser.Outcome);
-            painter.drawImage(at.X - ChaserIconSize / 2, at.Y - ChaserIconSize / 2, icons[outcome]);
-        }
+    painter.restore();
+}
+
+void DrawReplayChasers(QPainter& painter, const ScreenProjector& project, const DayRecord& record,
+                       std::size_t index) {
+    if (index >= record.Hours.size() || !record.Hours[index].WithChasers) return;
+    painter.save();
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    // One picture per outcome, made once per draw.
+    std::array<QImage, 8> icons;
+    for (const ChaserMark& chaser : record.Hours[index].Chasers) {
+        const PixelPoint at = project(chaser.Position);
+        if (at.X == MissingPixel) continue;
+        const auto outcome = static_cast<std::size_t>(chaser.Outcome);
+        if (outcome >= icons.size()) continue;
+        if (icons[outcome].isNull()) icons[outcome] = ChaserIcon(chaser.Outcome);
+        painter.drawImage(at.X - ChaserIconSize / 2, at.Y - ChaserIconSize / 2, icons[outcome]);
     }
     painter.restore();
 }

@@ -17,5 +17,11 @@ namespace nimbrel {
 /// draws nothing.
 void DrawReplayMarks(QPainter& painter, const ScreenProjector& project, const DayRecord& record,
                      std::size_t index);
+/// The two halves of DrawReplayMarks, for a map that draws its reports between them:
+/// the chasers first, the rings last.
+void DrawReplayChasers(QPainter& painter, const ScreenProjector& project, const DayRecord& record,
+                       std::size_t index);
+void DrawReplayRings(QPainter& painter, const ScreenProjector& project, const DayRecord& record,
+                     std::size_t index);
 
 } // namespace nimbrel

@@ -1,6 +1,7 @@
 // The main window's Exercise score: scored from the session's product records and the
 // case's own report file once the date is shown.
 #include <QAction>
+#include <QPainter>
 #include <QPrinter>
 
 #include "app/umainform.h"
@@ -9,9 +10,30 @@
 #include "products/replay.h"
 #include "products/score_map.h"
 #include "products/scoring.h"
+#include "products/unotes.h"
 #include "products/uscore.h"
 
 namespace nimbrel {
+namespace {
+
+/// The target map's background for another view (the score's), drawn afresh with the
+/// target map's pens and leaving the target map's cache alone.
+QImage BackgroundFor(const QString& appData, const ProjectionDescriptor& view) {
+    QImage canvas(std::max(1, view.Width), std::max(1, view.Height), QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    QPainter p(&canvas);
+    PixelPoint previous{MissingPixel, MissingPixel};
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(204, 204, 204), 1, Qt::SolidLine));
+    DrawLineLayer(p, appData + FineLinesFile, view, previous);
+    p.setPen(QPen(QColor(221, 204, 170), 2, Qt::SolidLine));
+    DrawLineLayer(p, appData + BoldLinesFile, view, previous);
+    p.setPen(QPen(QColor(119, 119, 119), 2, Qt::SolidLine));
+    DrawOutlineLayer(p, appData + OutlinesFile, view, {});
+    return canvas;
+}
+
+} // namespace
 
 void TfMainForm::UpdateScoreMenuItem() {
     if (Exercisescore1) Exercisescore1->setEnabled(!session_.Clock.DateHidden);
@@ -24,32 +46,48 @@ void TfMainForm::Exercisescore1Click() {
         session_.Folders.CaseDirectory + QStringLiteral("rpt.dat"), session_.Clock.CaseStart);
     // The file's message as every reader gives it; the scorecard says what it left out.
     if (!reports.Problem.isEmpty()) Ask().Warning(reports.Problem);
-    const ExerciseScore score = ScoreExercise(session_.Products, std::move(reports));
+    ExerciseScore score = ScoreExercise(session_.Products, std::move(reports));
+    score.Notes = session_.Notes;
 
-    // The geography of the current view (the cached background when it matches). Without
-    // the map files the score still shows, on a white map.
-    ProjectionDescriptor viewport = session_.TheViewport;
+    // A map framed on the day (its reports, the products, the practically perfect area)
+    // in the target map's size, whatever view the trainee last had. Without the map
+    // files the score still shows, on a white map.
+    const int width = session_.TheViewport.Width > 0 ? session_.TheViewport.Width : 1000;
+    const int height = session_.TheViewport.Height > 0 ? session_.TheViewport.Height : 800;
+    const ProjectionDescriptor viewport = FitScoreViewport(score, width, height);
     QImage geography;
     try {
-        // With the target map's own extras, so that the cache serves both maps.
-        nimbrel::DrawBasemap(session_.Folders.AppDataDirectory, viewport,
-                             QSize(viewport.Width, viewport.Height), geography, {}, nullptr,
-                             MapExtras());
+        // Drawn afresh for the score's own view: the target map's cache stays its own.
+        geography = BackgroundFor(session_.Folders.AppDataDirectory, viewport);
     } catch (const FileError&) {
         geography = QImage();
     }
-    const QImage map =
-        RenderScoreMap(ScoreMapFrom(score, viewport, geography), devicePixelRatioF());
+    const ScoreMapInputs map = ScoreMapFrom(score, viewport, geography);
 
     if (!ScoreWindow) ScoreWindow = new TfScore(this);
     // The run's printer, so that printer setup applies to the score too.
     if (!ThePrinter) ThePrinter = std::make_shared<QPrinter>(QPrinter::HighResolution);
     ScoreWindow->SetPrinter(ThePrinter);
-    ScoreWindow->SetScore(score, session_.Clock.CaseStart, LastCounts, map);
+    // This exercise's tally as the last advance left it: none before the first advance.
+    ScoreWindow->SetScore(score, session_.Clock.CaseStart, TallyAtLastHour(session_.Replay), map);
     ScoreWindow->SetReplay(
         MakeReplay(score, session_.Replay, session_.Clock.CaseStart, viewport, geography));
     ScoreWindow->show();
     ScoreWindow->raise();
+}
+
+void TfMainForm::Forecastnotes1Click() {
+    if (!NotesWindow) {
+        NotesWindow = new TfNotes(this);
+        NotesWindow->OnAdd = [this](const QString& text) {
+            AddForecastNote(session_.Notes, session_.Clock.SimulationTime, text);
+            NotesWindow->SetNotes(session_.Notes);
+        };
+    }
+    NotesWindow->SetNotes(session_.Notes);
+    NotesWindow->show();
+    NotesWindow->raise();
+    NotesWindow->activateWindow();
 }
 
 } // namespace nimbrel

@@ -258,8 +258,9 @@ void DrawIssuedProducts(QPainter& painter, const ProjectionDescriptor& view,
             outline << QPoint(p.X, p.Y);
         }
         if (outline.size() != static_cast<int>(r.Corners.size())) continue;
-        const QColor colour = ProductColour(i);
-        painter.setPen(QPen(colour, 2, ProductLineStyle(r.Kind)));
+        const ProductStyle style = ProductStyleOf(r.Kind);
+        const QColor colour = style.Colour;
+        painter.setPen(QPen(colour, 2, style.Line));
         painter.drawPolygon(outline);
         const QPoint top = *std::min_element(outline.begin(), outline.end(),
                                              [](QPoint a, QPoint b) { return a.y() < b.y(); });

@@ -19,7 +19,8 @@ ReplayDay MakeReplay(const ExerciseScore& score, const DayRecord& record, DateTi
     replay.Base = ScoreMapFrom(score, viewport, geography);
     replay.Base.Reports.clear();
     replay.Base.Products.clear();
-    replay.Base.Note.clear();
+    replay.Base.Notes.clear();
+    replay.Notes = score.Notes;
     // Faint, so the day's own reports and products stand out over it.
     replay.Base.PerfectOpacity = 70;
     for (const ProductScore& p : score.Products)
@@ -37,6 +38,44 @@ ReplayDay MakeReplay(const ExerciseScore& score, const DayRecord& record, DateTi
     return replay;
 }
 
+ChaserCounts TallyAt(const DayRecord& record, std::size_t index) {
+    ChaserCounts n;
+    if (index >= record.Hours.size() || !record.Hours[index].WithChasers) return n;
+    for (const ChaserMark& c : record.Hours[index].Chasers) {
+        switch (c.Outcome) {
+        case ChaserOutcome::Awaiting:
+            // Only a chaser on the road is awaiting storms; one still at home and
+            // undecided or waiting is in no counter of the panel.
+            if (c.Mode == ChaserMode::Chasing || c.Mode == ChaserMode::ReturningHome)
+                ++n.Awaiting;
+            break;
+        case ChaserOutcome::EmptyHanded:
+            ++n.EmptyHanded;
+            break;
+        case ChaserOutcome::CaughtStorm:
+            ++n.CaughtStorm;
+            break;
+        case ChaserOutcome::CaughtTornado:
+            ++n.CaughtTornado;
+            break;
+        case ChaserOutcome::Busted:
+            ++n.Busted;
+            break;
+        case ChaserOutcome::OutOfRange:
+            ++n.OutOfRange;
+            break;
+        case ChaserOutcome::NotChasing:
+            ++n.NotChasing;
+            break;
+        }
+    }
+    return n;
+}
+
+ChaserCounts TallyAtLastHour(const DayRecord& record) {
+    return record.Hours.empty() ? ChaserCounts{} : TallyAt(record, record.Hours.size() - 1);
+}
+
 std::size_t ReplayHours(const ReplayDay& replay) {
     return replay.Record.Hours.size();
 }
@@ -51,22 +90,25 @@ QString ReplayNote(const ReplayDay& replay, std::size_t index) {
     QString note = QStringLiteral("Replay at ") + ReplayHourText(replay, index);
     if (!replay.Recorded)
         note += QStringLiteral(". No hour was advanced: the reports and products alone.");
+    else
+        note += QLatin1Char('.');
     return note;
 }
 
-void DrawReplayStep(QPainter& painter, const ReplayDay& replay, std::size_t index) {
-    if (index >= replay.Record.Hours.size()) return;
-    const HourState& hour = replay.Record.Hours[index];
+ScoreMapInputs ReplayStepInputs(const ReplayDay& replay, std::size_t index) {
     ScoreMapInputs in = replay.Base;
+    if (index >= replay.Record.Hours.size()) return in;
+    const HourState& hour = replay.Record.Hours[index];
     std::vector<const ProductRecord*> issued;
-    for (std::size_t i = 0; i < replay.Products.size(); ++i) {
-        const ProductRecord& r = replay.Products[i];
+    for (const ProductRecord& r : replay.Products) {
         if (r.IssueTime > hour.Clock + Tolerance) continue;
         issued.push_back(&r);
-        in.Products.push_back({r.Corners, ProductColour(i),
-                               QStringLiteral("%1, issued %2 UTC")
-                                   .arg(ProductKindName(r.Kind),
-                                        FormatDateTime(QStringLiteral("hhnn"), r.IssueTime))});
+        in.Products.push_back(
+            {r.Corners, r.Kind,
+             QStringLiteral("%1, issued %2 UTC, valid until %3 UTC")
+                 .arg(ProductKindName(r.Kind), FormatDateTime(QStringLiteral("hhnn"), r.IssueTime),
+                      FormatDateTime(QStringLiteral("hhnn"), r.ValidUntil)),
+             r.ValidUntil < hour.Clock - Tolerance});
     }
     const HourReports shown = ReportsAt(replay.Record, index);
     for (std::size_t i = 0; i < shown.ReportsArrived; ++i) {
@@ -74,19 +116,36 @@ void DrawReplayStep(QPainter& painter, const ReplayDay& replay, std::size_t inde
         bool inside = false;
         for (const ProductRecord* r : issued)
             inside = inside || ReportInside(report, *r);
-        in.Reports.push_back({report.Start, report.Kind, inside});
+        in.Reports.push_back({report.Start, report.Kind, inside, 0});
     }
-    in.Note = ReplayNote(replay, index);
-    DrawScoreMap(painter, in);
+    in.Notes << ReplayNote(replay, index);
+    for (const ForecastNote& n : NotesBy(replay.Notes, hour.Clock))
+        in.Notes << QStringLiteral("Note at ") + ForecastNoteLine(n);
+    return in;
+}
+
+QSize ReplayPictureSize(const ReplayDay& replay) {
+    const std::size_t hours = ReplayHours(replay);
+    // Products and notes only accumulate: the last hour has the tallest legend.
+    return ScoreMapPictureSize(ReplayStepInputs(replay, hours == 0 ? 0 : hours - 1));
+}
+
+void DrawReplayStep(QPainter& painter, const ReplayDay& replay, std::size_t index) {
+    if (index >= replay.Record.Hours.size()) return;
+    ScoreMapInputs in = ReplayStepInputs(replay, index);
     const ProjectionDescriptor& view = replay.Base.Viewport;
-    DrawReplayMarks(
-        painter, [&view](const GeoPoint& p) { return ProjectToScreen(view, p); }, replay.Record,
-        index);
+    const auto project = [&view](const GeoPoint& p) { return ProjectToScreen(view, p); };
+    // The chasers beneath the reports, the hour's rings above them.
+    in.BeneathReports = [&](QPainter& p) { DrawReplayChasers(p, project, replay.Record, index); };
+    DrawScoreMap(painter, in);
+    painter.save();
+    painter.setClipRect(0, 0, view.Width, view.Height);
+    DrawReplayRings(painter, project, replay.Record, index);
+    painter.restore();
 }
 
 QImage RenderReplayStep(const ReplayDay& replay, std::size_t index) {
-    const ProjectionDescriptor& view = replay.Base.Viewport;
-    QImage image(std::max(1, view.Width), std::max(1, view.Height), QImage::Format_RGB32);
+    QImage image(ReplayPictureSize(replay), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
     DrawReplayStep(painter, replay, index);

@@ -18,8 +18,10 @@ namespace nimbrel {
 struct ReplayDay {
     /// The score map without reports and products: geography, practically perfect areas.
     ScoreMapInputs Base;
-    /// Every product in issue order, in the colour the score map gives it.
+    /// Every product in issue order, drawn in its kind's style.
     std::vector<ProductRecord> Products;
+    /// The trainee's notes, each shown from the hour it was written.
+    ForecastNotes Notes;
     /// The hours to step through.
     DayRecord Record;
     /// False when no hour was advanced: the hours are the case window's, with the day's
@@ -38,17 +40,31 @@ ReplayDay MakeReplay(const ExerciseScore& score, const DayRecord& record, DateTi
 std::size_t ReplayHours(const ReplayDay& replay);
 /// "1500 UTC": the clock of step `index`.
 QString ReplayHourText(const ReplayDay& replay, std::size_t index);
-/// What the replay says of itself under the legend: the hour and, when nothing was
+/// What the replay says of itself in the legend: the hour and, when nothing was
 /// advanced, that only reports and products are shown.
 QString ReplayNote(const ReplayDay& replay, std::size_t index);
+/// The map's inputs at step `index`: reports arrived, products issued (faded once
+/// expired), the notes written by then.
+ScoreMapInputs ReplayStepInputs(const ReplayDay& replay, std::size_t index);
+/// The size of every step's picture: the map and the tallest legend of the day.
+QSize ReplayPictureSize(const ReplayDay& replay);
 
 /// Draws step `index`: the score map with the reports that had arrived by that hour
 /// (filled when inside a product already issued), the products issued by then in their
-/// colours, the practically perfect area faintly throughout; then the hour's own reports
-/// ringed and the chasers at their recorded places with the statistics panel's icons.
+/// styles (faded once expired), the practically perfect area faintly throughout, the
+/// chasers at their recorded places with the statistics panel's icons beneath the
+/// reports, and the hour's own reports ringed.
 void DrawReplayStep(QPainter& painter, const ReplayDay& replay, std::size_t index);
-/// Step `index` on a picture of the viewport's size.
+/// Step `index` on a picture of ReplayPictureSize.
 QImage RenderReplayStep(const ReplayDay& replay, std::size_t index);
+
+/// The statistics panel's tally at recorded hour `index`, counted from the chasers'
+/// outcomes as recorded; all zero past the last hour and for hours made up without
+/// chasers.
+ChaserCounts TallyAt(const DayRecord& record, std::size_t index);
+/// The same at the last recorded hour: this exercise's tally as the last advance left
+/// it, all zero before the first advance.
+ChaserCounts TallyAtLastHour(const DayRecord& record);
 
 /// Milliseconds per hour of the replay's speeds, slowest first.
 inline constexpr int ReplaySpeedsMs[] = {2000, 1000, 500, 250};

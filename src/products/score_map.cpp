@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "map/projection_exact.h"
+
 namespace nimbrel {
 namespace {
 
@@ -18,8 +20,14 @@ const QColor Vermillion(0xD5, 0x5E, 0x00);
 const QColor BluishGreen(0x00, 0x9E, 0x73);
 const QColor SkyBlue(0x56, 0xB4, 0xE9);
 const QColor Yellow(0xF0, 0xE4, 0x42);
+// The dark rim of every symbol and the ring of a highlighted report.
+const QColor Rim(0x20, 0x20, 0x20);
 
 constexpr int SymbolRadius = 6;
+constexpr int LegendFontPixels = 13;
+constexpr int LegendMargin = 8;
+// Reports and outlines that are not the selected product's.
+constexpr double FadedOpacity = 0.3;
 
 QColor ReportColour(std::int32_t kind) {
     switch (static_cast<ReportKind>(kind)) {
@@ -37,16 +45,7 @@ bool Visible(const PixelPoint& p) {
     return p.X != MissingPixel && p.Y != MissingPixel;
 }
 
-/// Tornado: a triangle pointing down; hail: a circle; wind: a square.
-void DrawSymbol(QPainter& p, QPointF at, std::int32_t kind, bool filled) {
-    const QColor colour = ReportColour(kind);
-    if (filled) {
-        p.setPen(QPen(Qt::black, 1));
-        p.setBrush(colour);
-    } else {
-        p.setPen(QPen(colour, 2.5));
-        p.setBrush(Qt::white);
-    }
+void SymbolShape(QPainter& p, QPointF at, std::int32_t kind) {
     const double r = SymbolRadius;
     switch (static_cast<ReportKind>(kind)) {
     case ReportKind::Tornado: {
@@ -62,6 +61,24 @@ void DrawSymbol(QPainter& p, QPointF at, std::int32_t kind, bool filled) {
         p.drawRect(QRectF(at.x() - r + 1, at.y() - r + 1, 2 * r - 2, 2 * r - 2));
         break;
     }
+}
+
+/// Tornado: a triangle pointing down; hail: a circle; wind: a square. A filled symbol
+/// has a black outline; a hollow one its colour on white inside a dark rim, so that it
+/// shows on any background and to any eye.
+void DrawSymbol(QPainter& p, QPointF at, std::int32_t kind, bool filled) {
+    const QColor colour = ReportColour(kind);
+    if (filled) {
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(colour);
+        SymbolShape(p, at, kind);
+        return;
+    }
+    p.setPen(QPen(Rim, 4.5, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.setBrush(Qt::white);
+    SymbolShape(p, at, kind);
+    p.setPen(QPen(colour, 2.0, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    SymbolShape(p, at, kind);
 }
 
 QPainterPath AreaPath(const std::vector<GridIndex>& boxes, const ProjectionDescriptor& vp) {
@@ -80,102 +97,234 @@ QPainterPath AreaPath(const std::vector<GridIndex>& boxes, const ProjectionDescr
     return path.simplified();
 }
 
-void DrawLegend(QPainter& p, const ScoreMapInputs& in) {
-    QFont font = p.font();
-    font.setPixelSize(13);
-    p.setFont(font);
-    const QFontMetrics fm(font);
-    const int line = fm.height() + 4;
-    const int swatch = 26;
-    QStringList texts;
-    for (const MapProduct& m : in.Products)
-        texts << m.Label;
-    const QString hollowWords = QStringLiteral("(filled: inside a product, hollow: outside)");
-    // The report line: words plus two symbols drawn between them.
-    texts << QStringLiteral("tornado  hail  wind  ") + hollowWords + QStringLiteral("      ");
-    texts << QStringLiteral("Practically perfect outlook (15 %)");
-    texts << QStringLiteral("Practically perfect tornado area (5 %)");
-    if (!in.Note.isEmpty()) texts << in.Note;
-    int width = 0;
-    for (const QString& t : texts)
-        width = std::max(width, fm.horizontalAdvance(t));
-    const QRect box(8, 8, width + swatch + 24, line * static_cast<int>(texts.size()) + 10);
-    p.setPen(QPen(Qt::black, 1));
-    p.setBrush(QColor(255, 255, 255, 235));
-    p.drawRect(box);
+GeoPoint Slerp(const GeoPoint& a, const GeoPoint& b, double t) {
+    constexpr double Rad = 3.14159265358979323846 / 180.0;
+    const double la = a.Latitude * Rad, oa = a.Longitude * Rad;
+    const double lb = b.Latitude * Rad, ob = b.Longitude * Rad;
+    const double ax = std::cos(la) * std::cos(oa), ay = std::cos(la) * std::sin(oa),
+                 az = std::sin(la);
+    const double bx = std::cos(lb) * std::cos(ob), by = std::cos(lb) * std::sin(ob),
+                 bz = std::sin(lb);
+    const double x = ax + (bx - ax) * t, y = ay + (by - ay) * t, z = az + (bz - az) * t;
+    return {std::atan2(z, std::hypot(x, y)) / Rad, std::atan2(y, x) / Rad};
+}
 
-    int y = box.top() + 5;
-    const int tx = box.left() + swatch + 16;
-    auto text = [&](const QString& t) {
-        p.setPen(Qt::black);
-        p.drawText(QRect(tx, y, width + 4, line), Qt::AlignVCenter | Qt::AlignLeft, t);
-    };
-    const int sx = box.left() + 8;
-    for (const MapProduct& m : in.Products) {
-        p.setPen(QPen(m.Colour, 4));
-        p.drawLine(sx, y + line / 2, sx + swatch, y + line / 2);
-        text(m.Label);
-        y += line;
+/// The outline of a product in pixels, its sides followed as the great-circle arcs they
+/// are and clipped a little beyond the picture: corners far off the map keep their
+/// sides instead of being dropped (which drew edges that do not exist). Empty when a
+/// corner lies on the far side of the globe.
+QPainterPath ProductPath(const std::array<GeoPoint, 6>& corners, const ProjectionDescriptor& vp) {
+    constexpr int Steps = 8;
+    QPolygonF poly;
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        const GeoPoint& a = corners[i];
+        const GeoPoint& b = corners[(i + 1) % corners.size()];
+        for (int k = 0; k < Steps; ++k) {
+            double x = 0.0, y = 0.0;
+            if (!ProjectToScreenExact(vp, Slerp(a, b, static_cast<double>(k) / Steps), x, y))
+                return {};
+            poly << QPointF(x, y);
+        }
     }
-    // Report kinds: a filled and a hollow tornado in the swatch column, then each
-    // kind's filled symbol before its name.
-    {
-        const int cy = y + line / 2;
+    QPainterPath path;
+    path.addPolygon(poly);
+    path.closeSubpath();
+    // The clip's own sides lie outside the picture, wider than any pen.
+    QPainterPath frame;
+    frame.addRect(QRectF(-20, -20, vp.Width + 40, vp.Height + 40));
+    if (frame.contains(path.boundingRect())) return path;
+    return path.intersected(frame);
+}
+
+/// The legend strip below the map: product outlines, report symbols and areas in two
+/// columns, then the notes across the whole width. Returns its height; draws it when
+/// `p` is given. Every line is measured in the font it is drawn in.
+int Legend(QPainter* p, const ScoreMapInputs& in, int top, int width) {
+    QFont font;
+    font.setPixelSize(LegendFontPixels);
+    QFont bold = font;
+    bold.setBold(true);
+    const QFontMetrics fm(font), fmBold(bold);
+    const int line = fm.height() + 6;
+    const int swatch = 30;
+    const int left = LegendMargin, mid = std::max(width / 2, 420);
+    int y = top + LegendMargin;
+    auto text = [&](int x, int yy, const QString& t, const QFont& f) {
+        p->setFont(f);
+        p->setPen(Qt::black);
+        p->drawText(QRect(x, yy, width - x - LegendMargin, line),
+                    Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, t);
+    };
+    // Left column: the products, then the report symbols.
+    int yl = y;
+    for (const MapProduct& m : in.Products) {
+        if (p) {
+            const ProductStyle st = ProductStyleOf(m.Kind);
+            p->setPen(QPen(st.Colour, 4, st.Line, Qt::FlatCap));
+            p->drawLine(left, yl + line / 2, left + swatch, yl + line / 2);
+            text(left + swatch + 8, yl, m.Label, font);
+        }
+        yl += line;
+    }
+    if (p) {
+        const int cy = yl + line / 2;
         constexpr auto Tornado = static_cast<std::int32_t>(ReportKind::Tornado);
-        DrawSymbol(p, QPointF(sx + 7, cy), Tornado, true);
-        DrawSymbol(p, QPointF(sx + 21, cy), Tornado, false);
-        int x = tx;
+        DrawSymbol(*p, QPointF(left + 7, cy), Tornado, true);
+        DrawSymbol(*p, QPointF(left + 23, cy), Tornado, false);
+        int x = left + swatch + 8;
         auto word = [&](const QString& t) {
-            p.setPen(Qt::black);
-            p.drawText(QRect(x, y, fm.horizontalAdvance(t) + 2, line), Qt::AlignVCenter, t);
+            text(x, yl, t, font);
             x += fm.horizontalAdvance(t);
         };
         word(QStringLiteral("tornado  "));
-        DrawSymbol(p, QPointF(x + 6, cy), static_cast<std::int32_t>(ReportKind::Hail), true);
+        DrawSymbol(*p, QPointF(x + 6, cy), static_cast<std::int32_t>(ReportKind::Hail), true);
         x += 16;
         word(QStringLiteral("hail  "));
-        DrawSymbol(p, QPointF(x + 6, cy), static_cast<std::int32_t>(ReportKind::Wind), true);
+        DrawSymbol(*p, QPointF(x + 6, cy), static_cast<std::int32_t>(ReportKind::Wind), true);
         x += 16;
-        word(QStringLiteral("wind  "));
-        word(hollowWords);
-        y += line;
+        word(QStringLiteral("wind"));
+        text(left + swatch + 8, yl + line,
+             QStringLiteral("filled: inside a product while it was valid; hollow: outside"), font);
     }
-    p.setPen(QPen(Qt::black, 1));
-    p.setBrush(QColor(Yellow.red(), Yellow.green(), Yellow.blue(), 170));
-    p.drawRect(sx, y + 3, swatch, line - 6);
-    text(QStringLiteral("Practically perfect outlook (15 %)"));
-    y += line;
-    p.setPen(QPen(Qt::black, 1, Qt::DashLine));
-    p.setBrush(QBrush(Qt::black, Qt::BDiagPattern));
-    p.drawRect(sx, y + 3, swatch, line - 6);
-    text(QStringLiteral("Practically perfect tornado area (5 %)"));
-    y += line;
-    if (!in.Note.isEmpty()) {
-        QFont bold = font;
-        bold.setBold(true);
-        p.setFont(bold);
-        text(in.Note);
-        p.setFont(font);
+    yl += 2 * line;
+    // Right column (or below, on a narrow picture): the practically perfect areas.
+    const bool twoColumns = width >= 2 * mid - 20 && mid + 320 <= width;
+    int x0 = twoColumns ? mid : left;
+    int yr = twoColumns ? y : yl;
+    if (p) {
+        p->setPen(QPen(QColor(0x80, 0x78, 0x00), 1.5));
+        p->setBrush(QColor(Yellow.red(), Yellow.green(), Yellow.blue(), 170));
+        p->drawRect(x0, yr + 3, swatch, line - 6);
+        text(x0 + swatch + 8, yr, QStringLiteral("Practically perfect outlook (15 %)"), font);
+        p->setPen(QPen(Qt::black, 1.5, Qt::DashLine));
+        p->setBrush(QBrush(Qt::black, Qt::BDiagPattern));
+        p->drawRect(x0, yr + line + 3, swatch, line - 6);
+        text(x0 + swatch + 8, yr + line, QStringLiteral("Practically perfect tornado area (5 %)"),
+             font);
     }
+    yr += 2 * line;
+    y = std::max(yl, yr);
+    // The notes in bold, wrapped to the width and measured in bold.
+    const int noteWidth = std::max(50, width - 2 * LegendMargin);
+    for (const QString& note : in.Notes) {
+        const QRect r = fmBold.boundingRect(QRect(0, 0, noteWidth, 100000),
+                                            Qt::TextWordWrap | Qt::AlignLeft, note);
+        if (p) {
+            p->setFont(bold);
+            p->setPen(Qt::black);
+            p->drawText(QRect(left, y, noteWidth, r.height()), Qt::TextWordWrap | Qt::AlignLeft,
+                        note);
+        }
+        y += r.height() + 4;
+    }
+    return y + LegendMargin - top;
+}
+
+std::vector<GeoPoint> BoxCorners(const std::vector<GridIndex>& boxes) {
+    std::vector<GeoPoint> out;
+    for (const GridIndex& g : boxes)
+        for (const GeoPoint& c : GridBoxCorners(g))
+            out.push_back(c);
+    return out;
+}
+
+QString ProductLabel(const ProductRecord& r) {
+    return QStringLiteral("%1, issued %2 UTC, valid until %3 UTC")
+        .arg(ProductKindName(r.Kind), FormatDateTime(QStringLiteral("hhnn"), r.IssueTime),
+             FormatDateTime(QStringLiteral("hhnn"), r.ValidUntil));
 }
 
 } // namespace
 
-QColor ProductColour(std::size_t index) {
-    static const QColor colours[] = {Blue,       ReddishPurple, Orange,   BluishGreen,
-                                     Vermillion, SkyBlue,       Qt::black};
-    return colours[index % std::size(colours)];
+ProductStyle ProductStyleOf(ProductKind kind) {
+    switch (kind) {
+    case ProductKind::SlightRiskOutlook:
+        return {Blue, Qt::SolidLine};
+    case ProductKind::ModerateRiskOutlook:
+        return {ReddishPurple, Qt::DashDotDotLine};
+    case ProductKind::HighRiskOutlook:
+        return {Qt::black, Qt::DashDotLine};
+    case ProductKind::SevereWatch:
+        return {Orange, Qt::DotLine};
+    case ProductKind::TornadoWatch:
+        return {Vermillion, Qt::DashLine};
+    case ProductKind::None:
+        break;
+    }
+    return {Qt::darkGray, Qt::SolidLine};
 }
 
-Qt::PenStyle ProductLineStyle(ProductKind kind) {
-    switch (kind) {
-    case ProductKind::SevereWatch:
-        return Qt::DashLine;
-    case ProductKind::TornadoWatch:
-        return Qt::DashDotLine;
-    default:
-        return Qt::SolidLine;
+ProjectionDescriptor FitViewport(const std::vector<GeoPoint>& mustShow,
+                                 const std::vector<GeoPoint>& alsoShow, int width, int height,
+                                 int* outside) {
+    ProjectionDescriptor view;
+    ResetViewport(view);
+    view.Width = std::max(1, width);
+    view.Height = std::max(1, height);
+    if (outside) *outside = 0;
+    // The scale that frames `points` around their mean direction, with a margin for the
+    // symbols; 0 when there is nothing to frame.
+    auto fit = [&](const std::vector<GeoPoint>& points, ProjectionDescriptor& d) {
+        double x = 0.0, y = 0.0, z = 0.0;
+        for (const GeoPoint& g : points) {
+            const double la = g.Latitude * 3.14159265358979323846 / 180.0;
+            const double lo = g.Longitude * 3.14159265358979323846 / 180.0;
+            x += std::cos(la) * std::cos(lo);
+            y += std::cos(la) * std::sin(lo);
+            z += std::sin(la);
+        }
+        if (points.empty() || std::hypot(x, y, z) == 0.0) return 0.0;
+        d.CentreLatitude = std::atan2(z, std::hypot(x, y)) * 180.0 / 3.14159265358979323846;
+        d.CentreLongitude = std::atan2(y, x) * 180.0 / 3.14159265358979323846;
+        d.Scale = 1.0;
+        d.OffsetX = d.OffsetY = 0;
+        double dx = 0.0, dy = 0.0;
+        for (const GeoPoint& g : points) {
+            double px = 0.0, py = 0.0;
+            if (!ProjectToScreenExact(d, g, px, py)) return MinFitScale / 2; // half a globe
+            dx = std::max(dx, std::abs(px - 0.5 * d.Width));
+            dy = std::max(dy, std::abs(py - 0.5 * d.Height));
+        }
+        constexpr double Margin = 24.0;
+        double scale = MaxFitScale;
+        if (dx > 0.0) scale = std::min(scale, (0.5 * d.Width - Margin) / dx);
+        if (dy > 0.0) scale = std::min(scale, (0.5 * d.Height - Margin) / dy);
+        return scale;
+    };
+    std::vector<GeoPoint> all = mustShow;
+    all.insert(all.end(), alsoShow.begin(), alsoShow.end());
+    ProjectionDescriptor d = view;
+    double scale = fit(all, d);
+    if (scale <= 0.0) return view;
+    if (scale < MinFitScale) {
+        d = view;
+        scale = fit(mustShow, d);
+        if (scale <= 0.0) {
+            d = view;
+            scale = fit(all, d);
+        }
     }
+    d.Scale = std::clamp(scale, MinFitScale, MaxFitScale);
+    if (outside)
+        for (const GeoPoint& g : mustShow) {
+            double px = 0.0, py = 0.0;
+            if (!ProjectToScreenExact(d, g, px, py) || px < 0 || py < 0 || px >= d.Width ||
+                py >= d.Height)
+                ++*outside;
+        }
+    return d;
+}
+
+ProjectionDescriptor FitScoreViewport(const ExerciseScore& score, int width, int height,
+                                      int* reportsOutside) {
+    std::vector<GeoPoint> reports, others;
+    for (const StormReport& r : score.Reports.Reports)
+        reports.push_back(r.Start);
+    for (const ProductScore& p : score.Products)
+        others.insert(others.end(), p.Record.Corners.begin(), p.Record.Corners.end());
+    for (const GeoPoint& g : BoxCorners(score.Perfect.PointsAtLeast(PerfectOutlookThreshold)))
+        others.push_back(g);
+    return FitViewport(reports, others, width, height, reportsOutside);
 }
 
 ScoreMapInputs ScoreMapFrom(const ExerciseScore& score, const ProjectionDescriptor& viewport,
@@ -184,21 +333,35 @@ ScoreMapInputs ScoreMapFrom(const ExerciseScore& score, const ProjectionDescript
     in.Viewport = viewport;
     in.Geography = geography;
     const auto& reports = score.Reports.Reports;
-    for (std::size_t i = 0; i < reports.size(); ++i)
-        in.Reports.push_back({reports[i].Start, reports[i].Kind, score.InsideAny[i]});
-    for (std::size_t i = 0; i < score.Products.size(); ++i) {
-        const ProductRecord& r = score.Products[i].Record;
-        in.Products.push_back({r.Corners, ProductColour(i),
-                               QStringLiteral("%1, issued %2 UTC")
-                                   .arg(ProductKindName(r.Kind),
-                                        FormatDateTime(QStringLiteral("hhnn"), r.IssueTime))});
+    int outside = 0;
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        MapReport m{reports[i].Start, reports[i].Kind, score.InsideAny[i], 0};
+        for (std::size_t k = 0; k < score.Products.size() && k < 32; ++k) {
+            const ProductRecord& r = score.Products[k].Record;
+            if (ReportVerifies(r.Kind, m.Kind) && ReportInside(reports[i], r))
+                m.Verifies |= 1U << k;
+        }
+        in.Reports.push_back(m);
+        double x = 0.0, y = 0.0;
+        if (!ProjectToScreenExact(viewport, m.Where, x, y) || x < 0 || y < 0 ||
+            x >= viewport.Width || y >= viewport.Height)
+            ++outside;
     }
+    for (const ProductScore& p : score.Products)
+        in.Products.push_back({p.Record.Corners, p.Record.Kind, ProductLabel(p.Record), false});
     in.PerfectArea = score.Perfect.PointsAtLeast(PerfectOutlookThreshold);
     in.PerfectTornadoArea = score.PerfectTornado.PointsAtLeast(PerfectTornadoThreshold);
-    if (score.Products.empty()) in.Note = QStringLiteral("No product was issued.");
-    if (!score.Reports.Readable) in.Note += QStringLiteral(" The reports could not be read.");
-    in.Note = in.Note.trimmed();
+    if (score.Products.empty()) in.Notes << QStringLiteral("No product was issued.");
+    if (!score.Reports.Readable) in.Notes << QStringLiteral("The reports could not be read.");
+    if (outside > 0)
+        in.Notes << QStringLiteral("%1 outside this map.")
+                        .arg(Count(outside, "report lies", "reports lie"));
     return in;
+}
+
+QSize ScoreMapPictureSize(const ScoreMapInputs& in) {
+    const int width = std::max(1, in.Viewport.Width);
+    return {width, std::max(1, in.Viewport.Height) + Legend(nullptr, in, 0, width)};
 }
 
 void DrawScoreMap(QPainter& p, const ScoreMapInputs& in) {
@@ -224,38 +387,64 @@ void DrawScoreMap(QPainter& p, const ScoreMapInputs& in) {
     // Earlier products are drawn wider, so that outlines of the same area (an outlook and
     // a watch from one polygon) show as nested stripes, each colour still seen.
     int width = 2 + 3 * static_cast<int>(std::min<std::size_t>(in.Products.size(), 3));
-    for (const MapProduct& m : in.Products) {
-        QPolygonF poly;
-        for (const GeoPoint& c : m.Corners) {
-            const PixelPoint px = ProjectToScreen(vp, c);
-            if (Visible(px)) poly << QPointF(px.X, px.Y);
+    for (std::size_t i = 0; i < in.Products.size(); ++i) {
+        const MapProduct& m = in.Products[i];
+        const QPainterPath path = ProductPath(m.Corners, vp);
+        const ProductStyle st = ProductStyleOf(m.Kind);
+        const bool selected = in.Highlight == static_cast<int>(i);
+        const bool faded = m.Faded || (in.Highlight >= 0 && !selected);
+        p.setOpacity(faded ? FadedOpacity : 1.0);
+        if (selected) {
+            // A white band under the selected outline lifts it off the map.
+            p.setPen(QPen(Qt::white, width + 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.drawPath(path);
         }
-        p.setPen(QPen(m.Colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawPolygon(poly);
+        p.setPen(QPen(st.Colour, width, st.Line, Qt::FlatCap, Qt::RoundJoin));
+        p.drawPath(path);
         width = std::max(2, width - 3);
     }
+    p.setOpacity(1.0);
+    if (in.BeneathReports) in.BeneathReports(p);
 
-    p.setPen(QPen(Qt::black, 1));
-    p.setBrush(Qt::black);
-    for (const GeoPoint& c : in.Chasers) {
-        const PixelPoint px = ProjectToScreen(vp, c);
-        if (Visible(px)) p.drawEllipse(QPointF(px.X, px.Y), 2.5, 2.5);
+    // Hollow symbols first, so a filled one at the same place stays seen; with a row
+    // selected, the reports that verify it last and ringed, the rest faded.
+    const std::uint32_t bit = in.Highlight >= 0 && in.Highlight < 32 ? 1U << in.Highlight : 0U;
+    for (const bool verifying : {false, true}) {
+        if (verifying && bit == 0) break;
+        for (const bool filled : {false, true})
+            for (const MapReport& r : in.Reports) {
+                if (r.Inside != filled) continue;
+                if (bit != 0 && ((r.Verifies & bit) != 0) != verifying) continue;
+                const PixelPoint px = ProjectToScreen(vp, r.Where);
+                if (!Visible(px)) continue;
+                const QPointF at(px.X, px.Y);
+                p.setOpacity(bit != 0 && !verifying ? FadedOpacity : 1.0);
+                if (verifying) {
+                    p.setPen(QPen(Rim, 2));
+                    p.setBrush(Qt::NoBrush);
+                    p.drawEllipse(at, SymbolRadius + 4, SymbolRadius + 4);
+                }
+                DrawSymbol(p, at, r.Kind, filled);
+            }
     }
-    // Hollow symbols first, so a filled one at the same place stays seen.
-    for (const bool filled : {false, true})
-        for (const MapReport& r : in.Reports) {
-            if (r.Inside != filled) continue;
-            const PixelPoint px = ProjectToScreen(vp, r.Where);
-            if (Visible(px)) DrawSymbol(p, QPointF(px.X, px.Y), r.Kind, filled);
-        }
-    DrawLegend(p, in);
+    p.setOpacity(1.0);
+    p.restore();
+
+    // The legend below the map, over nothing of it.
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const int legendHeight = Legend(nullptr, in, vp.Height, vp.Width);
+    p.fillRect(0, vp.Height, vp.Width, legendHeight, Qt::white);
+    p.setPen(QPen(Qt::black, 1));
+    p.drawLine(0, vp.Height, vp.Width, vp.Height);
+    Legend(&p, in, vp.Height, vp.Width);
     p.restore();
 }
 
 QImage RenderScoreMap(const ScoreMapInputs& in, double pixelRatio) {
-    QImage image(static_cast<int>(std::lround(std::max(1, in.Viewport.Width) * pixelRatio)),
-                 static_cast<int>(std::lround(std::max(1, in.Viewport.Height) * pixelRatio)),
-                 QImage::Format_RGB32);
+    const QSize size = ScoreMapPictureSize(in);
+    QImage image(static_cast<int>(std::lround(size.width() * pixelRatio)),
+                 static_cast<int>(std::lround(size.height() * pixelRatio)), QImage::Format_RGB32);
     image.setDevicePixelRatio(pixelRatio);
     image.fill(Qt::white);
     QPainter p(&image);

@@ -96,14 +96,172 @@ QString Minutes(double minutes) {
     return QStringLiteral("%1 h %2 min").arg(m / 60).arg(std::abs(m % 60), 2, 10, QLatin1Char('0'));
 }
 
-QString SquareMiles(double v) {
-    return QLocale(QLocale::English).toString(std::round(v), 'f', 0) + QStringLiteral(" sq mi");
+QString OptFixed(const std::optional<double>& v) {
+    return v ? Fixed(*v) : QStringLiteral("n/a");
 }
 
 } // namespace
 
+/// "1 report", "2 reports": a count with its noun in the right number.
+QString Count(int n, const char* one, const char* many) {
+    QString word = QString::fromLatin1(n != 1 && many ? many : one);
+    if (n != 1 && !many) word += QLatin1Char('s');
+    return QString::number(n) + QLatin1Char(' ') + word;
+}
+
+namespace {
+
+QString SquareMiles(double v) {
+    return QLocale(QLocale::English).toString(std::round(v), 'f', 0) + QStringLiteral(" sq mi");
+}
+
+/// The time of the first report inside `product` that verifies it.
+std::optional<DateTime> FirstVerifying(const ProductRecord& product,
+                                       const std::vector<StormReport>& reports) {
+    std::optional<DateTime> first;
+    for (const StormReport& r : reports)
+        if (ReportVerifies(product.Kind, r.Kind) && ReportInside(r, product) &&
+            (!first || r.Time < *first))
+            first = r.Time;
+    return first;
+}
+
+std::optional<double> Ratio(int numerator, int denominator) {
+    if (denominator <= 0) return std::nullopt;
+    return static_cast<double>(numerator) / denominator;
+}
+
+bool InWindow(const StormReport& r, const ProductRecord& p) {
+    return r.Time >= p.ValidFrom - TimeTolerance && r.Time <= p.ValidUntil + TimeTolerance;
+}
+
+OutlookGridScore ScoreOutlookOnGrid(std::size_t index, const ProductRecord& outlook,
+                                    CategoryThresholds t, const PerfectField& all,
+                                    const PerfectField& tornado) {
+    OutlookGridScore out;
+    out.Product = index;
+    out.Thresholds = t;
+    // The field's rectangle and the outlook's own, so that boxes of an outlook drawn
+    // beyond the field still count as false alarms. A box of margin covers sides that
+    // bow outwards between corners.
+    int i0 = all.FirstI, i1 = all.FirstI + all.Columns - 1;
+    int j0 = all.FirstJ, j1 = all.FirstJ + all.Rows - 1;
+    for (const GeoPoint& c : outlook.Corners) {
+        const GridIndex g = NearestGridPoint(c);
+        i0 = std::min(i0, g.I - 1);
+        i1 = std::max(i1, g.I + 1);
+        j0 = std::min(j0, g.J - 1);
+        j1 = std::max(j1, g.J + 1);
+    }
+    Contingency& b = out.Boxes;
+    for (int j = j0; j <= j1; ++j)
+        for (int i = i0; i <= i1; ++i) {
+            const bool observed = all.At(i, j) >= t.All || tornado.At(i, j) >= t.Tornado;
+            const bool forecast =
+                PolygonContains(outlook.Corners, FromPlane({i * PerfectGridKm, j * PerfectGridKm}));
+            if (forecast && observed) ++b.Hits;
+            if (!forecast && observed) ++b.Misses;
+            if (forecast && !observed) ++b.FalseAlarms;
+        }
+    b.Finish();
+    return out;
+}
+
+WatchEventScore ScoreWatchByEvents(std::size_t index, const ProductRecord& watch,
+                                   const std::vector<StormReport>& reports) {
+    WatchEventScore out;
+    out.Product = index;
+    std::vector<GridIndex> boxes, hitBoxes;
+    auto add = [](std::vector<GridIndex>& v, const GridIndex& g) {
+        if (std::find(v.begin(), v.end(), g) == v.end()) v.push_back(g);
+    };
+    Contingency& e = out.Events;
+    for (const StormReport& r : reports) {
+        if (!ReportVerifies(watch.Kind, r.Kind) || !InWindow(r, watch)) continue;
+        const GridIndex g = NearestGridPoint(r.Start);
+        add(boxes, g);
+        if (PolygonContains(watch.Corners, r.Start)) {
+            ++e.Hits;
+            add(hitBoxes, g);
+        } else {
+            ++e.Misses;
+        }
+    }
+    e.FalseAlarms = e.Hits > 0 ? 0 : 1;
+    e.Finish();
+    out.EventBoxes = static_cast<int>(boxes.size());
+    out.BoxesHit = static_cast<int>(hitBoxes.size());
+    out.BoxPod = Ratio(out.BoxesHit, out.EventBoxes);
+    return out;
+}
+
+WatchesTogether TotalWatches(const ProductRecords& products,
+                             const std::vector<StormReport>& reports) {
+    WatchesTogether w;
+    std::vector<bool> verified(products.size(), false);
+    std::vector<GridIndex> boxes, covered;
+    auto add = [](std::vector<GridIndex>& v, const GridIndex& g) {
+        if (std::find(v.begin(), v.end(), g) == v.end()) v.push_back(g);
+    };
+    double leadAll = 0.0;
+    for (const StormReport& r : reports) {
+        ++w.Events;
+        const GridIndex g = NearestGridPoint(r.Start);
+        add(boxes, g);
+        std::optional<DateTime> earliest;
+        for (std::size_t i = 0; i < products.size(); ++i) {
+            const ProductRecord& p = products[i];
+            if (!IsWatch(p.Kind) || !ReportVerifies(p.Kind, r.Kind) || !ReportInside(r, p))
+                continue;
+            verified[i] = true;
+            if (!earliest || p.IssueTime < *earliest) earliest = p.IssueTime;
+        }
+        if (!earliest) continue; // missed: a lead time of 0
+        ++w.Covered;
+        add(covered, g);
+        leadAll += (r.Time - *earliest) * MinutesPerDay;
+    }
+    for (std::size_t i = 0; i < products.size(); ++i)
+        if (IsWatch(products[i].Kind)) {
+            ++w.Watches;
+            if (!verified[i]) ++w.NotVerified;
+        }
+    w.EventBoxes = static_cast<int>(boxes.size());
+    w.BoxesCovered = static_cast<int>(covered.size());
+    w.Pod = Ratio(w.Covered, w.Events);
+    w.BoxPod = Ratio(w.BoxesCovered, w.EventBoxes);
+    w.Far = Ratio(w.NotVerified, w.Watches);
+    w.Csi = Ratio(w.Covered, w.Events + w.NotVerified);
+    if (w.Events > 0) w.MeanLeadAllMinutes = leadAll / w.Events;
+    if (w.Covered > 0) w.MeanLeadCoveredMinutes = leadAll / w.Covered;
+    return w;
+}
+
+} // namespace
+
+void Contingency::Finish() {
+    Pod = Ratio(Hits, Hits + Misses);
+    Far = Ratio(FalseAlarms, Hits + FalseAlarms);
+    Csi = Ratio(Hits, Hits + Misses + FalseAlarms);
+    Bias = Ratio(Hits + FalseAlarms, Hits + Misses);
+}
+
+std::optional<CategoryThresholds> OutlookThresholds(ProductKind kind) {
+    switch (kind) {
+    case ProductKind::SlightRiskOutlook:
+        return CategoryThresholds{0.15, 0.05};
+    case ProductKind::ModerateRiskOutlook:
+        return CategoryThresholds{0.45, 0.15};
+    case ProductKind::HighRiskOutlook:
+        return CategoryThresholds{0.60, 0.30};
+    default:
+        return std::nullopt;
+    }
+}
+
 CaseReports ReadCaseWindowReports(const QString& path, DateTime caseStart) {
     CaseReports out;
+    out.Path = path;
     const DateTime from = std::floor(caseStart) + 0.5;
     const DateTime to = from + 1.0;
     try {
@@ -203,6 +361,12 @@ ExerciseScore ScoreExercise(const ProductRecords& products, CaseReports reports)
                 firstIssue[i] = product.IssueTime;
         }
         if (firstInside) ps.LeadMinutes = (*firstInside - product.IssueTime) * MinutesPerDay;
+        if (IsWatch(product.Kind))
+            if (const auto first = FirstVerifying(product, all))
+                ps.WarningLeadMinutes = (*first - product.IssueTime) * MinutesPerDay;
+        // Corners on one line (or one point) leave a rounding error of area, which would
+        // give an absurd density: no area, and no density.
+        if (ps.SquareMiles < NoAreaSquareMiles) ps.SquareMiles = 0.0;
         if (ps.SquareMiles > 0.0) ps.ReportsPer10k = ps.Inside() / ps.SquareMiles * 10000.0;
         if (!ps.Verified) ++s.ProductsNotVerified;
         s.Products.push_back(ps);
@@ -251,6 +415,15 @@ ExerciseScore ScoreExercise(const ProductRecords& products, CaseReports reports)
             }
         v.Csi = static_cast<double>(v.Hits) / (v.Hits + v.Misses + v.FalseAlarms);
     }
+    s.PerfectTornadoBoxes =
+        static_cast<int>(s.PerfectTornado.PointsAtLeast(PerfectTornadoThreshold).size());
+    for (std::size_t i = 0; i < products.size(); ++i) {
+        if (const auto t = OutlookThresholds(products[i].Kind))
+            s.Outlooks.push_back(
+                ScoreOutlookOnGrid(i, products[i], *t, s.Perfect, s.PerfectTornado));
+        if (IsWatch(products[i].Kind)) s.Watches.push_back(ScoreWatchByEvents(i, products[i], all));
+    }
+    s.WatchTotals = TotalWatches(products, all);
     return s;
 }
 
@@ -283,80 +456,118 @@ QStringList ScoreSummaryLines(const ExerciseScore& s) {
                               "perfect forecast are not scored.")
                    .arg(cr.Problem);
     } else if (!cr.Problem.isEmpty()) {
-        out << QStringLiteral("The case's report file is cut short (%1): only the %2 reports "
-                              "before the cut are scored; later reports are missing from "
-                              "every score below.")
-                   .arg(cr.Problem)
-                   .arg(n);
+        out << QStringLiteral("The case's report file is cut short (%1): only the %2 before "
+                              "the cut are scored; later reports are missing from every score "
+                              "below.")
+                   .arg(cr.Problem, Count(n, "report"));
     }
     if (np == 0) out << QStringLiteral("No product was issued: there is nothing to verify.");
     if (cr.Readable && n == 0)
         out << QStringLiteral("No report fell in the case window (1200 UTC to 1200 UTC the next "
                               "day).");
     if (cr.Unplaced > 0)
-        out << QStringLiteral("%1 reports without a position are left out.").arg(cr.Unplaced);
+        out << QStringLiteral("%1 without a position %2 left out.")
+                   .arg(Count(cr.Unplaced, "report"),
+                        cr.Unplaced == 1 ? QStringLiteral("is") : QStringLiteral("are"));
     if (!cr.Readable) return out;
 
+    // Outlooks on the grid, each at its category's thresholds.
+    for (const OutlookGridScore& o : s.Outlooks) {
+        const Contingency& b = o.Boxes;
+        out << QStringLiteral("%1 on the 80 km grid (observed where the practically perfect "
+                              "probability reaches %2 %, or %3 % for tornadoes): %4, %5, %6; "
+                              "POD %7, FAR %8, CSI %9, bias %10.")
+                   .arg(ProductKindName(s.Products[o.Product].Record.Kind))
+                   .arg(std::lround(o.Thresholds.All * 100.0))
+                   .arg(std::lround(o.Thresholds.Tornado * 100.0))
+                   .arg(Count(b.Hits, "hit"), Count(b.Misses, "miss", "misses"),
+                        Count(b.FalseAlarms, "false alarm"), OptFixed(b.Pod), OptFixed(b.Far),
+                        OptFixed(b.Csi), OptFixed(b.Bias));
+        if (b.Hits + b.Misses == 0)
+            out << QStringLiteral("Nothing reached those thresholds today: every box of the "
+                                  "outlook is a false alarm.");
+    }
+    // Watches by events.
+    for (const WatchEventScore& w : s.Watches) {
+        const Contingency& e = w.Events;
+        const ProductScore& p = s.Products[w.Product];
+        out << QStringLiteral("%1, issued %2 UTC, by events: %3 inside, %4 outside while it "
+                              "was valid%5; POD %6, FAR %7, CSI %8; event boxes %9 of %10 "
+                              "(POD %11).")
+                   .arg(ProductKindName(p.Record.Kind),
+                        FormatDateTime(QStringLiteral("hhnn"), p.Record.IssueTime),
+                        QString::number(e.Hits), QString::number(e.Misses),
+                        e.FalseAlarms > 0 ? QStringLiteral(", a false alarm") : QString(),
+                        OptFixed(e.Pod), OptFixed(e.Far), OptFixed(e.Csi))
+                   .arg(w.BoxesHit)
+                   .arg(w.EventBoxes)
+                   .arg(OptFixed(w.BoxPod));
+    }
+    const WatchesTogether& wt = s.WatchTotals;
+    if (wt.Watches > 0)
+        out << QStringLiteral("Watches together: %1 of %2 covered (POD %3), %4 of %5 "
+                              "(POD %6); %7 of %8 did not verify (FAR %9).")
+                   .arg(QString::number(wt.Covered), Count(wt.Events, "report"), OptFixed(wt.Pod),
+                        QString::number(wt.BoxesCovered),
+                        Count(wt.EventBoxes, "event box", "event boxes"), OptFixed(wt.BoxPod),
+                        QString::number(wt.NotVerified), Count(wt.Watches, "watch", "watches"),
+                        OptFixed(wt.Far));
+    if (wt.MeanLeadAllMinutes)
+        out << QStringLiteral("Mean lead time over all %1 of the day, missed ones at 0: %2.")
+                   .arg(Count(wt.Events, "event"), Minutes(*wt.MeanLeadAllMinutes));
+    if (wt.MeanLeadCoveredMinutes)
+        out << QStringLiteral("Mean lead time over the %1 inside a watch: %2.")
+                   .arg(Count(wt.Covered, "event"), Minutes(*wt.MeanLeadCoveredMinutes));
+    else if (n > 0)
+        out << QStringLiteral("Mean lead time over covered events: none, no event fell inside a "
+                              "watch it verifies.");
+
+    // Every product together, outlooks and watches pooled.
     if (s.Pod)
-        out << QStringLiteral("POD %1: %2 of %3 reports fell inside a product.")
-                   .arg(Fixed(*s.Pod))
-                   .arg(s.ReportsInside)
-                   .arg(n);
+        out << QStringLiteral("All products together, POD %1: %2 of %3 fell inside a product.")
+                   .arg(Fixed(*s.Pod), QString::number(s.ReportsInside), Count(n, "report"));
     else
         out << QStringLiteral("POD: no report to detect.");
     if (s.Far)
-        out << QStringLiteral("FAR %1: %2 of %3 products did not verify.")
-                   .arg(Fixed(*s.Far))
-                   .arg(s.ProductsNotVerified)
-                   .arg(np);
+        out << QStringLiteral("FAR %1: %2 of %3 did not verify.")
+                   .arg(Fixed(*s.Far), QString::number(s.ProductsNotVerified),
+                        Count(np, "product"));
     else
         out << QStringLiteral("FAR: no product issued.");
     if (s.Csi)
-        out << QStringLiteral("CSI %1: %2 inside / (%3 reports + %4 products that did not "
-                              "verify).")
-                   .arg(Fixed(*s.Csi))
-                   .arg(s.ReportsInside)
-                   .arg(n)
-                   .arg(s.ProductsNotVerified);
+        out << QStringLiteral("CSI %1: %2 inside / (%3 + %4 that did not verify).")
+                   .arg(Fixed(*s.Csi), QString::number(s.ReportsInside), Count(n, "report"),
+                        Count(s.ProductsNotVerified, "product"));
     else
         out << QStringLiteral("CSI: no report and no product to score.");
-    if (s.MeanLeadMinutes)
-        out << QStringLiteral("Mean lead time: %1 over the %2 reports inside.")
-                   .arg(Minutes(*s.MeanLeadMinutes))
-                   .arg(s.ReportsInside);
-    else
-        out << QStringLiteral("Mean lead time: none, no report fell inside a product.");
 
     const double box = GridBoxSquareMiles();
     if (s.Versus.HasPerfect) {
         const auto points = s.Perfect.PointsAtLeast(PerfectOutlookThreshold);
-        out << QStringLiteral("Practically perfect outlook (15 %): %1 grid boxes, about %2; "
-                              "peak %3 %.")
-                   .arg(points.size())
-                   .arg(SquareMiles(static_cast<double>(points.size()) * box))
+        out << QStringLiteral("Practically perfect outlook (15 %): %1, about %2; peak %3 %.")
+                   .arg(Count(static_cast<int>(points.size()), "grid box", "grid boxes"),
+                        SquareMiles(static_cast<double>(points.size()) * box))
                    .arg(std::lround(s.Perfect.Peak() * 100.0));
     } else {
         out << QStringLiteral("The practically perfect probability never reaches 15 % today "
                               "(peak %1 %): there is no practically perfect outlook.")
                    .arg(std::lround(s.Perfect.Peak() * 100.0));
     }
-    const auto tornado = s.PerfectTornado.PointsAtLeast(PerfectTornadoThreshold);
-    if (!tornado.empty())
-        out << QStringLiteral("Practically perfect tornado area (5 %): %1 grid boxes, about %2.")
-                   .arg(tornado.size())
-                   .arg(SquareMiles(static_cast<double>(tornado.size()) * box));
+    if (s.PerfectTornadoBoxes > 0)
+        out << QStringLiteral("Practically perfect tornado area (5 %): %1, about %2.")
+                   .arg(Count(s.PerfectTornadoBoxes, "grid box", "grid boxes"),
+                        SquareMiles(static_cast<double>(s.PerfectTornadoBoxes) * box));
     else
         out << QStringLiteral("No practically perfect tornado area: no tornado report.");
-    if (s.Versus.Csi)
-        out << QStringLiteral("Your outlook against it: %1 hits, %2 misses, %3 false alarms "
-                              "(grid boxes), CSI %4.")
-                   .arg(s.Versus.Hits)
-                   .arg(s.Versus.Misses)
-                   .arg(s.Versus.FalseAlarms)
-                   .arg(Fixed(*s.Versus.Csi));
-    else if (!s.Versus.HasOutlook)
+    if (!s.Versus.HasOutlook)
         out << QStringLiteral("No outlook was issued to compare with the practically perfect "
                               "outlook.");
+    for (const ProductScore& p : s.Products)
+        if (p.SquareMiles <= 0.0)
+            out << QStringLiteral("The %1 issued %2 UTC has no area (its corners lie on one "
+                                  "line): it has no report density.")
+                       .arg(ProductKindName(p.Record.Kind).toLower(),
+                            FormatDateTime(QStringLiteral("hhnn"), p.Record.IssueTime));
     return out;
 }
 

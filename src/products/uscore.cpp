@@ -15,6 +15,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSlider>
 #include <QStyle>
 #include <QTableWidget>
@@ -36,6 +37,17 @@ QString LeadText(const std::optional<double>& minutes) {
     if (!minutes) return QStringLiteral("-");
     const long m = std::lround(*minutes);
     return QStringLiteral("%1:%2").arg(m / 60).arg(std::abs(m % 60), 2, 10, QLatin1Char('0'));
+}
+
+/// The row's swatch: a short line in the product's colour and line style.
+QPixmap StyleSwatch(ProductKind kind) {
+    QPixmap pixmap(36, 14);
+    pixmap.fill(Qt::white);
+    QPainter p(&pixmap);
+    const ProductStyle st = ProductStyleOf(kind);
+    p.setPen(QPen(st.Colour, 3, st.Line, Qt::FlatCap));
+    p.drawLine(2, 7, 34, 7);
+    return pixmap;
 }
 
 QTableWidgetItem* Cell(const QString& text, bool right = true) {
@@ -74,18 +86,23 @@ TfScore::TfScore(QWidget* parent) : QDialog(parent) {
     big.setBold(true);
     Heading->setFont(big);
 
-    ProductTable = new QTableWidget(0, 10, this);
+    ProductTable = new QTableWidget(0, 11, this);
     ProductTable->setObjectName(QStringLiteral("ProductTable"));
     ProductTable->setHorizontalHeaderLabels(
         {QStringLiteral("Product"), QStringLiteral("Issued (UTC)"),
-         QStringLiteral("Valid until (UTC)"), QStringLiteral("Area (sq mi)"),
-         QStringLiteral("Tornado"), QStringLiteral("Hail"), QStringLiteral("Wind"),
-         QStringLiteral("Verified"), QStringLiteral("Lead time (h:mm)"),
+         QStringLiteral("Valid from (UTC)"), QStringLiteral("Valid until (UTC)"),
+         QStringLiteral("Area (sq mi)"), QStringLiteral("Tornado"), QStringLiteral("Hail"),
+         QStringLiteral("Wind"), QStringLiteral("Verified"), QStringLiteral("Lead time (h:mm)"),
          QStringLiteral("Reports per 10,000 sq mi")});
     ProductTable->verticalHeader()->setVisible(false);
     ProductTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ProductTable->horizontalHeader()->setStretchLastSection(true);
     ProductTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ProductTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ProductTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    ProductTable->setIconSize(QSize(36, 14));
+    ProductTable->setToolTip(QStringLiteral("Select a row to show its product and the reports "
+                                            "that verify it"));
 
     Summary = new QLabel(this);
     Summary->setObjectName(QStringLiteral("Summary"));
@@ -98,6 +115,12 @@ TfScore::TfScore(QWidget* parent) : QDialog(parent) {
     Tally->setObjectName(QStringLiteral("Tally"));
     Tally->setWordWrap(true);
     Tally->setFixedWidth(300);
+    Notes = new QLabel(this);
+    Notes->setObjectName(QStringLiteral("Notes"));
+    Notes->setWordWrap(true);
+    Notes->setFixedWidth(300);
+    Notes->setTextFormat(Qt::PlainText);
+    Notes->setTextInteractionFlags(Qt::TextSelectableByMouse);
     MapView = new QLabel(this);
     MapView->setObjectName(QStringLiteral("MapView"));
     MapView->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
@@ -112,10 +135,19 @@ TfScore::TfScore(QWidget* parent) : QDialog(parent) {
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
 
     auto* words = new QVBoxLayout;
-    words->addWidget(Summary);
+    // The verification blocks can outgrow the window's height: they scroll.
+    auto* summaryScroll = new QScrollArea(this);
+    summaryScroll->setObjectName(QStringLiteral("SummaryScroll"));
+    summaryScroll->setWidget(Summary);
+    summaryScroll->setWidgetResizable(true);
+    summaryScroll->setFrameShape(QFrame::NoFrame);
+    summaryScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    summaryScroll->setFixedWidth(Summary->width() + 20);
+    words->addWidget(summaryScroll, 1);
     words->addSpacing(8);
     words->addWidget(Tally);
-    words->addStretch(1);
+    words->addSpacing(8);
+    words->addWidget(Notes);
     auto* middle = new QHBoxLayout;
     middle->addWidget(MapView, 1);
     middle->addLayout(words);
@@ -168,6 +200,12 @@ TfScore::TfScore(QWidget* parent) : QDialog(parent) {
     connect(PrintButton, &QPushButton::clicked, this,
             [this] { Guarded(this, [this] { PrintButtonClick(); }); });
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ProductTable, &QTableWidget::itemSelectionChanged, this, [this] {
+        Guarded(this, [this] {
+            const auto rows = ProductTable->selectionModel()->selectedRows();
+            HighlightProduct(rows.isEmpty() ? -1 : rows.first().row());
+        });
+    });
     connect(ReplayPlay, &QToolButton::clicked, this,
             [this] { Guarded(this, [this] { ReplayPlayClick(); }); });
     connect(ReplaySlider, &QSlider::valueChanged, this,
@@ -185,35 +223,43 @@ TfScore::TfScore(QWidget* parent) : QDialog(parent) {
 }
 
 void TfScore::SetScore(const ExerciseScore& score, DateTime caseStart, const ChaserCounts& tally,
-                       const QImage& map) {
+                       const ScoreMapInputs& map) {
     score_ = score;
     caseStart_ = caseStart;
-    map_ = map;
+    mapInputs_ = map;
+    mapInputs_.Highlight = -1;
+    map_ = RenderScoreMap(mapInputs_, devicePixelRatioF());
+    highlighted_ = QImage();
+    highlight_ = -1;
+    tally_ = tally;
     Heading->setText(QStringLiteral("Exercise score: ") +
                      FormatDateTime(QStringLiteral("dddd, mmmm d, yyyy"), caseStart));
 
     const bool read = score.Reports.Readable;
+    const QSignalBlocker quiet(ProductTable);
+    ProductTable->clearSelection();
     ProductTable->setRowCount(static_cast<int>(score.Products.size()));
     int row = 0;
     for (const ProductScore& p : score.Products) {
         const ProductRecord& r = p.Record;
         const QString na = QStringLiteral("-");
         const QString cells[] = {
-            ProductKindName(r.Kind),
-            FormatDateTime(QStringLiteral("hhnn"), r.IssueTime),
+            ProductKindName(r.Kind), FormatDateTime(QStringLiteral("hhnn"), r.IssueTime),
+            FormatDateTime(QStringLiteral("hhnn"), r.ValidFrom),
             FormatDateTime(QStringLiteral("hhnn"), r.ValidUntil),
-            QLocale(QLocale::English).toString(std::round(p.SquareMiles), 'f', 0),
-            read ? QString::number(p.Tornado) : na,
-            read ? QString::number(p.Hail) : na,
+            p.SquareMiles > 0.0
+                ? QLocale(QLocale::English).toString(std::round(p.SquareMiles), 'f', 0)
+                : QStringLiteral("no area"),
+            read ? QString::number(p.Tornado) : na, read ? QString::number(p.Hail) : na,
             read ? QString::number(p.Wind) : na,
             read ? (p.Verified ? QStringLiteral("yes") : QStringLiteral("NO")) : na,
-            read ? LeadText(p.LeadMinutes) : na,
-            read ? QString::number(p.ReportsPer10k, 'f', 2) : na};
-        for (int c = 0; c < 10; ++c)
+            // Outlooks have no lead time; a watch's runs to its first verifying report.
+            read && IsWatch(r.Kind) ? LeadText(p.WarningLeadMinutes) : na,
+            read && p.ReportsPer10k ? QString::number(*p.ReportsPer10k, 'f', 2) : na};
+        for (int c = 0; c < 11; ++c)
             ProductTable->setItem(row, c, Cell(cells[c], c != 0));
-        // The row carries its product's colour on the map.
-        ProductTable->item(row, 0)->setData(Qt::DecorationRole,
-                                            ProductColour(static_cast<std::size_t>(row)));
+        // The row carries its product's colour and line style on the map.
+        ProductTable->item(row, 0)->setData(Qt::DecorationRole, StyleSwatch(r.Kind));
         ++row;
     }
     ProductTable->setVisible(!score.Products.empty());
@@ -231,7 +277,7 @@ void TfScore::SetScore(const ExerciseScore& score, DateTime caseStart, const Cha
     }
     Summary->setText(QStringLiteral("<p>") + html.join(QStringLiteral("</p><p>")) +
                      QStringLiteral("</p>"));
-    Tally->setText(ChaserTallyText(tally));
+    ShowSideText(std::nullopt);
     ShowMap();
 }
 
@@ -246,18 +292,56 @@ QImage SharpFit(const QImage& image, QSize area, qreal pixelRatio) {
 
 } // namespace
 
+void TfScore::ShowSideText(std::optional<std::size_t> index) {
+    ForecastNotes notes = score_.Notes;
+    if (index) {
+        const auto& hours = replay_.Record.Hours;
+        const bool known = *index < hours.size();
+        Tally->setText(QStringLiteral("At %1: ").arg(ReplayHourText(replay_, *index)) +
+                       ChaserTallyText(replay_.Recorded && known ? TallyAt(replay_.Record, *index)
+                                                                 : ChaserCounts{}));
+        notes = known ? NotesBy(score_.Notes, hours[*index].Clock) : ForecastNotes{};
+    } else {
+        Tally->setText(ChaserTallyText(tally_));
+    }
+    QStringList lines;
+    for (const ForecastNote& n : notes)
+        lines << ForecastNoteLine(n);
+    Notes->setText(lines.isEmpty()
+                       ? QStringLiteral("Your notes: none written.")
+                       : QStringLiteral("Your notes:\n") + lines.join(QLatin1Char('\n')));
+}
+
+void TfScore::HighlightProduct(int row) {
+    highlight_ = row >= 0 && row < static_cast<int>(mapInputs_.Products.size()) ? row : -1;
+    highlighted_ = QImage();
+    if (highlight_ >= 0) {
+        ScoreMapInputs in = mapInputs_;
+        in.Highlight = highlight_;
+        highlighted_ = RenderScoreMap(in, devicePixelRatioF());
+    }
+    if (replayShown_) ScoreMapClick();
+    ShowMap();
+}
+
+const QImage& TfScore::ShownPicture() const {
+    if (replayShown_) return replayStep_;
+    return highlight_ >= 0 ? highlighted_ : map_;
+}
+
 void TfScore::ShowMap() {
     if (replayShown_) {
         MapView->setPixmap(QPixmap::fromImage(
             SharpFit(replayStep_, MapView->size(), MapView->devicePixelRatioF())));
         return;
     }
-    if (map_.isNull()) {
+    const QImage& shown = ShownPicture();
+    if (shown.isNull()) {
         MapView->clear();
         return;
     }
     MapView->setPixmap(
-        QPixmap::fromImage(SharpFit(map_, MapView->size(), MapView->devicePixelRatioF())));
+        QPixmap::fromImage(SharpFit(shown, MapView->size(), MapView->devicePixelRatioF())));
 }
 
 void TfScore::SetReplay(ReplayDay replay) {
@@ -287,6 +371,7 @@ void TfScore::ShowReplayStep(int index) {
     ReplayHour->setText(ReplayHourText(replay_, static_cast<std::size_t>(index)));
     replayStep_ = RenderReplayStep(replay_, static_cast<std::size_t>(index));
     replayShown_ = true;
+    ShowSideText(static_cast<std::size_t>(index));
     ShowMap();
 }
 
@@ -323,6 +408,7 @@ void TfScore::ScoreMapClick() {
     ReplayTimer.stop();
     ReplayPlay->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     replayShown_ = false;
+    ShowSideText(std::nullopt);
     ShowMap();
 }
 

@@ -3,6 +3,7 @@
 // verification scores, the chaser tally and the map, with Save... and Print.
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QDialog>
 #include <QImage>
@@ -10,6 +11,7 @@
 
 #include "base/datetime.h"
 #include "products/replay.h"
+#include "products/score_map.h"
 #include "products/scoring.h"
 #include "sim/chasers.h"
 
@@ -31,10 +33,11 @@ class TfScore : public QDialog {
 public:
     explicit TfScore(QWidget* parent = nullptr);
 
-    /// Shows `score` for the case starting at `caseStart`, with the chasers' tally and
-    /// the map picture (full size; the window shows it scaled to fit).
+    /// Shows `score` for the case starting at `caseStart`, with the chasers' tally, the
+    /// trainee's notes (the score's) and the map drawn from `map` (full size; the window
+    /// shows it scaled to fit).
     void SetScore(const ExerciseScore& score, DateTime caseStart, const ChaserCounts& tally,
-                  const QImage& map);
+                  const ScoreMapInputs& map);
     /// Replaces the save dialog (tests); returns the CSV path chosen or "".
     void SetSavePicker(std::function<QString()> picker) { pickSave_ = std::move(picker); }
     /// Replaces the question whether the existing PNG beside the CSV may be replaced (tests).
@@ -51,6 +54,12 @@ public:
     /// Prints the window on the first page and the map on the second.
     void PrintTo(QPrinter& printer);
     const QImage& MapPicture() const { return map_; }
+    const ScoreMapInputs& MapInputs() const { return mapInputs_; }
+    /// Highlights product `row` and the reports that verify it on the map shown (-1:
+    /// none). The saved and printed map stays the whole picture.
+    void HighlightProduct(int row);
+    /// The picture on show: the map, the highlighted map or a replay step.
+    const QImage& ShownPicture() const;
 
     void SaveButtonClick();
     void PrintButtonClick();
@@ -80,6 +89,7 @@ public:
     QTableWidget* ProductTable = nullptr;
     QLabel* Summary = nullptr;
     QLabel* Tally = nullptr;
+    QLabel* Notes = nullptr;
     QLabel* MapView = nullptr;
     QPushButton* SaveButton = nullptr;
     QPushButton* PrintButton = nullptr;
@@ -97,10 +107,16 @@ protected:
 
 private:
     void ShowMap();
+    /// The tally and the notes at a replay hour, or the day's when `index` is none.
+    void ShowSideText(std::optional<std::size_t> index);
 
     ExerciseScore score_;
     DateTime caseStart_ = 0.0;
     QImage map_;
+    ScoreMapInputs mapInputs_;
+    QImage highlighted_;
+    int highlight_ = -1;
+    ChaserCounts tally_;
     std::function<QString()> pickSave_;
     std::function<bool(const QString&)> replaceQuestion_;
     std::function<QString()> pickReplaySave_;

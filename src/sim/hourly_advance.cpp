@@ -82,15 +82,23 @@ std::optional<AdvanceResult> HourlyAdvance(Session& session, Prompts& prompts,
         for (std::size_t i = 0; i < chaserPoints.size(); ++i)
             FoldReport(session.Chasers[i], report, PreparedDistance(chaserPoints[i], start));
     }
-    reports.ThrowIfCutShort();
+    auto recordHours = [&] {
+        if (recordStart)
+            RecordHour(session.Replay, startClock, startHour, startChasers, reports.Records);
+        RecordHour(session.Replay, now, clock.ElapsedHours, session.Chasers, reports.Records);
+    };
+    if (!reports.CutShort.isEmpty()) {
+        // The hour stands on the map with the reports before the cut; the replay keeps
+        // it as shown.
+        recordHours();
+        reports.ThrowIfCutShort();
+    }
 
     for (Chaser& c : session.Chasers)
         c.HourNearestTornado = NoDistance;
     result.Counts = ClassifyChasers(session.Chasers);
     session.ProductThisHour = 0;
-    if (recordStart)
-        RecordHour(session.Replay, startClock, startHour, startChasers, reports.Records);
-    RecordHour(session.Replay, now, clock.ElapsedHours, session.Chasers, reports.Records);
+    recordHours();
     return result;
 }
 

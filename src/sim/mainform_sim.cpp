@@ -30,7 +30,6 @@ void TfMainForm::HourlyAdvance() {
     StatBust->setText(QString::number(n.Busted));
     StatRange->setText(QString::number(n.OutOfRange));
     StatHome->setText(QString::number(n.NotChasing));
-    LastCounts = n;
     RefreshView(false);
 }
 

@@ -53,10 +53,10 @@ TEST(MainForm, MenusHoldEveryItemWithItsShortcut) {
                            "Exercise &score...", "-", "&Copy graphic to clipboard",
                            "&Export loop as GIF...", "-", "&Print graphic", "&Printer setup...",
                            "-", "&Change CD location...", "&Folders", "-", "&Exit"}));
-    EXPECT_EQ(
-        Captions(m.ViewMenu),
-        QStringList({"&Targeting", "-", "&Visible satellite", "&Surface analysis", "&850 mb",
-                     "&700 mb", "&500 mb", "&250 mb", "Sou&nding", "-", "&Fit charts to window"}));
+    EXPECT_EQ(Captions(m.ViewMenu),
+              QStringList({"&Targeting", "-", "&Visible satellite", "&Surface analysis", "&850 mb",
+                           "&700 mb", "&500 mb", "&250 mb", "Sou&nding", "-", "Forecast &notes...",
+                           "-", "&Fit charts to window"}));
     EXPECT_EQ(Captions(m.MapMenu),
               QStringList({"&North", "South", "East", "West", "Zoom in", "Zoom out", "-",
                            "&Measure distance", "-", "&Cities", "&Issued products"}));

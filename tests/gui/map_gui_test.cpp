@@ -363,7 +363,7 @@ TEST(MapWindow, CitiesInTheCacheAndIssuedProductsUnderANewArea) {
         corners[static_cast<std::size_t>(i)] = ScreenToGeo(view, xs[i], ys[i]);
     f.Form->State().Products.push_back({ProductKind::SlightRiskOutlook, 0.625, corners, 0, 0});
     f.Form->RefreshView(false);
-    const QRgb outline = ProductColour(0).rgb();
+    const QRgb outline = ProductStyleOf(ProductKind::SlightRiskOutlook).Colour.rgb();
     EXPECT_EQ(f.Shown().pixel(450, 400), outline);
     QTest::mousePress(f.Form->Image1, Qt::LeftButton, {}, QPoint(350, 250));
     QTest::mouseMove(f.Form->Image1, QPoint(550, 250));

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -32,6 +33,7 @@
 #include "map/projection.h"
 #include "products/product_text.h"
 #include "products/score_map.h"
+#include "products/unotes.h"
 #include "products/uproduct.h"
 #include "products/uscore.h"
 #include "products/wave_bytes.h"
@@ -345,14 +347,21 @@ TEST(ScoreWindow, SlightRiskAndTornadoWatchScoredAtTheReveal) {
     EXPECT_EQ(score->ProductTable->item(1, 1)->text(), QStringLiteral("1300"));
     EXPECT_TRUE(score->Summary->text().contains(QStringLiteral("POD ")));
     EXPECT_TRUE(score->Tally->text().startsWith(QStringLiteral("Chasers: ")));
-    // The map shows the watch's outline (drawn over the outlook's) in its colour.
+    // The map, in its own view fitted to the day, shows the watch's outline (drawn over
+    // the outlook's, dashed) in its colour.
     const QImage& map = score->MapPicture();
-    const PixelPoint corner = ProjectToScreen(w.m().State().TheViewport, records[0].Corners[2]);
+    const PixelPoint corner = ProjectToScreen(score->MapInputs().Viewport, records[0].Corners[2]);
     bool found = false;
-    for (int dy = -2; dy <= 2 && !found; ++dy)
-        for (int dx = -2; dx <= 2 && !found; ++dx)
-            found = map.pixelColor(corner.X + dx, corner.Y + dy) == ProductColour(1);
+    for (int dy = -6; dy <= 6 && !found; ++dy)
+        for (int dx = -6; dx <= 6 && !found; ++dx)
+            found = map.pixelColor(corner.X + dx, corner.Y + dy) ==
+                    ProductStyleOf(ProductKind::TornadoWatch).Colour;
     EXPECT_TRUE(found);
+    // Selecting a row highlights its product on the map shown, never on the saved one.
+    score->ProductTable->selectRow(1);
+    EXPECT_FALSE(score->ShownPicture() == map);
+    score->ProductTable->clearSelection();
+    EXPECT_TRUE(score->ShownPicture() == map);
 
     score->SetSavePicker([&] { return w.f.Temp.filePath(QStringLiteral("class/ann.csv")); });
     QDir().mkpath(w.f.Temp.filePath(QStringLiteral("class")));
@@ -421,6 +430,37 @@ TEST(ScoreWindow, ReplaysTheRecordedHoursAndExportsThem) {
     ASSERT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join('\n').toStdString();
 }
 
+// The notebook, the tally and the window belong to this exercise: a note written before
+// the first advance is shown with the score; a new case closes the score window, empties
+// the notebook, and its score counts no chaser of the previous case.
+TEST(ScoreWindow, TallyNotesAndWindowBelongToThisExercise) {
+    ProductWindow w;
+    w.m().State().Clock.DateHidden = true;
+    w.m().Forecastnotes1->trigger();
+    TfNotes* notes = w.m().NotesWindow;
+    ASSERT_NE(notes, nullptr);
+    notes->Entry->setPlainText(QStringLiteral("Dryline near the Red River"));
+    notes->AddButton->click();
+    ASSERT_EQ(w.m().State().Notes.size(), 1U);
+    EXPECT_EQ(notes->List->count(), 1);
+    EXPECT_TRUE(notes->Entry->toPlainText().isEmpty());
+    w.m().AdvanceHour->click();
+    w.m().RevealDateButton->click();
+    TfScore* score = w.m().ScoreWindow;
+    ASSERT_NE(score, nullptr);
+    const QString none = ChaserTallyText(ChaserCounts{});
+    EXPECT_NE(score->Tally->text(), none);
+    EXPECT_TRUE(
+        score->Notes->text().contains(QStringLiteral("1200 UTC: Dryline near the Red River")));
+    w.m().ResetSession();
+    EXPECT_FALSE(score->isVisible());
+    EXPECT_EQ(notes->List->count(), 0);
+    w.m().Exercisescore1Click();
+    EXPECT_EQ(score->Tally->text(), none);
+    EXPECT_TRUE(score->Notes->text().contains(QStringLiteral("none written")));
+    ASSERT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join('\n').toStdString();
+}
+
 } // namespace
 
 TEST(ScoreWindow, SaveAsksAboutTheMapBesideTheCsvAndReplacesBothOrNeither) {
@@ -428,7 +468,11 @@ TEST(ScoreWindow, SaveAsksAboutTheMapBesideTheCsvAndReplacesBothOrNeither) {
     QImage map(40, 30, QImage::Format_RGB32);
     map.fill(Qt::darkGreen);
     TfScore score;
-    score.SetScore(ExerciseScore{}, EncodeDate(1979, 4, 10), ChaserCounts{}, map);
+    ScoreMapInputs inputs;
+    inputs.Viewport.Width = map.width();
+    inputs.Viewport.Height = map.height();
+    inputs.Geography = map;
+    score.SetScore(ExerciseScore{}, EncodeDate(1979, 4, 10), ChaserCounts{}, inputs);
     const QString csv = dir.filePath("report.csv"), png = dir.filePath("report.png");
     WriteFile(png, "an unrelated picture");
     QStringList asked;
@@ -444,7 +488,7 @@ TEST(ScoreWindow, SaveAsksAboutTheMapBesideTheCsvAndReplacesBothOrNeither) {
     EXPECT_FALSE(QFileInfo::exists(csv));
     answer = true;
     score.SaveButton->click();
-    EXPECT_EQ(QImage(png).size(), map.size());
+    EXPECT_EQ(QImage(png).size(), score.MapPicture().size());
     const QByteArray saved = ReadFile(csv);
     EXPECT_FALSE(saved.isEmpty());
 

@@ -12,6 +12,7 @@
 
 #include "base/datetime.h"
 #include "gui/gui_support.h"
+#include "products/replay.h"
 #include "reports/report_file.h"
 #include "sim/hourly_advance.h"
 #include "ui/imageview.h"
@@ -79,7 +80,7 @@ TEST(SimWindow, ClockLabelsAndTheAdvanceButtons) {
     for (const Chaser& c : m.State().Chasers)
         onTheRoad += c.Mode == ChaserMode::Chasing;
     EXPECT_EQ(w.StatSum(), onTheRoad); // waiting chasers are in no counter
-    EXPECT_EQ(m.StatAwait->text().toInt(), m.LastCounts.Awaiting);
+    EXPECT_EQ(m.StatAwait->text().toInt(), TallyAtLastHour(m.State().Replay).Awaiting);
 
     m.State().Clock.DateHidden = true;
     m.UpdateTimeDisplay();

@@ -17,10 +17,10 @@ StormReport Tornado(DateTime time, GeoPoint at) {
     return r;
 }
 
-// Pixels of `colour` within 3 pixels of `at`.
+// Pixels of `colour` within 6 pixels of `at` (a dashed outline may leave a gap at a corner).
 bool ColourNear(const QImage& image, PixelPoint at, const QColor& colour) {
-    for (int dy = -3; dy <= 3; ++dy)
-        for (int dx = -3; dx <= 3; ++dx)
+    for (int dy = -6; dy <= 6; ++dy)
+        for (int dx = -6; dx <= 6; ++dx)
             if (image.valid(at.X + dx, at.Y + dy) &&
                 image.pixelColor(at.X + dx, at.Y + dy) == colour)
                 return true;
@@ -51,11 +51,30 @@ TEST(Replay, WithoutAdvancedHoursStepsThroughTheCaseWindowWithProductsFromTheirI
     EXPECT_EQ(ReportsAt(replay.Record, 3).FirstOfHour, 1u);
     EXPECT_EQ(ReportsAt(replay.Record, 3).ReportsArrived, 2u);
 
-    // The watch's outline appears at its issue hour (1400), not before.
+    // The watch's outline appears at its issue hour (1400), not before, and is faded
+    // once it has expired (2000).
     const PixelPoint corner = ProjectToScreen(view, area[3]);
-    EXPECT_FALSE(ColourNear(RenderReplayStep(replay, 1), corner, ProductColour(0)));
-    EXPECT_TRUE(ColourNear(RenderReplayStep(replay, 2), corner, ProductColour(0)));
-    EXPECT_TRUE(ColourNear(RenderReplayStep(replay, 24), corner, ProductColour(0)));
+    const QColor colour = ProductStyleOf(ProductKind::TornadoWatch).Colour;
+    EXPECT_FALSE(ColourNear(RenderReplayStep(replay, 1), corner, colour));
+    EXPECT_TRUE(ColourNear(RenderReplayStep(replay, 2), corner, colour));
+    EXPECT_TRUE(ColourNear(RenderReplayStep(replay, 8), corner, colour));
+    EXPECT_FALSE(ColourNear(RenderReplayStep(replay, 24), corner, colour));
+    // Every step's picture has one size, the tallest legend's.
+    EXPECT_EQ(RenderReplayStep(replay, 1).size(), RenderReplayStep(replay, 24).size());
+}
+
+// The notebook's entries appear in the replay from the hour they were written.
+TEST(Replay, NotesAppearAtTheirHours) {
+    ExerciseScore score = ScoreExercise({}, CaseReports{});
+    AddForecastNote(score.Notes, CaseStart + 2.5 / 24, QStringLiteral("Watch the dryline"));
+    ProjectionDescriptor view;
+    ResetViewport(view);
+    const ReplayDay replay = MakeReplay(score, DayRecord{}, CaseStart, view, QImage());
+    EXPECT_EQ(ReplayStepInputs(replay, 2).Notes.filter(QStringLiteral("dryline")).size(), 0);
+    EXPECT_EQ(ReplayStepInputs(replay, 3)
+                  .Notes.filter(QStringLiteral("1430 UTC: Watch the dryline"))
+                  .size(),
+              1);
 }
 
 } // namespace

@@ -96,7 +96,7 @@ TEST(Scoring, VerificationPodFarCsiAndLeadTime) {
     EXPECT_FALSE(s.Products[1].Verified);
     EXPECT_EQ(s.Products[1].Hail, 1);
     EXPECT_NEAR(*s.Products[1].LeadMinutes, 120.0, 1e-6);
-    EXPECT_NEAR(s.Products[1].ReportsPer10k, 10000.0 / s.Products[1].SquareMiles, 1e-9);
+    EXPECT_NEAR(*s.Products[1].ReportsPer10k, 10000.0 / s.Products[1].SquareMiles, 1e-9);
     EXPECT_EQ(s.ReportsInside, 2);
     EXPECT_DOUBLE_EQ(*s.Pod, 2.0 / 3.0);
     EXPECT_DOUBLE_EQ(*s.Far, 0.5);
@@ -215,6 +215,163 @@ TEST(Scoring, RedRiverDay1979FromTheReportTables) {
     EXPECT_NEAR(*s.Pod, static_cast<double>(torIn + hailIn) / all, 1e-12);
     EXPECT_TRUE(s.Versus.HasPerfect);
     EXPECT_GT(s.Versus.Hits, 0);
+}
+
+} // namespace
+} // namespace nimbrel
+
+namespace nimbrel {
+namespace {
+
+// The hexagon around grid points i = 2..4, j = 1..2 (six boxes), its corners half a box
+// from the points, so that the bow of its great-circle sides (well under 1 km) decides
+// nothing.
+std::array<GeoPoint, 6> SixBoxes() {
+    auto at = [](double i, double j) { return FromPlane({i * PerfectGridKm, j * PerfectGridKm}); };
+    return {at(1.5, 0.5), at(1.5, 2.5), at(3, 2.5), at(4.5, 2.5), at(4.5, 0.5), at(3, 0.5)};
+}
+
+// Two days worked out by hand. A null day: no report, so nothing is observed and each
+// of the six boxes of a slight risk is a false alarm (POD and bias undefined, FAR 1,
+// CSI 0). A day of one tornado at grid point (3, 1): the tornado field is
+// 0.0707 there, 0.0707 e^(-80^2 / (2 120^2)) = 0.0566 at its four neighbours (at least
+// 5 %), 0.0453 on the diagonals (below); the all-report field never reaches 15 %. So the
+// slight risk (tornado 5 %) observes 5 boxes: hits (2,1) (3,1) (4,1) (3,2) = 4, miss
+// (3,0) = 1, false alarms (2,2) (4,2) = 2: POD 4/5, FAR 2/6, CSI 4/7, bias 6/5. A
+// moderate risk (tornado 15 %) observes nothing: 6 false alarms.
+TEST(Verification, OutlooksOnTheGridAtTheirCategoriesThresholds) {
+    const auto slight =
+        MakeProductRecord(ProductKind::SlightRiskOutlook, Utc(0, 13), CaseStart, SixBoxes());
+    const ExerciseScore nullDay = ScoreExercise({slight}, Reports({}));
+    ASSERT_EQ(nullDay.Outlooks.size(), 1U);
+    const Contingency& n = nullDay.Outlooks[0].Boxes;
+    EXPECT_EQ(n.Hits, 0);
+    EXPECT_EQ(n.Misses, 0);
+    EXPECT_EQ(n.FalseAlarms, 6);
+    EXPECT_FALSE(n.Pod || n.Bias);
+    EXPECT_DOUBLE_EQ(*n.Far, 1.0);
+    EXPECT_DOUBLE_EQ(*n.Csi, 0.0);
+    EXPECT_EQ(ScoreSummaryLines(nullDay).filter(QStringLiteral("every box")).size(), 1);
+
+    const GeoPoint p31 = FromPlane({3 * PerfectGridKm, 1 * PerfectGridKm});
+    const auto moderate =
+        MakeProductRecord(ProductKind::ModerateRiskOutlook, Utc(0, 13), CaseStart, SixBoxes());
+    const ExerciseScore day = ScoreExercise(
+        {slight, moderate},
+        Reports({Report(ReportKind::Tornado, Utc(0, 20), p31.Latitude, p31.Longitude)}));
+    ASSERT_EQ(day.Outlooks.size(), 2U);
+    const Contingency& s = day.Outlooks[0].Boxes;
+    EXPECT_EQ(s.Hits, 4);
+    EXPECT_EQ(s.Misses, 1);
+    EXPECT_EQ(s.FalseAlarms, 2);
+    EXPECT_DOUBLE_EQ(*s.Pod, 4.0 / 5);
+    EXPECT_DOUBLE_EQ(*s.Far, 2.0 / 6);
+    EXPECT_DOUBLE_EQ(*s.Csi, 4.0 / 7);
+    EXPECT_DOUBLE_EQ(*s.Bias, 6.0 / 5);
+    EXPECT_DOUBLE_EQ(day.Outlooks[1].Thresholds.Tornado, 0.15);
+    EXPECT_EQ(day.Outlooks[1].Boxes.FalseAlarms, 6);
+    EXPECT_EQ(day.Outlooks[1].Boxes.Hits + day.Outlooks[1].Boxes.Misses, 0);
+    EXPECT_FALSE(OutlookThresholds(ProductKind::TornadoWatch));
+    EXPECT_DOUBLE_EQ(OutlookThresholds(ProductKind::HighRiskOutlook)->All, 0.60);
+    EXPECT_EQ(day.PerfectTornadoBoxes, 5);
+}
+
+// A tornado watch 1800-0000 UTC over the six boxes. T1 1830 and T2 1840 are two segments
+// in the box of (3,1), inside; T3 2000 is far outside; H1 1815 is hail inside (no
+// tornado: it verifies nothing); T4 0300 falls after the watch. Events of the watch: T1,
+// T2, T3: 2 hits, 1 miss, no false alarm; POD 2/3, CSI 2/3; event boxes 1 of 2. Its lead
+// time runs to T1 (30 min), not to the hail. Over the case window's 5 events the mean
+// lead is (30 + 40 + 0 + 0 + 0) / 5 = 14 min; over the 2 covered ones 35 min.
+TEST(Verification, WatchesByEventsAndLeadTimesToTheirOwnEvents) {
+    const GeoPoint in = FromPlane({3 * PerfectGridKm, 1 * PerfectGridKm});
+    const auto watch =
+        MakeProductRecord(ProductKind::TornadoWatch, Utc(0, 18), CaseStart, SixBoxes());
+    const auto outlook =
+        MakeProductRecord(ProductKind::SlightRiskOutlook, Utc(0, 12), CaseStart, SixBoxes());
+    const ExerciseScore s = ScoreExercise(
+        {outlook, watch},
+        Reports({Report(ReportKind::Tornado, Utc(0, 18, 30), in.Latitude, in.Longitude),
+                 Report(ReportKind::Tornado, Utc(0, 18, 40), in.Latitude + 0.05, in.Longitude),
+                 Report(ReportKind::Tornado, Utc(0, 20), 44.0, -85.0),
+                 Report(ReportKind::Hail, Utc(0, 18, 15), in.Latitude, in.Longitude),
+                 Report(ReportKind::Tornado, Utc(1, 3), in.Latitude, in.Longitude)}));
+    ASSERT_EQ(s.Watches.size(), 1U);
+    const WatchEventScore& w = s.Watches[0];
+    EXPECT_EQ(w.Product, 1U);
+    EXPECT_EQ(w.Events.Hits, 2);
+    EXPECT_EQ(w.Events.Misses, 1);
+    EXPECT_EQ(w.Events.FalseAlarms, 0);
+    EXPECT_DOUBLE_EQ(*w.Events.Pod, 2.0 / 3);
+    EXPECT_DOUBLE_EQ(*w.Events.Csi, 2.0 / 3);
+    EXPECT_EQ(w.EventBoxes, 2);
+    EXPECT_EQ(w.BoxesHit, 1);
+    EXPECT_NEAR(*s.Products[1].WarningLeadMinutes, 30.0, 1e-6);
+    EXPECT_FALSE(s.Products[0].WarningLeadMinutes); // outlooks have none
+    const WatchesTogether& t = s.WatchTotals;
+    EXPECT_EQ(t.Events, 5);
+    EXPECT_EQ(t.Covered, 2);
+    EXPECT_NEAR(*t.MeanLeadAllMinutes, 14.0, 1e-6);
+    EXPECT_NEAR(*t.MeanLeadCoveredMinutes, 35.0, 1e-6);
+    const QStringList words = ScoreSummaryLines(s);
+    EXPECT_EQ(words.filter(QStringLiteral("missed ones at 0: 14 min")).size(), 1);
+    EXPECT_EQ(words.filter(QStringLiteral("over the 2 events inside a watch: 35 min")).size(), 1);
+}
+
+// Corners on one line, or all on one point, enclose no area: no absurd density.
+TEST(Verification, CornersOnALineHaveNoAreaAndNoDensity) {
+    const std::array<GeoPoint, 6> line{
+        {{35, -100}, {35.2, -100}, {35.4, -100}, {35.6, -100}, {35.8, -100}, {36, -100}}};
+    std::array<GeoPoint, 6> point{};
+    point.fill({35.0, -100.0});
+    const ExerciseScore s = ScoreExercise(
+        {MakeProductRecord(ProductKind::SevereWatch, Utc(0, 13), CaseStart, line),
+         MakeProductRecord(ProductKind::SlightRiskOutlook, Utc(0, 13), CaseStart, point)},
+        Reports({Report(ReportKind::Hail, Utc(0, 14), 35.0, -100.0)}));
+    for (const ProductScore& p : s.Products) {
+        EXPECT_EQ(p.Inside(), 1); // on the line, and on the point
+        EXPECT_EQ(p.SquareMiles, 0.0);
+        EXPECT_FALSE(p.ReportsPer10k);
+    }
+    EXPECT_EQ(ScoreSummaryLines(s).filter(QStringLiteral("has no area")).size(), 2);
+    const QByteArray csv = ScoreCsv(s, CaseStart);
+    // The point outlook: no density, and no warning lead time for an outlook.
+    EXPECT_TRUE(csv.contains(",yes,60,,1979-04-10 13:00,\r\n")) << csv.toStdString();
+}
+
+// The notebook: stamped, blank entries refused, cleared by a reset, written in the CSV
+// (quoted where it must be) with the new columns, and no folder of the machine.
+TEST(Verification, NotebookAcrossAResetAndInTheCsv) {
+    Session session;
+    EXPECT_TRUE(
+        AddForecastNote(session.Notes, Utc(0, 14, 30), QStringLiteral(" Dryline, CAPE 3000 ")));
+    EXPECT_FALSE(AddForecastNote(session.Notes, Utc(0, 15), QStringLiteral("  \n ")));
+    ASSERT_EQ(session.Notes.size(), 1U);
+    EXPECT_EQ(ForecastNoteLine(session.Notes[0]), QStringLiteral("1430 UTC: Dryline, CAPE 3000"));
+    EXPECT_EQ(NotesBy(session.Notes, Utc(0, 14)).size(), 0U);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("rpt.dat"));
+    WriteReports(path, {Report(ReportKind::Hail, Utc(0, 13), 35, -98),
+                        Report(ReportKind::Hail, Utc(0, 14), 0, 0)});
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write(QByteArray(30, '\1'));
+    f.close();
+    ExerciseScore s = ScoreExercise(
+        {MakeProductRecord(ProductKind::SevereWatch, Utc(0, 13), CaseStart, Box(34, 36, -99, -97))},
+        ReadCaseWindowReports(path, CaseStart));
+    s.Notes = session.Notes;
+    const QString csv = QString::fromLatin1(ScoreCsv(s, CaseStart));
+    EXPECT_TRUE(
+        csv.contains(QStringLiteral("\r\nnote_entry,1979-04-10 14:30,\"Dryline, CAPE 3000\"\r\n")));
+    EXPECT_TRUE(csv.contains(QStringLiteral(",1979-04-10 13:00,0\r\n"))); // valid from, lead 0
+    EXPECT_FALSE(csv.contains(dir.path())) << csv.toStdString();
+    EXPECT_TRUE(csv.contains(QStringLiteral("rpt.dat")));
+    // Tornado 5 % boxes 0, peak 7.1 %, one report without a position.
+    EXPECT_TRUE(csv.contains(QStringLiteral(",0,7.1,1,"))) << csv.toStdString();
+
+    ResetSessionState(session);
+    EXPECT_TRUE(session.Notes.empty());
 }
 
 } // namespace

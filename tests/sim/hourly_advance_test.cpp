@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 #include <QDir>
@@ -14,6 +15,7 @@
 #include "base/datetime.h"
 #include "base/errors.h"
 #include "cases/session_reset.h"
+#include "products/replay.h"
 #include "reports/extraction.h"
 #include "reports/report_file.h"
 #include "sim/hourly_advance.h"
@@ -380,3 +382,32 @@ TEST_F(AdvanceFixture, RealDayAgreesBitForBitWithDistancesTakenPairByPair) {
     EXPECT_GT(folded, 20);
     EXPECT_GT(pulled, 0);
 }
+
+namespace {
+
+// A report file cut short still leaves the hour on the map with the reports before the
+// cut, so the replay records it (with the hour the first advance started from).
+TEST_F(AdvanceFixture, ARecordCutShortStillRecordsTheHourForTheReplay) {
+    QByteArray bytes = EncodeReport(Report(ReportKind::Hail, At(0, 12, 30), {46.5, -93.3}));
+    bytes += QByteArray(10, '\0');
+    test::WriteFile(CaseReports(), bytes);
+    EXPECT_THROW(HourlyAdvance(s, prompts), DataError);
+    ASSERT_EQ(s.Replay.Hours.size(), 2U);
+    EXPECT_NEAR(s.Replay.Hours[1].Clock, At(0, 13, 0), 1e-9);
+    EXPECT_EQ(ReportsAt(s.Replay, 1).ReportsArrived, 1U);
+}
+
+// The tally the score shows is this exercise's: the last advance's, none after a reset.
+TEST_F(AdvanceFixture, TheTallyIsTheLastAdvancesAndNoneAfterAReset) {
+    EXPECT_EQ(TallyAtLastHour(s.Replay), ChaserCounts{});
+    std::optional<AdvanceResult> last;
+    for (int i = 0; i < 2; ++i)
+        last = HourlyAdvance(s, prompts);
+    ASSERT_TRUE(last);
+    EXPECT_EQ(TallyAtLastHour(s.Replay), last->Counts);
+    EXPECT_NE(last->Counts, ChaserCounts{});
+    ResetSessionState(s);
+    EXPECT_EQ(TallyAtLastHour(s.Replay), ChaserCounts{});
+}
+
+} // namespace
