@@ -609,8 +609,7 @@ void TfMainForm::closeEvent(QCloseEvent* event) {
     // The outer geometry of the normal state: a maximized window keeps it for its return,
     // and until the frame was known it is still the one read at show.
     QRect normal = frameGeometry();
-    // A window on its way back from maximized may not have its normal frame yet.
-    if (isMaximized() || (placementPending_ && !FrameMargins().isNull())) normal = normalOuter_;
+    if (isMaximized()) normal = normalOuter_; // kept as the window was maximized
     p.Height = normal.height();
     p.Width = normal.width();
     p.Left = normal.left();

@@ -29,6 +29,19 @@ QPoint InsideOnScreen(QWidget* w) {
     return w->mapToGlobal(QPoint(0, 0));
 }
 
+/// Waits (at most eight seconds) until the window is framed and has stayed in one place
+/// for a second: on a busy machine the window manager answers late.
+void SettleFramed(QWidget* w) {
+    QPoint last = InsideOnScreen(w);
+    int still = 0;
+    for (int i = 0; i < 80 && still < 10; ++i) {
+        QTest::qWait(100);
+        const QPoint now = InsideOnScreen(w);
+        still = now == last && w->frameGeometry() != w->geometry() ? still + 1 : 0;
+        last = now;
+    }
+}
+
 void ShowFirstRun(GuiFixture& f, bool development) {
     QSettings(PreferenceStore()).clear();
     f.Form->State().Folders.DevelopmentMode = development;
@@ -51,7 +64,7 @@ TEST(PlacesUnderAWindowManager, CaseDialogsOpenWhereTheyOpenedFirst) {
         for (int i = 0; i < 3; ++i) {
             dialog->show();
             ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
-            Settle();
+            SettleFramed(dialog);
             places.push_back(InsideOnScreen(dialog));
             dialog->hide();
             Settle();
@@ -63,7 +76,7 @@ TEST(PlacesUnderAWindowManager, CaseDialogsOpenWhereTheyOpenedFirst) {
         const QRect screen = dialog->screen()->availableGeometry();
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
-        Settle();
+        SettleFramed(dialog);
         const QRect frame = dialog->frameGeometry();
         EXPECT_LE(std::abs(frame.center().x() - screen.center().x()), 1) << frame.x();
         EXPECT_LE(std::abs(frame.center().y() - screen.center().y()), 1) << frame.y();
