@@ -1,5 +1,6 @@
 #include "appdata.h"
 
+#include <QBuffer>
 #include <QDir>
 
 #include "base/errors.h"
@@ -21,8 +22,12 @@ QStringList WriteChaserIcons(const QString& appData) {
           ChaserOutcome::NotChasing}) {
         const QString name = ChaserIconFile(outcome);
         // The same pictures as the statistics panel's legend, so map and legend agree.
-        if (!ChaserIcon(outcome).save(appData + name, "BMP"))
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!ChaserIcon(outcome).save(&buffer, "BMP"))
             throw FileError(QStringLiteral("Cannot write ") + appData + name);
+        WriteWholeFile(appData + name, bytes);
         names << name;
     }
     return names;

@@ -10,6 +10,8 @@
 #include <QTemporaryFile>
 
 #include "app/preferences.h"
+#include "base/errors.h"
+#include "base/records.h"
 
 namespace nimbrel {
 
@@ -117,14 +119,22 @@ QStringList SeedFolder(const QString& source, const QString& target, QStringList
     for (const QString& name : src.entryList(QDir::Files | QDir::Hidden)) {
         const QString to = WithSeparator(target) + name;
         if (made && QFileInfo::exists(to)) continue;
-        if (made && QFile::copy(src.filePath(name), to)) {
+        // Through the one writer: a copy a full disc cut short never takes the name, and
+        // the shipped file is then read where it was installed.
+        bool done = false;
+        if (made) {
+            try {
+                CopyWholeFile(src.filePath(name), to, MaxVectorFileBytes);
+                done = true;
+            } catch (const FileError&) {
+            }
+        }
+        if (done) {
             // Files installed read-only must stay writable for the program's own updates.
             QFile(to).setPermissions(QFile::permissions(to) | QFileDevice::WriteOwner);
             copied << name;
-        } else {
-            // A copy cut short by a full disc is no file to start from.
-            if (made) QFile::remove(to);
-            if (failed) *failed << name;
+        } else if (failed) {
+            *failed << name;
         }
     }
     return copied;

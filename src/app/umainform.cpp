@@ -27,6 +27,7 @@
 
 #include "app/folders.h"
 #include "app/preferences.h"
+#include "base/records.h"
 #include "cases/uinformation.h"
 #include "cases/uloadcase.h"
 #include "cases/urandomcase.h"
@@ -486,11 +487,17 @@ void TfMainForm::FormCreate() {
                   [this](DataFolders&) { LocateDataDisc(); });
     // What an installer does: fill the per-user folder with the shipped files it lacks.
     QStringList notCopied;
+    // Temporaries a kill left behind in the folder the program writes most.
+    RemoveStaleTemporaries(session_.Folders.AppDataDirectory);
     if (!session_.Folders.DevelopmentMode) {
         const QString installed = InstalledDataFolder(QCoreApplication::applicationDirPath());
-        if (!installed.isEmpty())
+        if (!installed.isEmpty()) {
             SeedFolder(installed + QStringLiteral("appdata/"), session_.Folders.AppDataDirectory,
                        &notCopied);
+            // What could not be copied (a full disk) is read where it was installed.
+            SetShippedCopies(session_.Folders.AppDataDirectory,
+                             installed + QStringLiteral("appdata/"));
+        }
     }
     // A folder that refuses writes is said once, here; the program then runs without
     // what it would have kept there.

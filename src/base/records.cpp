@@ -4,8 +4,18 @@
 #include <cstdio>
 #include <cstring>
 
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryFile>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "base/errors.h"
 
@@ -85,7 +95,37 @@ void RecordBuilder::ShortString(std::size_t offset, std::size_t capacity, const 
     std::memcpy(p + 1, latin.constData(), static_cast<std::size_t>(latin.size()));
 }
 
-void OpenForReading(QFile& file, const QString& path, qint64 maxBytes) {
+namespace {
+
+struct ShippedCopies {
+    QString PerUser, Installed;
+};
+
+ShippedCopies& Shipped() {
+    static ShippedCopies copies;
+    return copies;
+}
+
+} // namespace
+
+void SetShippedCopies(const QString& perUserFolder, const QString& installedFolder) {
+    Shipped() = {perUserFolder, installedFolder};
+}
+
+QString ReadablePath(const QString& path) {
+    const ShippedCopies& shipped = Shipped();
+    if (shipped.PerUser.isEmpty() || shipped.Installed.isEmpty() ||
+        !path.startsWith(shipped.PerUser))
+        return path;
+    const QString name = path.mid(shipped.PerUser.size());
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || QFileInfo::exists(path)) return path;
+    const QString installed = shipped.Installed + name;
+    return QFileInfo(installed).isFile() ? installed : path;
+}
+
+void OpenForReading(QFile& file, const QString& requested, qint64 maxBytes) {
+    // A missing per-user copy of a shipped file is read where it was installed.
+    const QString path = ReadablePath(requested);
     const QFileInfo info(path); // follows links: a link to a regular file is read
     if (!info.exists()) throw FileNotFound(path);
     if (!info.isFile())
@@ -133,21 +173,16 @@ bool RecordFileReader::Next() {
 }
 
 RecordFileWriter::RecordFileWriter(const QString& path, std::size_t recordSize)
-    : path_(path), size_(recordSize), file_(path) {
-    if (!file_.open(QIODevice::WriteOnly)) throw FileError(OpenErrorText(path, file_));
-}
+    : path_(path), size_(recordSize), file_(path) {}
 
 void RecordFileWriter::Append(const QByteArray& record) {
     if (static_cast<std::size_t>(record.size()) != size_)
         throw DataError(QStringLiteral("Record of the wrong size for \"%1\"").arg(path_));
-    if (file_.write(record) != record.size())
-        throw FileError(QStringLiteral("Write error on \"%1\"").arg(path_));
+    file_.Write(record);
 }
 
 void RecordFileWriter::Close() {
-    if (file_.isOpen() && !file_.commit())
-        throw FileError(
-            QStringLiteral("Write error on \"%1\". %2").arg(path_, file_.errorString()));
+    file_.Commit();
 }
 
 QByteArray ReadWholeFile(const QString& path, qint64 maxBytes) {
@@ -163,32 +198,181 @@ QByteArray ReadWholeFile(const QString& path, qint64 maxBytes) {
     return data;
 }
 
+namespace {
+
+// A temporary file is stale when nobody has written it for this long: the writer keeps
+// writing its temporary until it renames it, so a live one is never this old.
+constexpr qint64 StaleAfterSeconds = 120;
+const QLatin1String TemporaryMark(".nimbrel-");
+
+bool IsOwnTemporaryName(const QString& name) {
+    static const QRegularExpression own(QStringLiteral("^\\..+\\.nimbrel-[A-Za-z0-9]{6}$"));
+    return own.match(name).hasMatch();
+}
+
+bool ReplaceFile(const QString& from, const QString& to, QString& reason) {
+#ifdef Q_OS_WIN
+    if (MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
+                    reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    reason = QStringLiteral("the file could not be replaced (error %1)").arg(GetLastError());
+    return false;
+#else
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    reason = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+#endif
+}
+
+bool SyncToDisk(QFile& file) {
+#ifdef Q_OS_WIN
+    return _commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+} // namespace
+
+FileWriter::FileWriter(const QString& path, Sync sync) : path_(path), sync_(sync) {
+    const QFileInfo target(path);
+    const QString folder = target.absolutePath();
+    RemoveStaleTemporaries(folder, target.fileName());
+    if (target.exists() && !target.isSymLink() && !target.isFile())
+        throw FileError(
+            QStringLiteral("Cannot write \"%1\": it is not an ordinary file").arg(path));
+    const bool keepsPermissions = target.exists() && !target.isSymLink();
+    // The owner's mark counts even for a user the system lets write anyway.
+    if (keepsPermissions &&
+        (!target.isWritable() || !(target.permissions() & QFileDevice::WriteOwner)))
+        throw FileError(QStringLiteral("Cannot write \"%1\": the file is read-only").arg(path));
+    // In the target's folder, so that the rename stays on one file system.
+    auto temporary =
+        std::make_unique<QTemporaryFile>(folder + QStringLiteral("/.") + target.fileName() +
+                                         TemporaryMark + QStringLiteral("XXXXXX"));
+    // Unbuffered: each write reaches the system at once and its failure is seen there,
+    // with its reason, instead of being lost in a flush nobody checks.
+    if (!static_cast<QFile&>(*temporary).open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+        if (temporary->error() == QFileDevice::ResourceError)
+            throw FileError(QStringLiteral("Disk full while writing \"%1\"").arg(path));
+        throw FileError(
+            QStringLiteral("Cannot write \"%1\": %2").arg(path, temporary->errorString()));
+    }
+    temporary_ = temporary->fileName();
+    // Made readable as a new file of the folder would be; an existing file keeps its own.
+    temporary->setPermissions(keepsPermissions
+                                  ? target.permissions()
+                                  : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                        QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    temporary->setAutoRemove(false); // removed below, by name, unless it became the target
+    file_ = std::move(temporary);
+}
+
+FileWriter::~FileWriter() {
+    if (committed_) return;
+    if (file_) file_->close();
+    if (!temporary_.isEmpty()) QFile::remove(temporary_);
+}
+
+void FileWriter::Fail(const QFileDevice& device) const {
+    if (device.error() == QFileDevice::ResourceError)
+        throw FileError(QStringLiteral("Disk full while writing \"%1\"").arg(path_));
+    const QString reason = device.errorString();
+    throw FileError(QStringLiteral("Cannot write \"%1\": %2")
+                        .arg(path_, reason.isEmpty() ? QStringLiteral("write error") : reason));
+}
+
+void FileWriter::Write(const char* data, qint64 size) {
+    if (settled_) throw FileError(QStringLiteral("Cannot write \"%1\": already closed").arg(path_));
+    // A write may take only part of the bytes (the disk fills in the middle); the next
+    // one then fails with the reason.
+    while (size > 0) {
+        const qint64 done = file_->write(data, size);
+        if (done <= 0) Fail(*file_);
+        data += done;
+        size -= done;
+        written_ += done;
+    }
+}
+
+void FileWriter::Settle() {
+    if (settled_) return;
+    if (sync_ == Sync::ToDisk && !SyncToDisk(*file_)) {
+        const int code = errno;
+        if (code == ENOSPC)
+            throw FileError(QStringLiteral("Disk full while writing \"%1\"").arg(path_));
+        throw FileError(QStringLiteral("Cannot write \"%1\": %2")
+                            .arg(path_, QString::fromLocal8Bit(std::strerror(code))));
+    }
+    file_->close();
+    if (file_->error() != QFileDevice::NoError) Fail(*file_);
+    if (QFileInfo(temporary_).size() != written_)
+        throw FileError(QStringLiteral("Cannot write \"%1\": %2 of %3 bytes reached the disk")
+                            .arg(path_)
+                            .arg(QFileInfo(temporary_).size())
+                            .arg(written_));
+    settled_ = true;
+}
+
+void FileWriter::Commit() {
+    if (committed_) return;
+    Settle();
+    QString reason;
+    if (!ReplaceFile(temporary_, path_, reason))
+        throw FileError(QStringLiteral("Cannot write \"%1\": %2").arg(path_, reason));
+    committed_ = true;
+}
+
+QStringList RemoveStaleTemporaries(const QString& folder, const QString& target) {
+    QStringList removed;
+    const QDir dir(folder);
+    if (!dir.exists()) return removed;
+    const QDateTime staleBefore = QDateTime::currentDateTimeUtc().addSecs(-StaleAfterSeconds);
+    // Earlier names put six random letters or digits after the file's name (".NAME.XXXXXX"
+    // or "NAME.XXXXXX"); six small letters ("backup") are more likely a person's own name
+    // for a copy, and stay, as does such a name beside no file of its first part.
+    static const QRegularExpression earlier(
+        QStringLiteral("^\\.?(.+)\\.(?=[A-Za-z0-9]*[A-Z0-9])[A-Za-z0-9]{6}$"));
+    for (const QFileInfo& info : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString name = info.fileName();
+        bool ours = IsOwnTemporaryName(name);
+        if (!ours) {
+            const QRegularExpressionMatch m = earlier.match(name);
+            ours = m.hasMatch() &&
+                   (target.isEmpty() ? dir.exists(m.captured(1)) : m.captured(1) == target);
+        }
+        if (ours && !target.isEmpty() && IsOwnTemporaryName(name))
+            ours = name.startsWith(QLatin1Char('.') + target + TemporaryMark);
+        if (!ours || info.isSymLink() || info.lastModified().toUTC() > staleBefore) continue;
+        if (QFile::remove(info.absoluteFilePath())) removed << name;
+    }
+    removed.sort();
+    return removed;
+}
+
 void WriteWholeFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) throw FileError(OpenErrorText(path, f));
-    if (f.write(bytes) != bytes.size() || !f.commit())
-        throw FileError(QStringLiteral("Write error on \"%1\". %2").arg(path, f.errorString()));
+    FileWriter writer(path);
+    writer.Write(bytes);
+    writer.Commit();
+}
+
+void WriteWholeFiles(const std::vector<std::pair<QString, QByteArray>>& files) {
+    std::vector<std::unique_ptr<FileWriter>> writers;
+    for (const auto& [path, bytes] : files) {
+        writers.push_back(std::make_unique<FileWriter>(path));
+        writers.back()->Write(bytes);
+        writers.back()->Settle();
+    }
+    for (auto& writer : writers)
+        writer->Commit();
 }
 
 void WriteRemadeFile(const QString& path, const QByteArray& bytes) {
-    const QFileInfo target(path);
-    // A name the program can tell its own, in the target's folder so that the rename
-    // stays on one file system.
-    QTemporaryFile f(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                     QStringLiteral(".XXXXXX"));
-    if (!f.open()) throw FileError(OpenErrorText(path, f));
-    // Made readable as a new file of the folder would be; an existing file keeps its own.
-    f.setPermissions(target.exists() && !target.isSymLink()
-                         ? target.permissions()
-                         : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                               QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    if (f.write(bytes) != bytes.size() || !f.flush())
-        throw FileError(QStringLiteral("Write error on \"%1\". %2").arg(path, f.errorString()));
-    const QByteArray from = QFile::encodeName(f.fileName());
-    if (std::rename(from.constData(), QFile::encodeName(path).constData()) != 0)
-        throw FileError(QStringLiteral("Write error on \"%1\". %2")
-                            .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
-    f.setAutoRemove(false); // it is the target now
+    FileWriter writer(path, FileWriter::Sync::NoWait);
+    writer.Write(bytes);
+    writer.Commit();
 }
 
 void CopyWholeFile(const QString& source, const QString& target, qint64 maxBytes) {

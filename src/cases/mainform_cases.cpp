@@ -101,8 +101,12 @@ void TfMainForm::Showsummaryanddiscussion1Click() {
 }
 
 void TfMainForm::BuildManifestClick() {
-    BuildCaseCatalogue(SampleDiscFolder() + QStringLiteral("chase-list.csv"),
-                       session_.Folders.AppDataDirectory, session_.Folders.CaseRootDirectory);
+    const CatalogueBuild built =
+        BuildCaseCatalogue(SampleDiscFolder() + QStringLiteral("chase-list.csv"),
+                           session_.Folders.AppDataDirectory, session_.Folders.CaseRootDirectory);
+    // A row left out is a day missing from the catalogue: say so, as the cleanup does.
+    for (const QString& line : built.Skipped)
+        Ask().Information(line);
 }
 
 } // namespace nimbrel

@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSize>
 
 #include "base/errors.h"
 #include "base/mask.h"
@@ -30,57 +31,79 @@ bool Expected(int kindIndex, int hour) {
     return kindIndex < 2 || hour == 0 || hour == 12;
 }
 
-// The storm report map: reports outside it cannot be on any case's chart.
-constexpr double MinLatitude = 15.0, MaxLatitude = 60.0;
-constexpr double MinLongitude = -135.0, MaxLongitude = -55.0;
-
 bool OnMap(const GeoPoint& p) {
-    return p.Latitude >= MinLatitude && p.Latitude <= MaxLatitude && p.Longitude >= MinLongitude &&
-           p.Longitude <= MaxLongitude;
+    return OnReportMap(p.Latitude, p.Longitude);
 }
 
 // Decodes a file once per distinct file: the sample disc links every day's frames to
-// one shared set, and a frame that decodes once decodes every time.
+// one shared set, and a frame that decodes once decodes every time. Decoding is strict:
+// a frame cut short shows nearly blank in the program, and is bad here.
 class DecodeCache {
 public:
-    /// "" when the file decodes as the program would decode it, else the reason.
-    QString Check(const QString& path, const QString& name, int& decoded) {
+    struct Result {
+        QString Reason; ///< "" when the file decodes whole as the program would decode it
+        QSize Size;     ///< the picture's size when it decodes
+    };
+    Result Check(const QString& path, const QString& name, int& decoded) {
         const QFileInfo info(path);
         const QString key = info.canonicalFilePath() + QLatin1Char('|') +
                             QString::number(info.size()) + QLatin1Char('|') +
                             QString::number(info.lastModified().toMSecsSinceEpoch());
         auto found = results_.find(key);
         if (found != results_.end()) return found->second;
-        QString reason;
+        Result result;
         if (!info.isFile()) {
-            reason = QStringLiteral("not a regular file");
+            result.Reason = QStringLiteral("not a regular file");
         } else if (info.size() > MaxImageFileBytes) {
-            reason = QStringLiteral("larger than any frame");
+            result.Reason = QStringLiteral("larger than any frame");
         } else {
             try {
                 // The viewer picks the decoder by the name, and may run both.
                 bool any = false;
                 if (name.contains(QStringLiteral("jpg"))) {
-                    DecodeJpegFile(path);
+                    result.Size = DecodeJpegFile(path, Decoding::Strict).size();
                     any = true;
                 }
                 if (name.contains(QStringLiteral("gif"))) {
-                    DecodeGifFile(path);
+                    result.Size = DecodeGifFile(path, Decoding::Strict).size();
                     any = true;
                 }
-                if (!any) reason = QStringLiteral("neither jpg nor gif in the name");
+                if (!any) result.Reason = QStringLiteral("neither jpg nor gif in the name");
                 ++decoded;
             } catch (const FileError& e) {
-                reason = e.Message();
+                result.Reason = e.Message();
+                result.Size = QSize();
             }
         }
-        results_.emplace(key, reason);
-        return reason;
+        results_.emplace(key, result);
+        return result;
     }
 
 private:
-    std::map<QString, QString> results_;
+    std::map<QString, Result> results_;
 };
+
+// Frames of one kind are drawn in one place of the window: a frame of another size than
+// most of its kind's jumps or is cut off in the loop.
+void WarnOddSizes(const QString& prefix, const std::vector<std::pair<QString, QSize>>& sizes,
+                  QStringList& warnings) {
+    std::map<std::pair<int, int>, int> counts;
+    for (const auto& [name, size] : sizes)
+        ++counts[{size.width(), size.height()}];
+    if (counts.size() < 2) return;
+    const auto usual = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
+                           return a.second < b.second;
+                       })->first;
+    for (const auto& [name, size] : sizes)
+        if (std::pair(size.width(), size.height()) != usual)
+            warnings << QStringLiteral("%1 is %2 x %3 pixels where the other %4 frames are %5 x %6")
+                            .arg(name)
+                            .arg(size.width())
+                            .arg(size.height())
+                            .arg(prefix)
+                            .arg(usual.first)
+                            .arg(usual.second);
+}
 
 DateTime DayStart(const QString& day) {
     return EncodeDate(day.left(4).toInt(), day.mid(5, 2).toInt(), day.mid(8, 2).toInt());
@@ -104,6 +127,7 @@ void CheckFrames(const QString& folder, DayCheck& day, DecodeCache& cache, int& 
         names.sort();
         kind.Frames = int(names.size());
         int outside = 0;
+        std::vector<std::pair<QString, QSize>> sizes;
         for (const QString& name : names) {
             DateTime valid = 0.0;
             try {
@@ -112,7 +136,9 @@ void CheckFrames(const QString& folder, DayCheck& day, DecodeCache& cache, int& 
                 day.Bad << QStringLiteral("%1: the name carries no valid time").arg(name);
                 continue;
             }
-            const QString reason = cache.Check(folder + name, name, decoded);
+            const DecodeCache::Result result = cache.Check(folder + name, name, decoded);
+            const QString& reason = result.Reason;
+            if (reason.isEmpty()) sizes.emplace_back(name, result.Size);
             const int hour = WindowHour(valid, caseStart);
             if (!reason.isEmpty()) day.Bad << QStringLiteral("%1: %2").arg(name, reason);
             if (hour < 0) {
@@ -126,6 +152,7 @@ void CheckFrames(const QString& folder, DayCheck& day, DecodeCache& cache, int& 
                 cell = Cell::Present;
         }
         if (names.isEmpty()) day.Warnings << QStringLiteral("no %1 frames").arg(kind.Prefix);
+        WarnOddSizes(kind.Prefix, sizes, day.Warnings);
         if (outside > 0)
             day.Warnings << QStringLiteral("%1 %2 frame(s) outside the case window")
                                 .arg(outside)
@@ -144,7 +171,7 @@ void CheckSoundings(const QString& folder, DayCheck& day, DecodeCache& cache, in
             day.Bad << QStringLiteral("%1: the name carries no valid time").arg(name);
             continue;
         }
-        const QString reason = cache.Check(folder + name, name, decoded);
+        const QString reason = cache.Check(folder + name, name, decoded).Reason;
         if (!reason.isEmpty()) day.Bad << QStringLiteral("%1: %2").arg(name, reason);
         if (reason.isEmpty()) checked.insert(name);
     }
@@ -212,7 +239,11 @@ void CheckReportFile(const QString& folder, DayCheck& day) {
         day.Bad << QStringLiteral("rpt.dat: %1 record(s) timed outside the day").arg(wrongTime);
     if (unplaced)
         day.Warnings << QStringLiteral("rpt.dat: %1 record(s) without a position").arg(unplaced);
-    if (offMap) day.Bad << QStringLiteral("rpt.dat: %1 record(s) placed off the map").arg(offMap);
+    // The national tables hold Hawaii, Alaska and Puerto Rico too: such a report is true,
+    // only drawn nowhere on a case's map.
+    if (offMap)
+        day.Warnings
+            << QStringLiteral("rpt.dat: %1 record(s) placed off the map (not drawn)").arg(offMap);
 }
 
 QString CellRow(const auto& cells) {
@@ -264,7 +295,12 @@ DiscCheck CheckDisc(const QString& discRoot, const QString& catalogue) {
     }
     std::map<QString, DayCheck> days;
     const CatalogueRead read = ReadCaseCatalogue(catalogue);
-    if (!read.Ok()) check.Bad << QStringLiteral("catalogue %1: %2").arg(catalogue, read.Error);
+    if (!read.Ok())
+        check.Bad << (QFileInfo::exists(catalogue)
+                          ? QStringLiteral("catalogue %1: %2")
+                                .arg(catalogue, QString(read.Error)
+                                                    .replace(QLatin1Char('\n'), QLatin1Char(' ')))
+                          : QStringLiteral("no catalogue %1").arg(catalogue));
     for (const CaseEntry& e : read.Entries) {
         if (!IsDayName(e.CaseDate)) {
             check.Bad << QStringLiteral("catalogue entry \"%1\" is not a case day").arg(e.CaseDate);

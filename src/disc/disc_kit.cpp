@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <optional>
 
 #include <QDateTime>
 #include <QDir>
@@ -11,7 +13,6 @@
 
 #include "base/errors.h"
 #include "base/mask.h"
-#include "base/prompts.h"
 #include "base/records.h"
 #include "cases/catalogue.h"
 #include "cases/catalogue_builder.h"
@@ -43,6 +44,89 @@ bool IsInside(const QString& path, const QString& root) {
 // The years the program's extraction has period files for (1950-1959 is its first row).
 bool YearCovered(int year) {
     return year >= 1950 && year <= 2008;
+}
+
+// A national table as the kit reads it: the rows of valid dates, the rows whose date
+// is impossible, and what makes the whole table unreadable.
+struct Row {
+    int Line = 0;
+    SourceFields Fields;
+    DateTime Date = 0.0;
+};
+struct BadDate {
+    int Year = 0, Month = 0; ///< the days it could belong to (Month 0: any of the year)
+    QString Reason;
+};
+struct Table {
+    std::vector<Row> Rows;
+    std::vector<BadDate> BadDates;
+    QString Error;
+};
+
+std::optional<int> WholeField(const QByteArray& text) {
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    return ok ? std::optional<int>(v) : std::nullopt;
+}
+
+bool IsNumberField(const QByteArray& text) {
+    bool ok = false;
+    text.trimmed().toDouble(&ok);
+    return ok;
+}
+
+// Reads a table by the extraction's rules (a line with a number for its year is a report;
+// June 31st is June 30th) while counting what those rules pass over in silence: a table
+// saved with quoted fields or semicolons would otherwise give a day no reports at all.
+Table ReadTable(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    Table table;
+    TextLineReader reader(path);
+    int line = 0, header = 0, firstBad = 0;
+    QByteArray firstBadText;
+    while (!reader.AtEnd()) {
+        const QByteArray text = reader.ReadLine();
+        ++line;
+        if (text.trimmed().isEmpty()) continue;
+        SourceFields f(text);
+        if (!IsNumberField(f.Field(2))) {
+            if (header == 0 && table.Rows.empty() && table.BadDates.empty())
+                header = line;
+            else if (firstBad == 0)
+                firstBad = line, firstBadText = text;
+            continue;
+        }
+        const auto year = WholeField(f.Field(2)), month = WholeField(f.Field(3));
+        auto dayOf = WholeField(f.Field(4));
+        if (month == 6 && dayOf == 31) dayOf = 30;
+        const std::optional<DateTime> date =
+            year && month && dayOf ? TryEncodeDate(*year, *month, *dayOf) : std::nullopt;
+        if (!date) {
+            table.BadDates.push_back({year.value_or(0),
+                                      month && *month >= 1 && *month <= 12 ? *month : 0,
+                                      QStringLiteral("%1 line %2: '%3/%4/%5' is not a valid date")
+                                          .arg(name)
+                                          .arg(line)
+                                          .arg(QString::fromLatin1(f.Field(3).trimmed()),
+                                               QString::fromLatin1(f.Field(4).trimmed()),
+                                               QString::fromLatin1(f.Field(2).trimmed()))});
+            continue;
+        }
+        table.Rows.push_back({line, std::move(f), *date});
+    }
+    auto shown = [](const QByteArray& text) {
+        const QString s = QString::fromLatin1(text.left(60));
+        return text.size() > 60 ? s + QStringLiteral("...") : s;
+    };
+    if (firstBad != 0)
+        table.Error = QStringLiteral("%1 line %2 is no report line the kit can read ('%3'): "
+                                     "fields must be separated by commas, without quotes")
+                          .arg(name)
+                          .arg(firstBad)
+                          .arg(shown(firstBadText));
+    else if (table.Rows.empty() && table.BadDates.empty())
+        table.Error = QStringLiteral("%1 holds no report line").arg(name);
+    return table;
 }
 
 // ---- import ----
@@ -119,20 +203,6 @@ bool MatchFormat(const QString& text, qsizetype t, const QString& format, qsizet
     return t == text.size();
 }
 
-// Counts the reports the extraction leaves out beyond a day's capacity; the kit says
-// so once per day instead of once per report.
-class DroppedReportCounter : public Prompts {
-public:
-    explicit DroppedReportCounter(int& count) : count_(count) {}
-    void Information(const QString&) override { ++count_; }
-    void Warning(const QString&) override {}
-    bool Confirm(const QString&) override { return true; }
-    void ProcessEvents() override {}
-
-private:
-    int& count_;
-};
-
 // The format each kind has on the sample disc: JPEG for the satellite, 700 and 250 mb
 // charts, GIF for the others and for soundings (the sounding view decodes only GIF).
 const char* ExtensionOf(const QString& kind) {
@@ -163,18 +233,25 @@ bool StationKnown(const QString& id) {
 // such a file the program decodes, otherwise the picture as Qt reads it, re-encoded.
 QByteArray FrameBytes(const QString& source, const QString& extension) {
     QByteArray bytes = ReadWholeFile(source, MaxImageFileBytes);
-    try {
-        if (extension == QLatin1String("jpg")) {
-            if (bytes.startsWith("\xFF\xD8")) {
-                DecodeJpeg(bytes);
-                return bytes;
+    // A file already in the kind's format is taken as it is, and only whole: a cut one
+    // would show nearly blank. One the decoders cannot read at all goes to Qt's readers.
+    const bool jpeg = extension == QLatin1String("jpg") && bytes.startsWith("\xFF\xD8");
+    const bool gif = extension == QLatin1String("gif") && bytes.startsWith("GIF8");
+    if (jpeg || gif) {
+        bool readable = true;
+        try {
+            jpeg ? DecodeJpeg(bytes) : DecodeGif(bytes);
+        } catch (const FileError&) {
+            readable = false;
+        }
+        if (readable) {
+            try {
+                jpeg ? DecodeJpeg(bytes, Decoding::Strict) : DecodeGif(bytes, Decoding::Strict);
+            } catch (const FileError& e) {
+                throw DataError(QStringLiteral("%1: %2").arg(source, e.Message()));
             }
-        } else if (bytes.startsWith("GIF8")) {
-            DecodeGif(bytes);
             return bytes;
         }
-    } catch (const FileError&) {
-        // Not decodable as it stands: give Qt's readers a try below.
     }
     QImageReader reader(source);
     const QSize size = reader.size();
@@ -191,9 +268,9 @@ QByteArray FrameBytes(const QString& source, const QString& extension) {
 
 void DecodeBack(const QString& path, const QString& extension) {
     if (extension == QLatin1String("jpg"))
-        DecodeJpegFile(path);
+        DecodeJpegFile(path, Decoding::Strict);
     else
-        DecodeGifFile(path);
+        DecodeGifFile(path, Decoding::Strict);
 }
 
 } // namespace
@@ -257,7 +334,12 @@ TableChoice TablesForDay(const QString& tables, DateTime day) {
                              lookedFor.join(QStringLiteral(", ")), tables));
 }
 
-QStringList MakeReports(const QString& discRoot, const QString& tables, QStringList days) {
+bool OnReportMap(double latitude, double longitude) {
+    return latitude >= 15.0 && latitude <= 60.0 && longitude >= -135.0 && longitude <= -55.0;
+}
+
+QStringList MakeReports(const QString& discRoot, const QString& tables, QStringList days,
+                        bool force, QStringList* errors) {
     if (days.isEmpty()) {
         days = ListMatching(discRoot, QStringLiteral("????-??-??"));
         days.sort();
@@ -278,21 +360,75 @@ QStringList MakeReports(const QString& discRoot, const QString& tables, QStringL
             EncodeDate(day.left(4).toInt(), day.mid(5, 2).toInt(), day.mid(8, 2).toInt());
         jobs.push_back({folder, date, TablesForDay(tables, date)});
     }
-    QStringList lines;
+    // Each table is read once, whatever the number of its days.
+    std::map<QString, Table> read;
+    for (const Job& job : jobs)
+        for (const QString& path : job.Tables.Paths)
+            if (!path.isEmpty() && !read.count(path)) read.emplace(path, ReadTable(path));
+
+    QStringList lines, refused;
     for (const Job& job : jobs) {
         const QString day = FormatDateTime(QStringLiteral("yyyy-mm-dd"), job.Day);
-        int dropped = 0;
-        DroppedReportCounter counter(dropped);
-        ExtractionHooks hooks;
-        hooks.Ask = &counter;
-        const std::vector<StormReport> reports = ReportsOfDay(job.Day, job.Tables.Paths, hooks);
+        const DateParts date = DecodeDate(job.Day);
+        QStringList reasons;
+        std::vector<StormReport> reports;
+        int dropped = 0, count = 0, offMap = 0;
+        QString firstOffMap;
+        for (int k = 0; k < 3; ++k) {
+            const QString& path = job.Tables.Paths[k];
+            if (path.isEmpty()) continue;
+            const Table& table = read.at(path);
+            if (!table.Error.isEmpty()) {
+                reasons << table.Error;
+                continue;
+            }
+            for (const BadDate& bad : table.BadDates)
+                if (bad.Year == date.Year && (bad.Month == date.Month || bad.Month == 0))
+                    reasons << bad.Reason;
+            for (const Row& row : table.Rows) {
+                if (row.Date != job.Day) continue;
+                if (++count > MaxReportsPerDay) {
+                    ++dropped;
+                    continue;
+                }
+                try {
+                    reports.push_back(
+                        ReportFromFields(row.Fields, static_cast<ReportKind>(k + 1), job.Day));
+                } catch (const ConvertError& e) {
+                    reasons << QStringLiteral("%1 line %2: %3")
+                                   .arg(QFileInfo(path).fileName())
+                                   .arg(row.Line)
+                                   .arg(e.Message());
+                    continue;
+                }
+                const StormReport& r = reports.back();
+                if (r.Start.Latitude != 0.0 && r.Start.Longitude != 0.0 &&
+                    !OnReportMap(r.Start.Latitude, r.Start.Longitude) && offMap++ == 0)
+                    firstOffMap = QStringLiteral("%1 line %2, %3N %4W")
+                                      .arg(QFileInfo(path).fileName())
+                                      .arg(row.Line)
+                                      .arg(r.Start.Latitude, 0, 'f', 2)
+                                      .arg(-r.Start.Longitude, 0, 'f', 2);
+            }
+        }
+        const QString target = job.Folder + QStringLiteral("rpt.dat");
+        if (reasons.isEmpty() && reports.empty() && !force && QFileInfo(target).size() > 0)
+            reasons << QStringLiteral("the tables give no report for the day, and rpt.dat holds "
+                                      "%1 (--force replaces it with an empty file)")
+                           .arg(QFileInfo(target).size() / qint64(StormReport::RecordSize));
+        if (!reasons.isEmpty()) {
+            reasons.removeDuplicates();
+            for (const QString& reason : reasons)
+                refused << QStringLiteral("%1: %2").arg(day, reason);
+            continue;
+        }
         QByteArray bytes;
         int counts[4] = {0, 0, 0, 0};
         for (const StormReport& r : reports) {
             bytes += EncodeReport(r);
             if (r.Kind >= 1 && r.Kind <= 3) ++counts[r.Kind];
         }
-        WriteFileAtomically(job.Folder + QStringLiteral("rpt.dat"), bytes);
+        WriteFileAtomically(target, bytes);
         lines << QStringLiteral("%1/rpt.dat: %2 tornado, %3 hail, %4 wind")
                      .arg(day)
                      .arg(counts[1])
@@ -305,7 +441,17 @@ QStringList MakeReports(const QString& discRoot, const QString& tables, QStringL
                          .arg(day)
                          .arg(dropped)
                          .arg(MaxReportsPerDay);
+        if (offMap > 0)
+            lines << QStringLiteral("warning: %1: %2 report(s) placed off the map kept (the "
+                                    "program draws them nowhere; first: %3)")
+                         .arg(day)
+                         .arg(offMap)
+                         .arg(firstOffMap);
     }
+    if (errors)
+        *errors << refused;
+    else if (!refused.isEmpty())
+        throw DataError(refused.join(QLatin1Char('\n')));
     return lines;
 }
 
@@ -411,44 +557,71 @@ QStringList ImportFrames(const QString& discRoot, const QString& day, const QStr
 QStringList MakeCatalogue(const QString& discRoot, const QString& listPath,
                           const QString& appData) {
     const QByteArray input = ReadWholeFile(listPath, 64LL * 1024 * 1024);
+    const QString listName = QFileInfo(listPath).fileName();
     TextLineReader reader = TextLineReader::FromBytes(input);
     reader.ReadLine(); // the header
     QByteArray catalogue;
     struct Narrative {
         QString Path;
-        QString Text;
+        QString Text; ///< "" removes the file
     };
     std::vector<Narrative> narratives;
+    std::map<QString, int> lineOfDay;
     int rows = 0, line = 1;
+    auto refuse = [&](const QString& why) {
+        throw DataError(QStringLiteral("%1 line %2: %3").arg(listName).arg(line).arg(why));
+    };
     while (!reader.AtEnd()) {
         ++line;
         const CaseListRow row = SplitCaseListLine(QString::fromLatin1(reader.ReadLine()));
         if (!IsIncludedRow(row)) continue;
-        if (!IsDayName(row[0]))
-            throw DataError(QStringLiteral("%1 line %2: \"%3\" is not a case day")
-                                .arg(listPath)
-                                .arg(line)
-                                .arg(row[0]));
+        if (!IsDayName(row[0])) refuse(QStringLiteral("\"%1\" is not a case day").arg(row[0]));
+        if (const auto seen = lineOfDay.find(row[0]); seen != lineOfDay.end())
+            refuse(QStringLiteral("%1 is listed again (first on line %2); one row per day")
+                       .arg(row[0])
+                       .arg(seen->second));
+        lineOfDay.emplace(row[0], line);
+        const QString codes = row[4].trimmed();
+        for (const QChar c : codes)
+            if (!QStringLiteral("NSTDCFOMUWZH").contains(c))
+                refuse(QStringLiteral("'%1' in the codes \"%2\" is no code (N S T; D C F O M U W "
+                                      "Z H)")
+                           .arg(c)
+                           .arg(codes));
+        const QString ranking = row[5].trimmed();
+        if (!ranking.isEmpty() &&
+            (ranking.size() != 1 || ranking[0] < QLatin1Char('0') || ranking[0] > QLatin1Char('5')))
+            refuse(QStringLiteral("the ranking \"%1\" is none of 0 to 5").arg(ranking));
         const QString folder = DayFolder(discRoot, row[0], false);
         if (!QFileInfo(folder).isDir())
-            throw FileError(QStringLiteral("%1 line %2: no day folder %3 on the disc")
-                                .arg(listPath)
-                                .arg(line)
-                                .arg(row[0]));
+            refuse(QStringLiteral("no day folder %1 on the disc").arg(row[0]));
         catalogue += EntryFromRow(row).ToBytes();
         ++rows;
         narratives.push_back({folder + QStringLiteral("narr.txt"), row[9]});
-        if (!row[10].isEmpty())
-            narratives.push_back({folder + QStringLiteral("fcst.txt"), row[10]});
+        narratives.push_back({folder + QStringLiteral("fcst.txt"), row[10]});
     }
     if (!QFileInfo(appData).isDir() && !QDir().mkpath(appData))
         throw FileError(QStringLiteral("Cannot create the folder \"%1\"").arg(appData));
+    // The days' texts first, the catalogue last: a failure on the way (a read-only disc)
+    // leaves the earlier catalogue, which still lists every day it listed.
+    int written = 0, removed = 0;
+    for (const Narrative& n : narratives) {
+        if (!n.Text.isEmpty() || n.Path.endsWith(QLatin1String("narr.txt"))) {
+            WriteFileAtomically(n.Path, n.Text.toLatin1() + QByteArrayLiteral("\r\n"));
+            ++written;
+        } else if (QFileInfo::exists(n.Path) || QFileInfo(n.Path).isSymLink()) {
+            // An emptied column: the day has no discussion any more. A link goes, never
+            // what it leads to.
+            if (!QFile::remove(n.Path))
+                throw FileError(QStringLiteral("Cannot remove \"%1\"").arg(n.Path));
+            ++removed;
+        }
+    }
     WriteFileAtomically(appData + QStringLiteral("nimbrel.cas"), catalogue);
-    for (const Narrative& n : narratives)
-        WriteFileAtomically(n.Path, n.Text.toLatin1() + QByteArrayLiteral("\r\n"));
-    return {QStringLiteral("nimbrel.cas: %1 entries, %2 narrative files")
-                .arg(rows)
-                .arg(narratives.size())};
+    QString summary =
+        QStringLiteral("nimbrel.cas: %1 entries, %2 narrative files").arg(rows).arg(written);
+    if (removed > 0) summary += QStringLiteral(", %1 fcst.txt removed").arg(removed);
+    return {summary};
 }
 
 } // namespace nimbrel::disc

@@ -97,11 +97,24 @@ struct TableChoice {
 };
 TableChoice TablesForDay(const QString& tables, DateTime day);
 
+/// True for a position on the storm report map (15-60N, 135-55W); the program draws a
+/// report elsewhere nowhere on any case's chart.
+bool OnReportMap(double latitude, double longitude);
+
 /// Writes "rpt.dat" of each of `days` (all day folders of the disc when empty) from the
-/// tables, with the same records and bytes as the program's extraction. Days are
-/// checked before anything is written: a day that is no date or has no table is
-/// refused and nothing is written. Returns a line per day and the warnings.
-QStringList MakeReports(const QString& discRoot, const QString& tables, QStringList days);
+/// tables, with the same records and bytes as the program's extraction. Every table is
+/// read before anything is written. A day that is no date or has no table is refused and
+/// nothing is written (DataError). A table the kit cannot read (no report line, or lines
+/// other than its header and blank lines that are no report line: quoted fields,
+/// semicolons) refuses every day made from it, naming the file and its first bad line;
+/// a row of an impossible date refuses the days of its month, and a row of a bad time
+/// its day, naming the file and the line. A day whose tables give no report does not
+/// replace a rpt.dat holding reports unless `force`. Refused days are not written, the
+/// others are; their reasons go to `errors` (thrown together as DataError, after the
+/// others are written, when `errors` is null). Returns a line per day written and the
+/// warnings (tables missing, reports beyond the cap, reports kept off the map).
+QStringList MakeReports(const QString& discRoot, const QString& tables, QStringList days,
+                        bool force = false, QStringList* errors = nullptr);
 
 // ---- import --------------------------------------------------------------------------
 
@@ -133,10 +146,11 @@ QStringList ImportFrames(const QString& discRoot, const QString& day, const QStr
 
 // ---- catalogue -----------------------------------------------------------------------
 
-/// The catalogue builder over a list in its columns: writes `appData` + "nimbrel.cas"
-/// and each used day's "narr.txt" (and "fcst.txt" when its column is not empty). Every
-/// row is checked first (day names, existing folders); nothing is written when one is
-/// refused. Returns a summary line.
+/// The catalogue builder over a list in its columns: writes each used day's "narr.txt"
+/// and "fcst.txt" (removed when its column is empty), then `appData` + "nimbrel.cas"
+/// last, so that a failure on the way leaves the earlier catalogue. Every row is checked
+/// first (day names, existing folders, codes, rankings, a day listed twice); nothing is
+/// written when one is refused. Returns a summary line.
 QStringList MakeCatalogue(const QString& discRoot, const QString& listPath, const QString& appData);
 
 } // namespace nimbrel::disc

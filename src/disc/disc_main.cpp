@@ -51,7 +51,7 @@ day to 1100 UTC of the next:
   +  a frame for that hour that decodes with Nimbrel's own decoders
   .  no frame where one is expected (satellite and surface every hour, the upper-air
      charts at 1200 and 0000 UTC)
-  x  a frame that does not decode
+  x  a frame that does not decode, or only partly (cut short or damaged)
   (blank) no frame and none expected
 Then the soundings of the 20 stations at 1200 and 0000 UTC, found as the program's
 station picker finds them (by the station's first identifier, or its second when the
@@ -62,11 +62,13 @@ whether narr.txt and fcst.txt are there (both optional).
 
 Fails (status 1) when anything is bad: a frame that does not decode or whose name
 carries no valid time, a catalogue entry without a day folder, a broken rpt.dat, an
-unreadable catalogue. Missing frames, days without a catalogue entry and missing texts
+unreadable catalogue. Missing frames, days without a catalogue entry, missing texts, a
+frame of another size than its kind's others and reports placed off the map (Hawaii)
 are warnings, which fail only with --strict. The last line is the summary.
 )";
 
-const char* const ReportsHelp = R"(usage: nimbrel-disc reports DISC --tables DIR [DAY...] [--json]
+const char* const ReportsHelp =
+    R"(usage: nimbrel-disc reports DISC --tables DIR [DAY...] [--force] [--json]
 
 Writes rpt.dat, the storm reports of a case day, for every day folder of DISC or only
 the DAYs named (yyyy-mm-dd), from the national report tables in DIR. The records and
@@ -82,7 +84,16 @@ that exist. A day with no table at all is refused with the files looked for, and
 nothing is written for any day.
 
 Times in the tables are local standard time; the reports of a day run from 0600 UTC of
-the day to 0600 UTC of the next. At most 1000 reports per day are kept.
+the day to 0600 UTC of the next. At most 1000 reports per day are kept. Reports placed
+off the map (Hawaii, Alaska, Puerto Rico) are kept, with a warning: the program draws
+them nowhere.
+
+A table the kit cannot read is an error naming the file and its first bad line: one
+without a report line, or with lines other than its header and blank lines that hold no
+year in the second field (fields in quotes, semicolons). A row of an impossible date
+refuses the days of its month, a row of a bad time its own day; the other days are
+written, and the exit status is 1. A day for which the tables give no report does not
+replace a rpt.dat holding reports unless --force is given.
 )";
 
 const char* const ImportHelp =
@@ -121,7 +132,7 @@ saved as comma-separated text. Its first line is a header; each further line is 
   1 day (yyyy-mm-dd, a folder of DISC)   2 unused (weekday)   3 "1" to use the row
   4 unused   5 codes   6 ranking 0-5   7 note (20 characters)   8 unused (sources)
   9 description (200 characters)   10 weather summary -> narr.txt
-  11 forecast discussion -> fcst.txt (written only when not empty)   12 unused
+  11 forecast discussion -> fcst.txt (removed when empty)   12 unused
 Fields holding commas are enclosed in double quotes.
 
 Codes: one event letter, N weak storms or bust, S severe, T tornado; and one or more
@@ -130,8 +141,10 @@ M MCS, U upslope flow, W northwest flow, Z derecho, H national high-risk outlook
 random-case dialog draws only days with an event letter and a regime letter.
 Ranking: 1 Minimal, 2 Noteworthy, 3 Major, 4 Significant, 5 Highly significant.
 
-Every used row is checked before anything is written: a day that is no date or has no
-folder on the disc refuses the whole list. The catalogue is made anew.
+Every used row is checked before anything is written: a day that is no date, has no
+folder on the disc or is listed twice, a code that is none of those above or a ranking
+outside 0-5 refuses the whole list. The days' texts are written first and the catalogue
+last, made anew, so a failure on the way leaves the earlier catalogue.
 )";
 
 struct Args {
@@ -178,16 +191,31 @@ void Print(const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stdout);
 }
 
-int Lines(const Args& args, const QStringList& lines) {
+bool WantsJson(const QStringList& args) {
+    return args.contains(QStringLiteral("--json"));
+}
+
+void PrintJson(bool ok, const QStringList& lines, const QStringList& errors) {
+    QJsonObject o{{QStringLiteral("ok"), ok},
+                  {QStringLiteral("lines"), QJsonArray::fromStringList(lines)}};
+    if (!errors.isEmpty()) {
+        o.insert(QStringLiteral("error"), errors.join(QLatin1Char('\n')));
+        o.insert(QStringLiteral("errors"), QJsonArray::fromStringList(errors));
+    }
+    Print(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Indented)));
+}
+
+// The lines of a command that worked, and the errors of what it refused (status 1).
+int Lines(const Args& args, const QStringList& lines, const QStringList& errors = {}) {
     if (args.Flags.contains(QStringLiteral("--json"))) {
-        const QJsonObject o{{QStringLiteral("ok"), true},
-                            {QStringLiteral("lines"), QJsonArray::fromStringList(lines)}};
-        Print(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Indented)));
+        PrintJson(errors.isEmpty(), lines, errors);
     } else {
         for (const QString& l : lines)
             Print(l + QLatin1Char('\n'));
+        for (const QString& e : errors)
+            std::fprintf(stderr, "error: %s\n", e.toLocal8Bit().constData());
     }
-    return 0;
+    return errors.isEmpty() ? 0 : 1;
 }
 
 int Usage(const char* help) {
@@ -218,9 +246,11 @@ int Run(const QString& command, const QStringList& rest) {
         if (a.Flags.contains(QStringLiteral("--help"))) return Print(ReportsHelp), 0;
         if (a.Positional.isEmpty() || !a.Options.contains(QStringLiteral("--tables")))
             return Usage(ReportsHelp);
-        return Lines(a, disc::MakeReports(Folder(a.Positional[0]),
-                                          Folder(a.Options[QStringLiteral("--tables")]),
-                                          a.Positional.mid(1)));
+        QStringList errors;
+        const QStringList lines = disc::MakeReports(
+            Folder(a.Positional[0]), Folder(a.Options[QStringLiteral("--tables")]),
+            a.Positional.mid(1), a.Flags.contains(QStringLiteral("--force")), &errors);
+        return Lines(a, lines, errors);
     }
     if (command == QLatin1String("import")) {
         const Args a = Parse(rest, {QStringLiteral("--time"), QStringLiteral("--time-from"),
@@ -262,11 +292,15 @@ int main(int argc, char** argv) {
     try {
         return Run(args[0], args.mid(1));
     } catch (const std::invalid_argument& e) {
+        if (WantsJson(args)) PrintJson(false, {}, {QString::fromUtf8(e.what())});
         std::fprintf(stderr, "nimbrel-disc %s: %s (see --help)\n", qPrintable(args[0]), e.what());
         return 2;
     } catch (const std::exception& e) {
-        // FileError, DataError, ConvertError: the message is the reason.
-        std::fprintf(stderr, "nimbrel-disc %s: %s\n", qPrintable(args[0]), e.what());
+        // FileError, DataError, ConvertError: the message is the reason, on one line.
+        const QString reason =
+            QString::fromUtf8(e.what()).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        if (WantsJson(args)) PrintJson(false, {}, {reason});
+        std::fprintf(stderr, "nimbrel-disc %s: %s\n", qPrintable(args[0]), qPrintable(reason));
         return 1;
     }
 }

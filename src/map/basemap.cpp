@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
-#include <QSaveFile>
 
 #include "base/errors.h"
 #include "base/records.h"
@@ -319,12 +318,7 @@ void SaveBitmap32(const QString& path, const QImage& image) {
                 StoreLE32(out + 4 * static_cast<std::size_t>(x), src[x]);
         }
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw FileError(QStringLiteral("Write error on \"%1\"").arg(path));
+    WriteWholeFile(path, bytes);
 }
 
 QImage LoadBitmap32(const QString& path) {

@@ -46,7 +46,7 @@ std::optional<BuiltProduct> BuildProduct(const ProductRequest& request, RandomGe
     const AreaDescription area = DescribeArea(polygon.Vertices, request.ToGeo);
 
     if (ProductSoundWanted(kind, request.WarningSoundsOn)) {
-        product.SoundPath = request.AppDataDirectory + ProductSoundFileName(kind);
+        product.SoundPath = ReadablePath(request.AppDataDirectory + ProductSoundFileName(kind));
         // The sound plays in the background where a failure would pass unnoticed; a missing
         // or damaged sound stops the product here like any missing file.
         CheckWaveFile(product.SoundPath);

@@ -1,9 +1,9 @@
 #include "products/uscore.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -22,9 +22,11 @@
 #include <QVBoxLayout>
 
 #include "base/errors.h"
+#include "base/records.h"
 #include "products/score_export.h"
 #include "products/score_map.h"
 #include "ui/guard.h"
+#include "ui/save_dialog.h"
 #include "viewer/gif_export.h"
 
 namespace nimbrel {
@@ -319,12 +321,12 @@ void TfScore::ReplayExportClick() {
     const int hours = static_cast<int>(ReplayHours(replay_));
     if (hours == 0) return;
     const QString path =
-        pickReplaySave_ ? pickReplaySave_()
-                        : QFileDialog::getSaveFileName(
-                              this, QStringLiteral("Export replay as GIF"),
+        pickReplaySave_
+            ? pickReplaySave_()
+            : AskSaveFileName(this, QStringLiteral("Export replay as GIF"),
                               QStringLiteral("replay-%1.gif")
                                   .arg(FormatDateTime(QStringLiteral("yyyy-mm-dd"), caseStart_)),
-                              QStringLiteral("GIF images (*.gif)"));
+                              QStringLiteral("GIF images (*.gif)"), QStringLiteral("gif"));
     if (path.isEmpty()) return;
     QProgressDialog progress(QStringLiteral("Writing %1 hours...").arg(hours),
                              QStringLiteral("Cancel"), 0, hours, this);
@@ -356,28 +358,43 @@ void TfScore::resizeEvent(QResizeEvent* event) {
     ShowMap();
 }
 
-void TfScore::SaveTo(const QString& csvPath) const {
-    QFile csv(csvPath);
-    const QByteArray bytes = ScoreCsv(score_, caseStart_);
-    if (!csv.open(QIODevice::WriteOnly | QIODevice::Truncate) || csv.write(bytes) != bytes.size() ||
-        !csv.flush())
-        throw FileError(QStringLiteral("Cannot write \"%1\"").arg(csvPath));
-    csv.close();
+namespace {
+
+QString PngBeside(const QString& csvPath) {
     const QFileInfo info(csvPath);
-    const QString png =
-        info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".png");
-    if (!map_.save(png, "PNG")) throw FileError(QStringLiteral("Cannot write \"%1\"").arg(png));
+    return info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".png");
+}
+
+} // namespace
+
+void TfScore::SaveTo(const QString& csvPath) const {
+    const QString png = PngBeside(csvPath);
+    QByteArray pngBytes;
+    QBuffer buffer(&pngBytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!map_.save(&buffer, "PNG"))
+        throw FileError(
+            QStringLiteral("Cannot write \"%1\": the map could not be encoded").arg(png));
+    WriteWholeFiles({{csvPath, ScoreCsv(score_, caseStart_)}, {png, pngBytes}});
 }
 
 void TfScore::SaveButtonClick() {
     const QString path =
-        pickSave_ ? pickSave_()
-                  : QFileDialog::getSaveFileName(
-                        this, QStringLiteral("Save the exercise score"),
-                        QStringLiteral("score-%1.csv")
-                            .arg(FormatDateTime(QStringLiteral("yyyy-mm-dd"), caseStart_)),
-                        QStringLiteral("Comma-separated values (*.csv)"));
+        pickSave_
+            ? pickSave_()
+            : AskSaveFileName(this, QStringLiteral("Save the exercise score"),
+                              QStringLiteral("score-%1.csv")
+                                  .arg(FormatDateTime(QStringLiteral("yyyy-mm-dd"), caseStart_)),
+                              QStringLiteral("Comma-separated values (*.csv)"),
+                              QStringLiteral("csv"));
     if (path.isEmpty()) return;
+    // The dialog asked about the CSV; the map's PNG beside it is asked about here.
+    const QString png = PngBeside(path);
+    if (QFileInfo::exists(png) &&
+        !(replaceQuestion_
+              ? replaceQuestion_(png)
+              : ConfirmReplacing(this, QStringLiteral("Save the exercise score"), {png})))
+        return;
     SaveTo(path);
 }
 

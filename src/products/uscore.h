@@ -37,11 +37,16 @@ public:
                   const QImage& map);
     /// Replaces the save dialog (tests); returns the CSV path chosen or "".
     void SetSavePicker(std::function<QString()> picker) { pickSave_ = std::move(picker); }
+    /// Replaces the question whether the existing PNG beside the CSV may be replaced (tests).
+    void SetReplaceQuestion(std::function<bool(const QString& png)> question) {
+        replaceQuestion_ = std::move(question);
+    }
     /// The printer Print uses (the run's printer, so printer setup applies).
     void SetPrinter(std::shared_ptr<QPrinter> printer) { printer_ = std::move(printer); }
 
-    /// Writes the CSV to `csvPath` and the map as a PNG beside it (same name, ".png").
-    /// Throws FileError when either cannot be written.
+    /// Writes the CSV to `csvPath` and the map as a PNG beside it (same name, ".png"),
+    /// both whole before either replaces an earlier file. Throws FileError with the
+    /// system's reason when either cannot be written; both earlier files then stay.
     void SaveTo(const QString& csvPath) const;
     /// Prints the window on the first page and the map on the second.
     void PrintTo(QPrinter& printer);
@@ -98,6 +103,7 @@ private:
     DateTime caseStart_ = 0.0;
     QImage map_;
     std::function<QString()> pickSave_;
+    std::function<bool(const QString&)> replaceQuestion_;
     std::function<QString()> pickReplaySave_;
     ReplayDay replay_;
     QImage replayStep_;

@@ -26,10 +26,27 @@ const CleanupPattern Patterns[] = {
     {"*upper*", Treatment::Delete}, {"*index*", Treatment::Delete},
 };
 
+// A name in `archive` for the raw file `name` of case folder `day` that replaces nothing:
+// the name itself, else "day_name", else "day_name-2", "day_name-3" and on.
+QString ArchiveName(const QString& archive, const QString& day, const QString& name) {
+    if (!QFileInfo::exists(archive + name) && !QFileInfo(archive + name).isSymLink()) return name;
+    const QString prefixed = day + QLatin1Char('_') + name;
+    QString candidate = prefixed;
+    for (int n = 2;
+         QFileInfo::exists(archive + candidate) || QFileInfo(archive + candidate).isSymLink();
+         ++n) {
+        const QFileInfo info(prefixed);
+        candidate = info.completeBaseName() + QStringLiteral("-%1").arg(n) +
+                    (info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix());
+    }
+    return candidate;
+}
+
 } // namespace
 
 QString RunCleanup(const QString& caseRoot, const QString& archiveFolder, Prompts& prompts,
                    const std::function<void(const QString&)>& setCaption) {
+    QStringList renamed;
     const QStringList caseFolders =
         ListMatching(caseRoot, QStringLiteral("????-??-??"), CleanupLimit);
     const QString realRoot = QFileInfo(caseRoot).canonicalFilePath() + QLatin1Char('/');
@@ -66,12 +83,22 @@ QString RunCleanup(const QString& caseRoot, const QString& archiveFolder, Prompt
                     // failed copy instead of writing somewhere relative.
                     if (archiveFolder.isEmpty())
                         throw FileError(QStringLiteral("No archive folder for ") + path);
-                    CopyWholeFile(path, archiveFolder + name, MaxImageFileBytes);
+                    // Days hold raw files of the same names: a name the archive already
+                    // has gets the day before it, then a number, and never replaces it.
+                    const QString archived = ArchiveName(archiveFolder, folder, name);
+                    CopyWholeFile(path, archiveFolder + archived, MaxImageFileBytes);
                     QFile::remove(path); // the copy is safe; a leftover is harmless
+                    if (archived != name)
+                        renamed << QStringLiteral("%1 -> %2").arg(folder + '/' + name, archived);
                 }
             }
         }
     }
+    if (!renamed.isEmpty())
+        prompts.Information(
+            QStringLiteral("The archive already held files of these names, so they were "
+                           "archived under new names:\n") +
+            renamed.join(QLatin1Char('\n')));
     return QStringLiteral("Done!");
 }
 

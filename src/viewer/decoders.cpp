@@ -39,6 +39,13 @@ QString TooLargeText(std::int64_t width, std::int64_t height) {
         .arg(MaxImagePixels);
 }
 
+QString PartlyText(std::int64_t rows, std::int64_t height) {
+    return QStringLiteral("GIF image error: decoded only partly, %1 of %2 rows (the file is cut "
+                          "short or damaged)")
+        .arg(rows)
+        .arg(height);
+}
+
 QImage NewPicture(int width, int height) {
     QImage picture(width, height, QImage::Format_RGB32);
     if (picture.isNull()) throw DataError(QStringLiteral("Not enough memory for the image"));
@@ -173,7 +180,7 @@ std::pair<std::int64_t, std::int64_t> CheckedScreen(const GifFileType& gif) {
 
 } // namespace
 
-QImage DecodeGif(const QByteArray& bytes) {
+QImage DecodeGif(const QByteArray& bytes, Decoding mode) {
     MemoryInput input{reinterpret_cast<const GifByteType*>(bytes.constData()),
                       static_cast<std::size_t>(bytes.size()), 0};
     GifHandle gif = OpenGif(input);
@@ -209,6 +216,8 @@ QImage DecodeGif(const QByteArray& bytes) {
             const LzwOutcome outcome = DecodeLzw(data, colours.data(), pixels, count);
             const std::int64_t rowsDone = outcome.Decoded / width;
             if (rowsDone == 0) GifFailure(GifErrorOf(outcome.Stop));
+            if (mode == Decoding::Strict && outcome.Decoded < count)
+                throw DataError(PartlyText(rowsDone, height));
             std::fill(pixels + rowsDone * width, pixels + count, 0xffffffffu);
             return picture;
         }
@@ -219,6 +228,8 @@ QImage DecodeGif(const QByteArray& bytes) {
     const GifIndices indices = DecodeGifIndices(data, count);
     const std::int64_t rowsDone = indices.Outcome.Decoded / width;
     if (rowsDone == 0) GifFailure(GifErrorOf(indices.Outcome.Stop));
+    if (mode == Decoding::Strict && indices.Outcome.Decoded < count)
+        throw DataError(PartlyText(rowsDone, height));
 
     // A chart's image normally covers its whole screen; then every pixel is written
     // below and a white fill beforehand would only be overwritten.
@@ -372,7 +383,9 @@ void OnJpegError(j_common_ptr info) {
 
 // Warnings (corrupt data the library works around, a file ending early) are not
 // shown: the picture carries on with what could be decoded.
-void OnJpegMessage(j_common_ptr, int) {}
+void OnJpegMessage(j_common_ptr info, int level) {
+    if (level < 0) ++info->err->num_warnings; // counted for the strict reading
+}
 void OnJpegOutput(j_common_ptr) {}
 
 void OnJpegProgress(j_common_ptr info) {
@@ -484,7 +497,7 @@ JpegOutcome RunJpeg(JpegJob* job) {
 
 } // namespace
 
-QImage DecodeJpeg(const QByteArray& bytes) {
+QImage DecodeJpeg(const QByteArray& bytes, Decoding mode) {
     QImage picture;
     std::vector<JSAMPLE> row;
     auto job = std::make_unique<JpegJob>();
@@ -504,9 +517,15 @@ QImage DecodeJpeg(const QByteArray& bytes) {
     const JpegOutcome outcome = RunJpeg(job.get());
     const std::int64_t width = job->Info.image_width, height = job->Info.image_height;
     const int components = job->Info.num_components;
+    const JDIMENSION rows = job->Info.output_scanline, rowsWanted = job->Info.output_height;
+    const long warnings = job->Error.Base.num_warnings;
     if (job->Created) jpeg_destroy_decompress(&job->Info);
     switch (outcome) {
     case JpegOutcome::Done:
+        // The library fills what a cut took away with grey and says so in a warning.
+        if (mode == Decoding::Strict && (rows < rowsWanted || warnings > 0))
+            throw DataError(QStringLiteral("JPEG image error: decoded only partly (the file is "
+                                           "cut short or damaged)"));
         return picture;
     case JpegOutcome::LibraryError:
         throw DataError(QStringLiteral("JPEG image error: ") +
@@ -536,11 +555,11 @@ template <typename Decoder> QImage DecodeFile(const QString& path, Decoder decod
 
 } // namespace
 
-QImage DecodeGifFile(const QString& path) {
-    return DecodeFile(path, DecodeGif);
+QImage DecodeGifFile(const QString& path, Decoding mode) {
+    return DecodeFile(path, [mode](const QByteArray& bytes) { return DecodeGif(bytes, mode); });
 }
-QImage DecodeJpegFile(const QString& path) {
-    return DecodeFile(path, DecodeJpeg);
+QImage DecodeJpegFile(const QString& path, Decoding mode) {
+    return DecodeFile(path, [mode](const QByteArray& bytes) { return DecodeJpeg(bytes, mode); });
 }
 
 } // namespace nimbrel

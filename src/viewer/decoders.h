@@ -35,7 +35,11 @@ bool ImageSizeAcceptable(std::int64_t width, std::int64_t height);
 ///   it has one, otherwise the global one; an index beyond the table is black.
 /// - Data that ends early keeps the rows decoded so far (the rest white); data that
 ///   fails before the first complete row is an error.
-QImage DecodeGif(const QByteArray& bytes);
+/// How a decoder takes a file that ends early or is damaged part-way: the program shows
+/// what could be decoded; the kit's checks refuse it (DataError "decoded only partly").
+enum class Decoding { Lenient, Strict };
+
+QImage DecodeGif(const QByteArray& bytes, Decoding mode = Decoding::Lenient);
 
 /// Most pixels the frames of one animation may hold together (eight largest charts).
 inline constexpr std::int64_t MaxAnimationPixels = 8 * MaxImagePixels;
@@ -54,11 +58,11 @@ GifAnimation DecodeGifAnimation(const QByteArray& bytes);
 /// Decodes a JPEG file into Format_RGB32: colour, grayscale and CMYK/YCCK (read as the
 /// inverted form Adobe applications write). A file cut short keeps what was decoded,
 /// the remainder grey as the decoding library fills it.
-QImage DecodeJpeg(const QByteArray& bytes);
+QImage DecodeJpeg(const QByteArray& bytes, Decoding mode = Decoding::Lenient);
 
 /// Reads and decodes a file. A missing file is FileNotFound ("File not found");
 /// decoding failures are DataError naming the file.
-QImage DecodeGifFile(const QString& path);
-QImage DecodeJpegFile(const QString& path);
+QImage DecodeGifFile(const QString& path, Decoding mode = Decoding::Lenient);
+QImage DecodeJpegFile(const QString& path, Decoding mode = Decoding::Lenient);
 
 } // namespace nimbrel

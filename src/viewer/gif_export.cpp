@@ -7,11 +7,11 @@
 
 #include <QFileInfo>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <gif_lib.h>
 
 #include "base/errors.h"
+#include "base/records.h"
 #include "viewer/decoders.h"
 
 namespace nimbrel {
@@ -260,10 +260,23 @@ void Dither(const QImage& picture, IndexedPicture& out) {
 
 // ---- writing ----------------------------------------------------------------------
 
-int WriteToSaveFile(GifFileType* gif, const GifByteType* data, int length) {
-    auto* file = static_cast<QSaveFile*>(gif->UserData);
-    const qint64 written = file->write(reinterpret_cast<const char*>(data), length);
-    return written == length ? length : 0;
+// What giflib writes through: the file, and the first failure's own words, which are
+// worth more than giflib's "Failed to write to given file".
+struct GifSink {
+    explicit GifSink(const QString& target) : File(target) {}
+    FileWriter File;
+    QString Failure;
+};
+
+int WriteToSink(GifFileType* gif, const GifByteType* data, int length) {
+    auto* sink = static_cast<GifSink*>(gif->UserData);
+    try {
+        sink->File.Write(reinterpret_cast<const char*>(data), length);
+        return length;
+    } catch (const FileError& e) { // nothing may be thrown through giflib
+        if (sink->Failure.isEmpty()) sink->Failure = e.Message();
+        return 0;
+    }
 }
 
 struct EncoderCloser {
@@ -278,7 +291,8 @@ struct MapCloser {
     void operator()(ColorMapObject* map) const { GifFreeMapObject(map); }
 };
 
-[[noreturn]] void WriteFailure(const QString& target, int code) {
+[[noreturn]] void WriteFailure(const QString& target, int code, const GifSink* sink = nullptr) {
+    if (sink && !sink->Failure.isEmpty()) throw FileError(sink->Failure);
     const char* text = GifErrorString(code);
     throw FileError(QStringLiteral("Cannot write %1: %2")
                         .arg(target, text ? QString::fromLatin1(text)
@@ -293,7 +307,7 @@ void PutLoopForever(GifFileType* gif, const QString& target) {
         EGifPutExtensionBlock(gif, sizeof application, application) == GIF_ERROR ||
         EGifPutExtensionBlock(gif, sizeof repeatForever, repeatForever) == GIF_ERROR ||
         EGifPutExtensionTrailer(gif) == GIF_ERROR)
-        WriteFailure(target, gif->Error);
+        WriteFailure(target, gif->Error, static_cast<const GifSink*>(gif->UserData));
 }
 
 void PutFrame(GifFileType* gif, const IndexedPicture& frame, int delay, const QString& target) {
@@ -302,7 +316,7 @@ void PutFrame(GifFileType* gif, const IndexedPicture& frame, int delay, const QS
     const std::size_t length = EGifGCBToExtension(&control, extension);
     if (EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) ==
         GIF_ERROR)
-        WriteFailure(target, gif->Error);
+        WriteFailure(target, gif->Error, static_cast<const GifSink*>(gif->UserData));
 
     // The colour table's size is a power of two, at least 2.
     int size = 2;
@@ -316,13 +330,13 @@ void PutFrame(GifFileType* gif, const IndexedPicture& frame, int delay, const QS
     const std::unique_ptr<ColorMapObject, MapCloser> map(GifMakeMapObject(size, colours.data()));
     if (!map) throw FileError(QStringLiteral("Not enough memory for the GIF colour table"));
     if (EGifPutImageDesc(gif, 0, 0, frame.Width, frame.Height, false, map.get()) == GIF_ERROR)
-        WriteFailure(target, gif->Error);
+        WriteFailure(target, gif->Error, static_cast<const GifSink*>(gif->UserData));
     std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
     for (int y = 0; y < frame.Height; ++y) {
         std::copy_n(frame.Indices.begin() + static_cast<std::ptrdiff_t>(y) * frame.Width,
                     frame.Width, line.begin());
         if (EGifPutLine(gif, line.data(), frame.Width) == GIF_ERROR)
-            WriteFailure(target, gif->Error);
+            WriteFailure(target, gif->Error, static_cast<const GifSink*>(gif->UserData));
     }
 }
 
@@ -367,12 +381,10 @@ ExportOutcome ExportGif(int count, const std::function<QImage(int)>& frameAt,
     if (progress && !progress(0, count)) return ExportOutcome::Cancelled;
 
     // Written beside the target and put in its place only when complete.
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError(QStringLiteral("Cannot write %1: %2").arg(target, file.errorString()));
+    GifSink sink(target);
     {
         int error = 0;
-        EncoderHandle gif(EGifOpen(&file, WriteToSaveFile, &error));
+        EncoderHandle gif(EGifOpen(&sink, WriteToSink, &error));
         if (!gif) WriteFailure(target, error);
         EGifSetGifVersion(gif.get(), true);
         QSize screen;
@@ -382,7 +394,7 @@ ExportOutcome ExportGif(int count, const std::function<QImage(int)>& frameAt,
                 screen = picture.size();
                 if (EGifPutScreenDesc(gif.get(), screen.width(), screen.height(), 8, 0, nullptr) ==
                     GIF_ERROR)
-                    WriteFailure(target, gif->Error);
+                    WriteFailure(target, gif->Error, static_cast<const GifSink*>(gif->UserData));
                 PutLoopForever(gif.get(), target);
             } else if (picture.size() != screen) {
                 QImage fitted(screen, QImage::Format_RGB32);
@@ -397,16 +409,15 @@ ExportOutcome ExportGif(int count, const std::function<QImage(int)>& frameAt,
                                   : (delays.empty() ? 0 : delays.back());
             PutFrame(gif.get(), ReduceColours(picture), delay, target);
             if (progress && !progress(i + 1, count)) {
-                file.cancelWriting();
+                // The sink's temporary goes with it; the earlier file stays.
                 return ExportOutcome::Cancelled;
             }
         }
         int closeError = 0;
         GifFileType* raw = gif.release();
-        if (EGifCloseFile(raw, &closeError) == GIF_ERROR) WriteFailure(target, closeError);
+        if (EGifCloseFile(raw, &closeError) == GIF_ERROR) WriteFailure(target, closeError, &sink);
     }
-    if (!file.commit())
-        throw FileError(QStringLiteral("Cannot write %1: %2").arg(target, file.errorString()));
+    sink.File.Commit();
     return ExportOutcome::Written;
 }
 

@@ -1,13 +1,13 @@
 // File > Export loop as GIF: the frames the player holds for the current chart kind,
 // written as one animated GIF with the player's timing.
 #include <QApplication>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QSlider>
 
 #include "app/umainform.h"
+#include "ui/save_dialog.h"
 #include "viewer/gif_export.h"
 #include "viewer/player.h"
 
@@ -54,13 +54,14 @@ void TfMainForm::Exportloopasgif1Click() {
         return;
     }
     const QString suggested = SuggestedName(session_.Kind);
-    QString target =
+    // The dialog adds ".gif" itself, before it asks about replacing the file, so the
+    // question is about the file that is written.
+    const QString target =
         PickExportFile
             ? PickExportFile(suggested)
-            : QFileDialog::getSaveFileName(this, QStringLiteral("Export loop as GIF"), suggested,
-                                           QStringLiteral("GIF images (*.gif)"));
+            : AskSaveFileName(this, QStringLiteral("Export loop as GIF"), suggested,
+                              QStringLiteral("GIF images (*.gif)"), QStringLiteral("gif"));
     if (target.isEmpty()) return;
-    if (QFileInfo(target).suffix().isEmpty()) target += QStringLiteral(".gif");
 
     QStringList paths;
     for (const QString& name : names)

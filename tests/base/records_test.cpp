@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -164,4 +169,123 @@ TEST(Records, ReadersOpenOnlyRegularFilesOfABoundedSize) {
         ASSERT_TRUE(f.resize(qint64(MaxRecordsPerFile) * 64));
     }
     EXPECT_NO_THROW(RecordFileReader(sparse, 64));
+}
+
+namespace {
+
+// Writes past `bytes` fail with "File too large" while it lives, as a full disk does:
+// the first write is cut short, the next refused.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = old_;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
+
+private:
+    rlimit old_{};
+};
+
+QStringList AllFiles(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+} // namespace
+
+TEST(Records, AWriteThatMissesTheDiskLeavesEveryOldFileAndSaysWhy) {
+    QTemporaryDir dir;
+    const QString small = dir.filePath("score.csv"), big = dir.filePath("score.png");
+    WriteFile(small, QByteArray("old csv"));
+    WriteFile(big, QByteArray("old png"));
+    const QByteArray bigBytes(14144, 'n'); // under the 16 KB a buffered writer holds back
+    {
+        FileSizeLimit limit(8192);
+        for (int round = 0; round < 2; ++round) {
+            try {
+                if (round == 0)
+                    WriteWholeFile(big, bigBytes);
+                else // the pair: the small file must not be replaced when the big one fails
+                    WriteWholeFiles({{small, QByteArray("new csv")}, {big, bigBytes}});
+                ADD_FAILURE() << "a write past the limit reported success";
+            } catch (const FileError& e) {
+                EXPECT_EQ(e.Message(), "Cannot write \"" + big + "\": File too large");
+            }
+        }
+    }
+    EXPECT_EQ(ReadFile(small), QByteArray("old csv"));
+    EXPECT_EQ(ReadFile(big), QByteArray("old png"));
+    EXPECT_EQ(AllFiles(dir.path()), QStringList({"score.csv", "score.png"}));
+
+    // A read-only file of the pair is refused before the other is touched.
+    ASSERT_TRUE(QFile::setPermissions(big, QFileDevice::ReadOwner));
+    EXPECT_THROW(WriteWholeFiles({{small, QByteArray("new csv")}, {big, "new png"}}), FileError);
+    EXPECT_EQ(ReadFile(small), QByteArray("old csv"));
+
+    // A real full disk, where a small file system can be mounted.
+    const QString mounted = dir.filePath("full");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("full"));
+    if (mount("tmpfs", QFile::encodeName(mounted).constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here: the full-disk case was not run";
+    struct Unmount {
+        QByteArray Path;
+        ~Unmount() { umount2(Path.constData(), MNT_DETACH); }
+    } unmount{QFile::encodeName(mounted)};
+    const QString rpt = mounted + "/rpt.dat";
+    WriteFile(rpt, QByteArray(128 * 64, 'r'));
+    WriteFile(mounted + "/filler", QByteArray(48 * 1024, 'f')); // leaves 8 KB
+    try {
+        WriteWholeFile(rpt, QByteArray(221 * 64, 'R'));
+        ADD_FAILURE() << "a write on a full disk reported success";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.Message(), "Disk full while writing \"" + rpt + "\"");
+    }
+    EXPECT_EQ(ReadFile(rpt), QByteArray(128 * 64, 'r'));
+    EXPECT_EQ(AllFiles(mounted), QStringList({"filler", "rpt.dat"}));
+}
+
+TEST(Records, StaleTemporariesOfTheWriterAreRemovedFreshOnesAndOthersStay) {
+    QTemporaryDir dir;
+    const QDateTime old = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    auto make = [&](const QString& name, bool stale) {
+        WriteFile(dir.filePath(name), QByteArray("x"));
+        if (!stale) return;
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(old, QFileDevice::FileModificationTime));
+    };
+    make(".rpt.dat.nimbrel-Ab12cd", true);  // a kill during an hourly advance
+    make(".rpt.dat.nimbrel-Zz99zz", false); // another writer at work now
+    make("rpt.dat", false);
+    make(".rpt.dat.X1y2Z3", true); // an earlier version's name
+    make("loop.gif.Q1w2E3", true); // earlier versions' names for the target written next
+    make(".loop.gif.a8Bc7d", true);
+    make("loop.gif.backup", true); // a person's own copy
+    make("notes.txt.Q1w2E3", true);
+    WriteWholeFile(dir.filePath("loop.gif"), QByteArray("gif"));
+    const QStringList others = {"loop.gif", "loop.gif.backup", "notes.txt.Q1w2E3", "rpt.dat"};
+    EXPECT_EQ(AllFiles(dir.path()), QStringList({".rpt.dat.X1y2Z3", ".rpt.dat.nimbrel-Ab12cd",
+                                                 ".rpt.dat.nimbrel-Zz99zz"}) +
+                                        others);
+    // At start: every stale temporary of the folder.
+    EXPECT_EQ(RemoveStaleTemporaries(dir.path()),
+              QStringList({".rpt.dat.X1y2Z3", ".rpt.dat.nimbrel-Ab12cd"}));
+    EXPECT_EQ(AllFiles(dir.path()), QStringList{".rpt.dat.nimbrel-Zz99zz"} + others);
+}
+
+TEST(Records, AShippedFileMissingFromThePerUserFolderIsReadWhereItWasInstalled) {
+    QTemporaryDir dir;
+    const QString perUser = dir.filePath("user/"), installed = dir.filePath("installed/");
+    WriteFile(installed + "nimbrel.pr1", "shipped");
+    WriteFile(perUser + "nimbrel.gis", "own copy");
+    WriteFile(installed + "nimbrel.gis", "shipped");
+    SetShippedCopies(perUser, installed);
+    EXPECT_EQ(ReadWholeFile(perUser + "nimbrel.pr1"), "shipped"); // the copy ran out of room
+    EXPECT_EQ(ReadWholeFile(perUser + "nimbrel.gis"), "own copy");
+    EXPECT_THROW(ReadWholeFile(perUser + "nimbrel.cgf"), FileNotFound);
+    SetShippedCopies({}, {});
+    EXPECT_THROW(ReadWholeFile(perUser + "nimbrel.pr1"), FileNotFound);
 }

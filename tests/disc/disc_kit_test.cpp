@@ -297,3 +297,146 @@ TEST_F(Disc, CatalogueIsWrittenWholeOrNotAtAll) {
     EXPECT_EQ(test::ReadFile(root + "1979-04-10/narr.txt"), "Summary.\r\n");
     EXPECT_FALSE(QFileInfo::exists(root + "1979-04-10/fcst.txt")); // no discussion, no file
 }
+
+TEST_F(Disc, ReportsRefuseTablesTheyCannotReadAndNeverEmptyAGoodFile) {
+    const QString day = Day(QStringLiteral("2008-04-10"));
+    Day(QStringLiteral("2008-05-01"));
+    const QString header = QStringLiteral("om,yr,mo,dy,date,time,tz,st\n");
+    test::WriteFile(tables + "2008_torn.csv", header.toLatin1() + Row(2008, 4, 10, "13:00:00") +
+                                                  Row(2008, 5, 1, "14:00:00") +
+                                                  Row(2008, 4, 10, "15:00:00", 19.7, -155.99));
+    MakeReports(root, tables, {});
+    const QByteArray good = test::ReadFile(day + "rpt.dat");
+    ASSERT_EQ(good.size(), 2 * 64); // the Hawaii report is kept...
+    QStringList errors;
+    const QStringList lines = MakeReports(root, tables, {}, false, &errors);
+    EXPECT_TRUE(lines.filter("1 report(s) placed off the map kept").size() == 1) // ...and said
+        << lines.join('\n').toStdString();
+    EXPECT_TRUE(errors.isEmpty());
+
+    // The same table saved with semicolons, then with quoted fields: an error naming the
+    // file and its first bad line, and the good file stays.
+    for (const char* separator : {";", "\",\""}) {
+        QByteArray table = header.toLatin1() + Row(2008, 4, 10, "13:00:00");
+        if (QByteArray(separator) == ";")
+            table.replace(',', ';');
+        else
+            table = header.toLatin1() + '"' +
+                    Row(2008, 4, 10, "13:00:00").trimmed().replace(",", separator) + "\"\n";
+        test::WriteFile(tables + "2008_torn.csv", table);
+        try {
+            MakeReports(root, tables, {QStringLiteral("2008-04-10")});
+            ADD_FAILURE() << "an unreadable table was taken";
+        } catch (const DataError& e) {
+            EXPECT_TRUE(
+                e.Message().startsWith("2008-04-10: 2008_torn.csv line 2 is no report line"))
+                << e.what();
+        }
+        EXPECT_EQ(test::ReadFile(day + "rpt.dat"), good);
+    }
+    // A table of only other days' reports empties the day's file only with force.
+    test::WriteFile(tables + "2008_torn.csv", header.toLatin1() + Row(2008, 5, 1, "14:00:00"));
+    EXPECT_THROW(MakeReports(root, tables, {QStringLiteral("2008-04-10")}), DataError);
+    EXPECT_EQ(test::ReadFile(day + "rpt.dat"), good);
+    MakeReports(root, tables, {QStringLiteral("2008-04-10")}, true);
+    EXPECT_EQ(test::ReadFile(day + "rpt.dat"), QByteArray());
+
+    // An impossible date refuses the days of its month, with the file and line; the
+    // other day is written, and only it.
+    test::WriteFile(day + "rpt.dat", good);
+    test::WriteFile(tables + "2008_torn.csv", header.toLatin1() + Row(2008, 4, 10, "13:00:00") +
+                                                  Row(2008, 5, 1, "14:00:00") +
+                                                  Row(2008, 4, 31, "15:00:00"));
+    errors.clear();
+    const QStringList written = MakeReports(root, tables, {}, false, &errors);
+    EXPECT_EQ(written, QStringList({"2008-05-01/rpt.dat: 1 tornado, 0 hail, 0 wind",
+                                    "warning: 2008-05-01: no table 2008_hail.csv",
+                                    "warning: 2008-05-01: no table 2008_wind.csv"}));
+    EXPECT_EQ(errors,
+              QStringList{"2008-04-10: 2008_torn.csv line 4: '4/31/2008' is not a valid date"});
+    EXPECT_EQ(test::ReadFile(day + "rpt.dat"), good);
+}
+
+TEST_F(Disc, CatalogueWritesTheDaysTextsFirstAndChecksEveryRow) {
+    const QString day = Day(QStringLiteral("1979-04-10"));
+    Day(QStringLiteral("1999-05-03"));
+    const QString list = temp.path() + QStringLiteral("/list.csv");
+    const QByteArray head = "Date,Weekday,Use\n";
+    const QByteArray first = "1979-04-10,Tuesday,1,,TD,5,,,Red River,Summary.,Discussion.,\n";
+    const QByteArray second = "1999-05-03,Monday,1,,TDH,5,,,Bridge Creek,Summary 2.,,\n";
+    test::WriteFile(list, head + first + second);
+    MakeCatalogue(root, list, appData);
+    ASSERT_EQ(ReadCaseCatalogue(appData + "nimbrel.cas").Entries.size(), 2u);
+    EXPECT_EQ(test::ReadFile(day + "fcst.txt"), "Discussion.\r\n");
+    const QByteArray catalogue = test::ReadFile(appData + "nimbrel.cas");
+
+    // Rows refused before anything is written: a day twice, a code, a ranking.
+    for (const auto& [rows, reason] :
+         {std::pair{first + second + first,
+                    "list.csv line 4: 1979-04-10 is listed again (first on line 2)"},
+          std::pair{second + QByteArray(first).replace(",TD,", ",TQ,"),
+                    "list.csv line 3: 'Q' in the codes"},
+          std::pair{QByteArray(first).replace(",5,", ",7,"),
+                    "list.csv line 2: the ranking \"7\""}}) {
+        test::WriteFile(list, head + rows);
+        try {
+            MakeCatalogue(root, list, appData);
+            ADD_FAILURE() << reason;
+        } catch (const DataError& e) {
+            EXPECT_TRUE(e.Message().startsWith(QLatin1String(reason))) << e.what();
+        }
+        EXPECT_EQ(test::ReadFile(appData + "nimbrel.cas"), catalogue);
+    }
+
+    // An emptied discussion column removes the file. A day whose folder takes no writes
+    // fails the run before the catalogue is touched: it still lists both days.
+    test::WriteFile(list, head + QByteArray(first).replace("Discussion.", "") + second);
+    MakeCatalogue(root, list, appData);
+    EXPECT_FALSE(QFileInfo::exists(day + "fcst.txt"));
+    test::WriteFile(list, head + second);
+    QFile::remove(root + "1999-05-03/narr.txt");
+    ASSERT_TRUE(QDir().mkpath(root + "1999-05-03/narr.txt")); // a folder where the text goes
+    EXPECT_THROW(MakeCatalogue(root, list, appData), FileError);
+    EXPECT_EQ(ReadCaseCatalogue(appData + "nimbrel.cas").Entries.size(), 2u);
+}
+
+TEST_F(Disc, CheckRefusesCutFramesWarnsOfOddSizesAndOffMapReports) {
+    const QString day = Day(QStringLiteral("1979-04-10"));
+    QImage big(80, 60, QImage::Format_RGB32);
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 80; ++x)
+            big.setPixel(x, y, qRgb(x * 3, y * 4, (x * y) % 256));
+    const QByteArray gif = EncodeGif(big), jpeg = EncodeJpeg(big);
+    test::WriteFile(day + "hsfc-790410-1200.gif", gif);
+    test::WriteFile(day + "hsfc-790410-1300.gif", gif.left(gif.size() / 2)); // cut short
+    test::WriteFile(day + "hsfc-790410-1400.gif", Gif());                    // 40 x 30
+    test::WriteFile(day + "hsfc-790410-1500.gif", gif);
+    test::WriteFile(day + "satv-790410-1200.jpg", jpeg.left(jpeg.size() * 2 / 3));
+    StormReport hawaii;
+    hawaii.Time = EncodeDate(1979, 4, 10) + 0.75;
+    hawaii.Kind = 2;
+    hawaii.Start = {19.7, -155.99};
+    WriteReports(day + "rpt.dat", {hawaii});
+    // The program still shows what the cut files hold.
+    EXPECT_NO_THROW(DecodeGifFile(day + "hsfc-790410-1300.gif"));
+    EXPECT_NO_THROW(DecodeJpegFile(day + "satv-790410-1200.jpg"));
+
+    const DiscCheck check = CheckDisc(root, appData + QStringLiteral("nimbrel.cas"));
+    ASSERT_EQ(check.Days.size(), 1u);
+    const DayCheck& d = check.Days[0];
+    EXPECT_EQ(d.Kinds[1].Hours[1], Cell::Bad);
+    EXPECT_EQ(d.Kinds[0].Hours[0], Cell::Bad);
+    const QString bad = d.Bad.join('\n');
+    EXPECT_TRUE(bad.contains("hsfc-790410-1300.gif: ") &&
+                bad.contains("GIF image error: decoded only partly"))
+        << bad.toStdString();
+    EXPECT_TRUE(bad.contains("satv-790410-1200.jpg: ") &&
+                bad.contains("JPEG image error: decoded only partly"))
+        << bad.toStdString();
+    EXPECT_FALSE(bad.contains("rpt.dat")) << bad.toStdString();
+    EXPECT_TRUE(d.Warnings.contains(
+        "hsfc-790410-1400.gif is 40 x 30 pixels where the other hsfc frames are 80 x 60"));
+    EXPECT_TRUE(d.Warnings.contains("rpt.dat: 1 record(s) placed off the map (not drawn)"));
+    // No catalogue: named once, on one line.
+    EXPECT_EQ(check.Bad, QStringList{"no catalogue " + appData + "nimbrel.cas"});
+}

@@ -8,8 +8,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,7 +21,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include "app/folders.h"
 #include "cases/catalogue.h"
+#include "cases/catalogue_builder.h"
 #include "cases/uinformation.h"
 #include "cases/uloadcase.h"
 #include "cases/urandomcase.h"
@@ -426,3 +430,29 @@ TEST(CasesGui, EveryShippedCaseOpensRevealsAndSummarises) {
 }
 
 } // namespace
+
+// A row the builder leaves out is a day missing from the catalogue: the builder says so.
+TEST(CasesGui, TheCatalogueBuilderSaysWhichRowsItLeftOut) {
+    const QString installed = InstalledDataFolder(QCoreApplication::applicationDirPath());
+    const QString list = installed + "disc/chase-list.csv";
+    if (installed.isEmpty() || !QFileInfo(list).isFile())
+        GTEST_SKIP() << "no installed case list beside the test program";
+    GuiFixture f;
+    const QString appData = f.Temp.path() + "/appdata/", root = f.Temp.path() + "/disc/";
+    QDir().mkpath(appData);
+    QFile input(list);
+    ASSERT_TRUE(input.open(QIODevice::ReadOnly));
+    input.readLine(); // the header
+    while (!input.atEnd()) {
+        const CaseListRow row = SplitCaseListLine(QString::fromLatin1(input.readLine()).trimmed());
+        if (IsIncludedRow(row)) QDir().mkpath(root + row[0]);
+    }
+    ASSERT_TRUE(QDir().mkpath(root + "1979-04-10/narr.txt")); // a folder where the text goes
+    f.Show(appData, root);
+    f.Prompts->Shown.clear();
+    f.Form->BuildManifestClick();
+    EXPECT_TRUE(f.Errors.isEmpty()) << f.Errors.join('\n').toStdString();
+    ASSERT_EQ(f.Prompts->Shown.size(), 1) << f.Prompts->Shown.join('\n').toStdString();
+    EXPECT_TRUE(f.Prompts->Shown[0].startsWith("I:Skipped 1979-04-10, "))
+        << f.Prompts->Shown[0].toStdString();
+}

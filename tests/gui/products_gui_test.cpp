@@ -10,8 +10,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -19,9 +22,11 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "base/errors.h"
 #include "base/records.h"
 #include "gui/gui_support.h"
 #include "map/projection.h"
@@ -31,6 +36,7 @@
 #include "products/uscore.h"
 #include "products/wave_bytes.h"
 #include "ui/imageview.h"
+#include "ui/save_dialog.h"
 #include "ui/sound.h"
 #include "viewer/decoders.h"
 
@@ -432,3 +438,68 @@ TEST(ScoreWindow, ReplaysTheRecordedHoursAndExportsThem) {
 }
 
 } // namespace
+
+TEST(ScoreWindow, SaveAsksAboutTheMapBesideTheCsvAndReplacesBothOrNeither) {
+    QTemporaryDir dir;
+    QImage map(40, 30, QImage::Format_RGB32);
+    map.fill(Qt::darkGreen);
+    TfScore score;
+    score.SetScore(ExerciseScore{}, EncodeDate(1979, 4, 10), ChaserCounts{}, map);
+    const QString csv = dir.filePath("report.csv"), png = dir.filePath("report.png");
+    WriteFile(png, "an unrelated picture");
+    QStringList asked;
+    bool answer = false;
+    score.SetSavePicker([&] { return csv; });
+    score.SetReplaceQuestion([&](const QString& path) {
+        asked << path;
+        return answer;
+    });
+    score.SaveButton->click();
+    EXPECT_EQ(asked, QStringList{png});
+    EXPECT_EQ(ReadFile(png), "an unrelated picture");
+    EXPECT_FALSE(QFileInfo::exists(csv));
+    answer = true;
+    score.SaveButton->click();
+    EXPECT_EQ(QImage(png).size(), map.size());
+    const QByteArray saved = ReadFile(csv);
+    EXPECT_FALSE(saved.isEmpty());
+
+    // A PNG that may not be replaced leaves the CSV as it was too, and says why.
+    ASSERT_TRUE(QFile::setPermissions(png, QFileDevice::ReadOwner));
+    WriteFile(csv, "old");
+    try {
+        score.SaveTo(csv);
+        ADD_FAILURE() << "a read-only PNG was replaced";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.Message(), "Cannot write \"" + png + "\": the file is read-only");
+    }
+    EXPECT_EQ(ReadFile(csv), "old");
+}
+
+// The save dialogs add the suffix before they ask about replacing: typing "x" where x.gif
+// exists asks about x.gif.
+TEST(SaveDialog, AsksAboutTheFileThatWillReallyBeWritten) {
+    QTemporaryDir dir;
+    WriteFile(dir.filePath("x.gif"), "an earlier loop");
+    QString question;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QStringLiteral("x"));
+        QTimer::singleShot(0, [&, dialog] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box) {
+                question = box->text();
+                box->button(QMessageBox::No)->click();
+            }
+            dialog->reject();
+        });
+        QMetaObject::invokeMethod(dialog, "accept"); // as the Save button does
+    });
+    EXPECT_EQ(AskSaveFileName(nullptr, "Export loop as GIF", dir.filePath("loop.gif"),
+                              "GIF images (*.gif)", "gif"),
+              QString());
+    EXPECT_TRUE(question.contains("x.gif already exists")) << question.toStdString();
+}

@@ -141,3 +141,27 @@ TEST_F(CleanupTree, NoCaseFoldersIsDoneAtOnce) {
 
 } // namespace
 } // namespace nimbrel
+
+namespace nimbrel {
+
+TEST(CleanupArchive, SameNamedRawFilesOfSeveralDaysAreAllKept) {
+    QTemporaryDir temp;
+    const QString root = temp.path() + QStringLiteral("/disc/");
+    const QString archive = root + QStringLiteral("mcv-files/");
+    ASSERT_TRUE(QDir().mkpath(archive));
+    test::WriteFile(archive + "sat.mcv", "archived earlier");
+    for (const QString day : {"1979-04-10", "1980-06-03", "1999-05-03"})
+        test::WriteFile(root + day + "/sat.mcv", day.toLatin1());
+    test::WriteFile(archive + "1980-06-03_sat.mcv", "another earlier one");
+    test::RecordingPrompts prompts;
+    RunCleanup(root, archive, prompts, [](const QString&) {});
+    EXPECT_EQ(test::ReadFile(archive + "sat.mcv"), "archived earlier");
+    EXPECT_EQ(test::ReadFile(archive + "1979-04-10_sat.mcv"), "1979-04-10");
+    EXPECT_EQ(test::ReadFile(archive + "1980-06-03_sat-2.mcv"), "1980-06-03");
+    EXPECT_EQ(test::ReadFile(archive + "1999-05-03_sat.mcv"), "1999-05-03");
+    ASSERT_EQ(prompts.Shown.size(), 1);
+    EXPECT_TRUE(prompts.Shown[0].contains("1980-06-03/sat.mcv -> 1980-06-03_sat-2.mcv"))
+        << prompts.Shown[0].toStdString();
+}
+
+} // namespace nimbrel
