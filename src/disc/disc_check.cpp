@@ -217,9 +217,9 @@ void CheckReportFile(const QString& folder, DayCheck& day) {
         day.Bad << QStringLiteral("rpt.dat: %1 bytes is not a whole number of %2-byte records")
                        .arg(bytes.size())
                        .arg(size);
-    // A report belongs to the calendar day of its table row, kept in local standard time:
-    // 0600 UTC of the day up to 0600 UTC of the next.
-    const DateTime from = DayStart(day.Day) + 0.25, to = from + 1.0;
+    // A disc's reports are dated by the case window (1200 UTC of the day to 1200 UTC of
+    // the next) or by the tables' calendar day (0600 UTC to 0600 UTC): either is whole.
+    const DateTime from = DayStart(day.Day) + 0.25, to = DayStart(day.Day) + 1.5;
     int wrongTime = 0, offMap = 0, wrongKind = 0, unplaced = 0;
     for (int i = 0; i < day.Reports; ++i) {
         const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData() + i * size);

@@ -16,6 +16,7 @@
 #include "base/records.h"
 #include "cases/catalogue.h"
 #include "cases/catalogue_builder.h"
+#include "disc/disc_instructor.h"
 #include "reports/extraction.h"
 #include "reports/report_file.h"
 #include "viewer/decoders.h"
@@ -263,7 +264,9 @@ QByteArray FrameBytes(const QString& source, const QString& extension) {
     const QImage image = reader.read();
     if (image.isNull())
         throw DataError(QStringLiteral("%1: not a picture (%2)").arg(source, reader.errorString()));
-    return extension == QLatin1String("jpg") ? EncodeJpeg(image, 85) : EncodeGif(image);
+    // A colour-filled chart keeps a palette chosen from its own colours (the loop
+    // export's reduction), not a fixed one that bands its shading.
+    return extension == QLatin1String("jpg") ? EncodeJpeg(image, 85) : ReducedGif(image);
 }
 
 void DecodeBack(const QString& path, const QString& extension) {

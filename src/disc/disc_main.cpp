@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include "base/errors.h"
+#include "disc/disc_commands.h"
 #include "disc/disc_kit.h"
 
 namespace {
@@ -22,18 +23,24 @@ const char* const GeneralHelp = R"(usage: nimbrel-disc COMMAND [ARGS] [--json]
 
 Builds and checks Nimbrel case discs. A disc is a folder holding one folder per case
 day, named yyyy-mm-dd, with the day's chart frames, soundings, storm reports (rpt.dat)
-and narrative texts (narr.txt, fcst.txt). The catalogue that lists the days
-(nimbrel.cas) lives in the per-user data folder, not on the disc.
+and narrative texts (narr.txt, fcst.txt), and beside them the disc's case list and its
+catalogue (nimbrel.cas). Nimbrel reads the catalogue from the per-user data folder:
+"use" (and "catalogue") installs a disc's copy there, keeping the one it replaces.
 
 commands:
+  new DISC                                  a new disc the program can be pointed at
   check DISC [--appdata DIR] [--strict]     is every day complete and readable?
   reports DISC --tables DIR [DAY...]        storm reports from the national tables
+          [--window case|calendar]          (1200-1200 UTC by default)
   import DISC DAY KIND FILE... --time FMT   chart images into a day folder
-  catalogue DISC LIST.csv [--appdata DIR]   the catalogue and narratives from a list
+  draft DISC --tables DIR DAY               a starting summary of a day to edit
+  preview DISC OUT [DAY...]                 HTML pages of the days and an index
+  catalogue DISC [LIST.csv] [--appdata DIR] the disc's catalogue and narratives, in use
+  use DISC [--appdata DIR]                  put a disc's catalogue in use (with a backup)
 
-Run "nimbrel-disc COMMAND --help" for each. The usual order for a new day:
-import its charts, make its reports, add its row to the list and run catalogue, then
-check. Every file is written to a temporary file first and renamed into place, so an
+Run "nimbrel-disc COMMAND --help" for each. The usual order: new, then for each day
+import its charts, make its reports, draft its summary, add its row to the list; then
+catalogue and check. Every file is written to a temporary file first and renamed into place, so an
 interrupted run never leaves half a file; nothing is written outside DISC except the
 catalogue. Exit status 0 on success, 1 with a one-line reason on failure, 2 for a
 command line that cannot be understood. --json prints the result for scripts.
@@ -56,8 +63,9 @@ day to 1100 UTC of the next:
 Then the soundings of the 20 stations at 1200 and 0000 UTC, found as the program's
 station picker finds them (by the station's first identifier, or its second when the
 first has none): one character per station in the order of the station table. Then
-whether rpt.dat holds whole 64-byte records, timed inside the day (0600 UTC of the day
-to 0600 UTC of the next, as the national tables date them) and placed on the map, and
+whether rpt.dat holds whole 64-byte records, timed inside the day (from 0600 UTC of the
+day, as the national tables date it, to 1200 UTC of the next, the end of the case
+window) and placed on the map, and
 whether narr.txt and fcst.txt are there (both optional).
 
 Fails (status 1) when anything is bad: a frame that does not decode or whose name
@@ -120,7 +128,10 @@ Satellite, 700 mb and 250 mb charts are stored as JPEG, the other kinds as GIF, 
 the sample disc. A file already in that format is copied as it is; PNG and the other
 formats Qt reads are converted. Every written file is decoded back with Nimbrel's
 decoders. Nothing is replaced without --force; all names are checked before the first
-file is written.
+file is written. A picture of a GIF kind with more than 256 colours is reduced with the
+loop export's colour reduction.
+
+A whole archive folder at once: "nimbrel-disc import --pattern --help".
 )";
 
 const char* const CatalogueHelp =
@@ -224,6 +235,7 @@ int Usage(const char* help) {
 }
 
 int Run(const QString& command, const QStringList& rest) {
+    if (const std::optional<int> status = disc::RunInstructorCommand(command, rest)) return *status;
     if (command == QLatin1String("check")) {
         const Args a = Parse(rest, {QStringLiteral("--appdata")});
         if (a.Flags.contains(QStringLiteral("--help"))) return Print(CheckHelp), 0;

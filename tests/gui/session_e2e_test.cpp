@@ -750,9 +750,9 @@ TEST(TrainingSession, TheTenthOfApril1979FromLoadToSummary) {
         }
         if (h == 13) t.CheckRecentReportsBlink(h); // 0100 UTC
     }
-    // All 49 records of the day were taken in, the five stamped exactly on an hour
-    // (1800, 1900, 0000, 0100 and 0200 UTC) by two advances each.
-    EXPECT_EQ(t.reportsTakenIn, 49 + 5);
+    // All 55 records of the case window were taken in, the six stamped exactly on an hour
+    // (1800, 1900, 0000, 0100, 0200 and 1000 UTC) by two advances each.
+    EXPECT_EQ(t.reportsTakenIn, 55 + 6);
     EXPECT_GT(t.catches, 0);
     EXPECT_GE(t.outlinePoints, 10); // about 100 on most runs; the chasers crowd the area // a watch
                                     // over the Red River on this day catches storms

@@ -162,8 +162,9 @@ TEST(Scoring, MissingAndCutShortReportFilesSayWhatIsNotScored) {
 
 // The real day of 10 April 1979: a fixed polygon over the Red River between Texas and
 // Oklahoma, a slight risk at 1500 UTC and a tornado watch at 2000 UTC. The expected
-// counts come from the national tables (rows dated that day, the rows the case's report
-// file holds), with times in CST turned to UTC, tested against a latitude/longitude box.
+// counts come from the national tables (the rows of the case window, 1200 UTC of the day
+// to 1200 UTC of the next, which the case's report file holds), with times in CST turned
+// to UTC, tested against a latitude/longitude box.
 TEST(Scoring, RedRiverDay1979FromTheReportTables) {
     const QString shared = test::SharedDataDir();
     if (shared.isEmpty()) GTEST_SKIP() << "shared report tables absent";
@@ -178,10 +179,12 @@ TEST(Scoring, RedRiverDay1979FromTheReportTables) {
         TextLineReader reader(shared + QStringLiteral("reports/") + QLatin1String(file));
         while (!reader.AtEnd()) {
             const QList<QByteArray> f = reader.ReadLine().split(',');
-            if (f.size() < 17 || f[1] != "1979" || f[2] != "4" || f[3] != "10") continue;
+            if (f.size() < 17 || f[1] != "1979" || f[2] != "4" || (f[3] != "10" && f[3] != "11"))
+                continue;
             const QList<QByteArray> hms = f[5].split(':');
-            const DateTime t = Day + (hms[0].toInt() + 6) / 24.0 + hms[1].toInt() / 1440.0;
-            if (t < CaseStart || t > CaseStart + 1) continue;
+            const DateTime t = Day + (f[3] == "11" ? 1 : 0) + (hms[0].toInt() + 6) / 24.0 +
+                               hms[1].toInt() / 1440.0;
+            if (t < CaseStart || t >= CaseStart + 1) continue;
             ++all;
             const double lat = f[15].toDouble(), lon = f[16].toDouble();
             // Far from every side, so a box test and a great-circle test agree.

@@ -19,6 +19,7 @@
 #include "cases/case_load.h"
 #include "cases/catalogue.h"
 #include "charts.h"
+#include "disc/disc_instructor.h"
 #include "disc/disc_kit.h"
 #include "geography.h"
 #include "raster.h"
@@ -145,9 +146,9 @@ TEST(CaseReportsTest, EachDayHoldsItsTablesRowsInsideTheDay) {
         const std::vector<StormReport> reports =
             ReadReports(Shipped() + QStringLiteral("disc/") + day + QStringLiteral("/rpt.dat"));
         ASSERT_FALSE(reports.empty()) << day.toStdString();
-        // The tables keep local standard time: a day's reports run from 0600 UTC of the
-        // day to 0600 UTC of the next.
-        const DateTime from = DayOf(day) + 0.25, to = DayOf(day) + 1.25;
+        // The disc's reports are dated by the case window: 1200 UTC of the day to 1200
+        // UTC of the next.
+        const DateTime from = DayOf(day) + 0.5, to = DayOf(day) + 1.5;
         int lastKind = 0;
         for (const StormReport& r : reports) {
             EXPECT_GE(r.Time, from - 1e-9);
@@ -159,8 +160,9 @@ TEST(CaseReportsTest, EachDayHoldsItsTablesRowsInsideTheDay) {
             EXPECT_LT(r.Start.Longitude, -66.0);
         }
     }
-    // Counts from the shared data's README: 31 tornado rows and 18 hail rows on
-    // 1979-04-10, 28 and 162 on 2007-05-04.
+    // Rows of the tables from 0600 CST of the day to 0600 CST of the next, counted with
+    // awk: 35 tornado rows and 20 hail rows for 1979-04-10 (the calendar day has 31 and
+    // 18, as the shared data's README says), 32 and 176 for 2007-05-04 (28 and 162).
     auto count = [](const QString& day, int kind) {
         int n = 0;
         for (const StormReport& r :
@@ -168,10 +170,10 @@ TEST(CaseReportsTest, EachDayHoldsItsTablesRowsInsideTheDay) {
             if (r.Kind == kind) ++n;
         return n;
     };
-    EXPECT_EQ(count(CaseDays[0], 1), 31);
-    EXPECT_EQ(count(CaseDays[0], 2), 18);
-    EXPECT_EQ(count(CaseDays[2], 1), 28);
-    EXPECT_EQ(count(CaseDays[2], 2), 162);
+    EXPECT_EQ(count(CaseDays[0], 1), 35);
+    EXPECT_EQ(count(CaseDays[0], 2), 20);
+    EXPECT_EQ(count(CaseDays[2], 1), 32);
+    EXPECT_EQ(count(CaseDays[2], 2), 176);
 }
 
 TEST(CaseReportsTest, ReportsMatchTheTablesAndRebuildToTheSameBytes) {
@@ -184,10 +186,22 @@ TEST(CaseReportsTest, ReportsMatchTheTablesAndRebuildToTheSameBytes) {
     const QString root = dir.path() + QLatin1Char('/');
     for (const QString& day : CaseDays)
         QDir().mkpath(root + day);
+    // The report tool keeps the calendar day, which the kit's calendar window repeats
+    // byte for byte; the shipped files are the kit's case window.
     tools::MakeCaseReports(tables, root);
+    QTemporaryDir kitDir;
+    const QString kit = kitDir.path() + QLatin1Char('/');
+    for (const QString& day : CaseDays)
+        QDir().mkpath(kit + day);
+    disc::MakeWindowReports(kit, tables, {}, disc::Window::Calendar);
+    for (const QString& day : CaseDays)
+        EXPECT_EQ(ReadWholeFile(root + day + QStringLiteral("/rpt.dat")),
+                  ReadWholeFile(kit + day + QStringLiteral("/rpt.dat")))
+            << day.toStdString();
+    disc::MakeWindowReports(kit, tables, {}, disc::Window::Case);
     for (const QString& day : CaseDays)
         EXPECT_EQ(
-            ReadWholeFile(root + day + QStringLiteral("/rpt.dat")),
+            ReadWholeFile(kit + day + QStringLiteral("/rpt.dat")),
             ReadWholeFile(Shipped() + QStringLiteral("disc/") + day + QStringLiteral("/rpt.dat")))
             << day.toStdString();
     // The first report of the default day is the table's first row of that day: a
@@ -323,7 +337,7 @@ TEST(SampleDiscSmokeTest, TheDefaultCaseOpensWithChartsSoundingsAndReports) {
     std::set<QString> states;
     for (const StormReport& r : reports)
         states.insert(r.State);
-    EXPECT_EQ(reports.size(), 49u);
+    EXPECT_EQ(reports.size(), 55u); // 35 tornado and 20 hail rows of the case window
     EXPECT_TRUE(states.count(QStringLiteral("TX")) && states.count(QStringLiteral("OK")));
     // Every frame of every day on the disc is named with a valid time inside its case
     // window, 1200 UTC of the day to 1100 UTC of the next.
