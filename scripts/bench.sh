@@ -39,7 +39,7 @@ grep -E "tests passed" "$out/tests.log"
 # each and reported by their median.
 "$build/bench/frame_bench" --benchmark_format=json --benchmark_out="$out/frame_bench.json" \
   --benchmark_out_format=json --benchmark_min_time=0.5 >/dev/null
-for b in advance_bench map_bench; do
+for b in advance_bench map_bench sounding_bench; do
   "$build/bench/$b" --benchmark_format=json --benchmark_out="$out/$b.json" \
     --benchmark_out_format=json --benchmark_min_time=0.5 --benchmark_repetitions=7 \
     --benchmark_report_aggregates_only=true >/dev/null

@@ -4,13 +4,13 @@
 set -euo pipefail
 kind=${1:-run}
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libqt6svg6 libgif-dev libjpeg-dev
-      fonts-dejavu-core)
+      libgdal-dev fonts-dejavu-core)
 case "$kind" in
   run) pkgs+=(xvfb xauth) ;;
-  test) pkgs+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils openbox dpkg-dev) ;;
+  test) pkgs+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils openbox dpkg-dev gdal-bin) ;;
   fuzz) pkgs+=(clang-14 libclang-rt-14-dev dpkg-dev) ;;
   bench) pkgs+=(libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb xauth python3) ;;
-  harden) pkgs+=(libbenchmark-dev libx11-dev libgtest-dev libgmock-dev xvfb xauth x11-utils clang-14 libclang-rt-14-dev clang-tidy-14 clang-format-14 dpkg-dev) ;;
+  harden) pkgs+=(libbenchmark-dev libx11-dev libgtest-dev libgmock-dev xvfb xauth x11-utils gdal-bin clang-14 libclang-rt-14-dev clang-tidy-14 clang-format-14 dpkg-dev) ;;
   *) echo "usage: $0 run|test|fuzz|harden|bench" >&2; exit 2 ;;
 esac
 missing=()

@@ -12,6 +12,7 @@
 #include "base/records.h"
 #include "projection.h"
 #include "raster.h"
+#include "soundings/skewt.h"
 #include "station_map.h"
 #include "viewer/decoders.h"
 #include "viewer/stations.h"
@@ -129,48 +130,6 @@ QImage DrawChartBase(const QString& prefix, const std::vector<Polyline>& outline
     return image;
 }
 
-// A skew-T log-p diagram without a sounding on it: isobars, skewed isotherms and the
-// station's name and time.
-QImage DrawSoundingBase(const QString& station) {
-    QImage image(SoundingWidth, SoundingHeight, QImage::Format_RGB32);
-    image.fill(QColor(255, 255, 255));
-    const int left = 50, right = SoundingWidth - 20, top = 50, bottom = SoundingHeight - 50;
-    auto yOf = [&](double pressure) {
-        return bottom - (std::log(1050.0 / pressure) / std::log(1050.0 / 100.0)) * (bottom - top);
-    };
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setClipRect(left, top, right - left + 1, bottom - top + 1);
-        painter.setPen(QPen(QColor(150, 200, 150), 1));
-        // Isotherms every 10 C, leaning 45 degrees to the right with height.
-        for (int t = -100; t <= 50; t += 10) {
-            const double x0 = left + (t + 40) * (right - left) / 90.0;
-            painter.drawLine(QPointF(x0, bottom), QPointF(x0 + (bottom - top), top));
-        }
-        painter.setPen(QPen(QColor(120, 120, 120), 1));
-        for (int p = 1000; p >= 100; p -= 100)
-            painter.drawLine(QPointF(left, yOf(p)), QPointF(right, yOf(p)));
-        painter.setClipping(false);
-        painter.setPen(QPen(QColor(0, 0, 0), 1));
-        painter.drawRect(left, top, right - left, bottom - top);
-    }
-    for (int p = 1000; p >= 100; p -= 100) {
-        const QString label = QString::number(p);
-        DrawText(image, left - TextWidth(label) - 4, int(yOf(p)) - 3, label, QColor(0, 0, 0));
-    }
-    for (int t = -40; t <= 40; t += 20) {
-        const QString label = QString::number(t);
-        const int x = left + (t + 40) * (right - left) / 90;
-        DrawText(image, x - TextWidth(label) / 2, bottom + 6, label, QColor(0, 100, 0));
-    }
-    DrawText(image, left, 14, station.toUpper() + QStringLiteral(" SOUNDING"), QColor(0, 0, 0), 2);
-    DrawText(image, left, SoundingHeight - 26, QStringLiteral("TEMPERATURE (C)   PRESSURE (MB)"),
-             QColor(0, 0, 0));
-    DrawSampleMark(image, QColor(200, 0, 0));
-    return image;
-}
-
 } // namespace
 
 QRect NoChartBand() {
@@ -215,16 +174,18 @@ std::vector<FrameSpec> FramesOfDay(int year, int month, int day) {
 }
 
 QImage DrawFrameBase(const FrameSpec& frame, const std::vector<Polyline>& outlines) {
-    return frame.Prefix == QLatin1String("skew") ? DrawSoundingBase(frame.Station)
-                                                 : DrawChartBase(frame.Prefix, outlines);
+    // A station and hour with no sounding says so in words: an empty diagram would look
+    // like data. The real soundings of the sample days replace these (nimbrel-disc
+    // soundings, run by the build).
+    return frame.Prefix == QLatin1String("skew")
+               ? soundings::DrawNoSounding(frame.Station.toUpper(), frame.Valid)
+               : DrawChartBase(frame.Prefix, outlines);
 }
 
 void StampValidTime(QImage& image, const FrameSpec& frame) {
-    const bool sounding = frame.Prefix == QLatin1String("skew");
-    const QColor text = sounding ? QColor(0, 0, 0) : StyleOf(frame.Prefix).Text;
+    if (frame.Prefix == QLatin1String("skew")) return; // the sounding frame names its hour
     const QString valid = ValidText(frame.Valid);
-    const int right = sounding ? SoundingWidth - 20 : ChartWidth - 10;
-    DrawText(image, right - TextWidth(valid, 2), sounding ? 14 : 9, valid, text, 2);
+    DrawText(image, ChartWidth - 10 - TextWidth(valid, 2), 9, valid, StyleOf(frame.Prefix).Text, 2);
 }
 
 QImage DrawFrame(const FrameSpec& frame, const std::vector<Polyline>& outlines) {
@@ -259,7 +220,9 @@ int WriteSampleFrames(const QString& appData, const QString& discRoot, const QSt
             const QString sharedName = SharedFrameName(frame);
             const QString sharedPath = shared + sharedName;
             if (!QFileInfo::exists(sharedPath)) {
-                const QString key = frame.Prefix + frame.Station;
+                const QString key = frame.Prefix == QLatin1String("skew")
+                                        ? sharedName
+                                        : frame.Prefix + frame.Station;
                 auto base = bases.find(key);
                 if (base == bases.end())
                     base = bases.emplace(key, DrawFrameBase(frame, outlines)).first;

@@ -1,10 +1,12 @@
 // nimbrel-disc: the case-disc kit. Subcommands check, reports, import and catalogue;
 // see the help texts below, which are the program's whole manual.
 #include <cstdio>
+#include <memory>
+#include <string_view>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,7 +15,9 @@
 
 #include "base/errors.h"
 #include "disc/disc_commands.h"
+#include "disc/disc_charts.h"
 #include "disc/disc_kit.h"
+#include "disc/disc_soundings.h"
 
 namespace {
 
@@ -33,6 +37,9 @@ commands:
   reports DISC --tables DIR [DAY...]        storm reports from the national tables
           [--window case|calendar]          (1200-1200 UTC by default)
   import DISC DAY KIND FILE... --time FMT   chart images into a day folder
+  soundings --info FILE...                  what radiosonde archive files hold
+  soundings DISC DAY FILE...                a day's sounding frames from such files
+  charts DISC DAY FILE... [--force]         charts drawn from GRIB and NetCDF analyses
   draft DISC --tables DIR DAY               a starting summary of a day to edit
   preview DISC OUT [DAY...]                 HTML pages of the days and an index
   catalogue DISC [LIST.csv] [--appdata DIR] the disc's catalogue and narratives, in use
@@ -229,6 +236,32 @@ int Lines(const Args& args, const QStringList& lines, const QStringList& errors 
     return errors.isEmpty() ? 0 : 1;
 }
 
+const char* const SoundingsHelp = R"(usage: nimbrel-disc soundings --info FILE... [--json]
+       nimbrel-disc soundings DISC DAY FILE... [--json]
+
+Reads radiosonde soundings from archive text files: University of Wyoming TEXT:LIST
+tables (station and time from the page's station line, or from a file name of the form
+STATION_YYYYMMDD_HHZ), SPC/SHARPpy text files (%TITLE%, %RAW%, %END%) and IGRA version 2
+station files (every sounding of the file).
+
+--info prints each sounding with its diagnostics: surface-based, 100 mb mixed-layer and
+most-unstable (lowest 300 mb) parcels with CAPE and CIN (J/kg, virtual temperature
+corrected), LCL, LFC and EL (m above ground) and lifted index (C); precipitable water
+(mm, surface to 400 mb); 700-500 mb lapse rate (C/km); freezing level (m above ground);
+0-1 and 0-6 km bulk shear (kt); Bunkers right- and left-mover motion; 0-1 and 0-3 km
+storm-relative helicity for the right mover (m2/s2). With --json, an array of objects
+with station, time, sb/ml/mu (cape, cin, lcl_m, lfc_m, el_m, li), pw_mm, lapse_700_500,
+freezing_level_m, shear_0_1_kt, shear_0_6_kt, bunkers_right/left (dir, kt), srh_0_1,
+srh_0_3; a value that does not exist (a parcel with no LFC) is null.
+
+With DISC and DAY it draws the skew-T frame of each sounding of a station of the
+picker's table (either identifier of a row, "OKC/OUN" takes OUN; IGRA and WMO numbers
+of the table's stations are recognised) launched from 0000 UTC of DAY to 1100 UTC of the
+next day, as DAY/skew-yymmdd-hhnn-id.gif. Soundings of other stations or other times
+are listed as skipped. A frame of the same hour under the row's other identifier is
+removed, since the picker would show it first.
+)";
+
 int Usage(const char* help) {
     std::fputs(help, stderr);
     return 2;
@@ -290,6 +323,31 @@ int Run(const QString& command, const QStringList& rest) {
         return Lines(
             a, disc::MakeCatalogue(Folder(a.Positional[0]), a.Positional[1], AppDataFolder(a)));
     }
+    if (command == QLatin1String("soundings")) {
+        QStringList words = rest;
+        const bool info = words.removeAll(QStringLiteral("--info")) > 0;
+        const Args a = Parse(words, {});
+        if (a.Flags.contains(QStringLiteral("--help"))) return Print(SoundingsHelp), 0;
+        const QStringList files = info ? a.Positional : a.Positional.mid(2);
+        if (files.isEmpty()) return Usage(SoundingsHelp);
+        if (info && a.Flags.contains(QStringLiteral("--json")))
+            return Print(QString::fromUtf8(disc::SoundingInfoJson(files))), 0;
+        if (info) return Lines(a, disc::SoundingInfoText(files));
+        return Lines(a, disc::WriteSoundingFrames(Folder(a.Positional[0]), a.Positional[1], files));
+    }
+    if (command == QLatin1String("charts")) {
+        const Args a = Parse(rest, {QStringLiteral("--appdata"), QStringLiteral("--source"),
+                                    QStringLiteral("--time")});
+        if (a.Flags.contains(QStringLiteral("--help"))) return Print(disc::ChartsHelp), 0;
+        if (a.Positional.size() < 3) return Usage(disc::ChartsHelp);
+        disc::ChartsOptions o;
+        o.Force = a.Flags.contains(QStringLiteral("--force"));
+        o.Source = a.Options.value(QStringLiteral("--source"));
+        o.TimeFormat = a.Options.value(QStringLiteral("--time"));
+        o.AppData = AppDataFolder(a);
+        return Lines(
+            a, disc::MakeCharts(Folder(a.Positional[0]), a.Positional[1], a.Positional.mid(2), o));
+    }
     if (command == QLatin1String("--help") || command == QLatin1String("help"))
         return Print(GeneralHelp), 0;
     return Usage(GeneralHelp);
@@ -298,8 +356,16 @@ int Run(const QString& command, const QStringList& rest) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    // Soundings and charts are drawn with fonts, which need the GUI application; the kit
+    // never opens a window, so those run on the offscreen platform unless told otherwise.
+    // The other commands do with the core application.
+    const bool drawing = argc > 1 && (std::string_view(argv[1]) == "soundings" ||
+                                      std::string_view(argv[1]) == "charts");
+    if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app(drawing ? new QGuiApplication(argc, argv)
+                                                  : new QCoreApplication(argc, argv));
+    const QStringList args = app->arguments().mid(1);
     if (args.isEmpty()) return Usage(GeneralHelp);
     try {
         return Run(args[0], args.mid(1));

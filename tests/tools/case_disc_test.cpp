@@ -318,7 +318,7 @@ TEST(SampleDiscSmokeTest, TheDefaultCaseOpensWithChartsSoundingsAndReports) {
     EXPECT_EQ(BuildFrameList(folder, FrameMask(ChartKind::SurfaceAnalysis), evening).size(), 24);
     EXPECT_EQ(BuildFrameList(folder, FrameMask(ChartKind::Chart500), evening).size(), 2);
     // Every station has its two soundings under the first identifier or, failing that,
-    // the second.
+    // the second; Stephenville has a third, the real 2100 UTC sounding of the archive.
     StationTable table;
     FillStationTable(table);
     int fallbacks = 0;
@@ -329,7 +329,8 @@ TEST(SampleDiscSmokeTest, TheDefaultCaseOpensWithChartsSoundingsAndReports) {
             found = BuildFrameList(folder, masks[1], evening);
             ++fallbacks;
         }
-        EXPECT_EQ(found.size(), 2) << s.Identifiers.toStdString();
+        EXPECT_EQ(found.size(), s.Identifiers == QLatin1String("SEP/FWD") ? 3 : 2)
+            << s.Identifiers.toStdString();
     }
     EXPECT_EQ(fallbacks, 2);
     // The day's reports, over Texas and Oklahoma.
@@ -340,19 +341,23 @@ TEST(SampleDiscSmokeTest, TheDefaultCaseOpensWithChartsSoundingsAndReports) {
     EXPECT_EQ(reports.size(), 55u); // 35 tornado and 20 hail rows of the case window
     EXPECT_TRUE(states.count(QStringLiteral("TX")) && states.count(QStringLiteral("OK")));
     // Every frame of every day on the disc is named with a valid time inside its case
-    // window, 1200 UTC of the day to 1100 UTC of the next.
+    // window, 1200 UTC of the day to 1100 UTC of the next; a real sounding may also be
+    // of 0000 UTC of the day (the evening sounding a forecaster has at 1200 UTC). Real
+    // soundings come beside the 40 sounding frames of the synoptic hours.
     for (const QString& day : AllDays()) {
         const DateTime start = DayOf(day) + 0.5;
-        int frames = 0;
+        int charts = 0, soundings = 0;
         for (const QString& name : QDir(disc + day).entryList(QDir::Files | QDir::System)) {
             if (name == QStringLiteral("rpt.dat") || name.endsWith(QStringLiteral(".txt")))
                 continue;
-            ++frames;
+            const bool sounding = name.startsWith(QStringLiteral("skew-"));
+            ++(sounding ? soundings : charts);
             const DateTime valid = FrameValidTime(name);
-            EXPECT_GE(valid, start - 1e-9) << name.toStdString();
+            EXPECT_GE(valid, (sounding ? DayOf(day) : start) - 1e-9) << name.toStdString();
             EXPECT_LE(valid, start + 23 * OneHour + 1e-9) << name.toStdString();
         }
-        EXPECT_EQ(frames, 119) << day.toStdString();
+        EXPECT_EQ(charts, 79) << day.toStdString();
+        EXPECT_GE(soundings, 40) << day.toStdString();
     }
     // The per-user set beside it.
     for (const char* name :
