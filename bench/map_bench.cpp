@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include "base/records.h"
@@ -16,6 +17,9 @@
 #include "map/chaser_layer.h"
 #include "map/polygon.h"
 #include "map/projection.h"
+#include "products/map_annotations.h"
+#include "products/places.h"
+#include "products/product_record.h"
 
 using namespace nimbrel;
 
@@ -167,5 +171,117 @@ void BM_CachedBackgroundOnly(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CachedBackgroundOnly)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+namespace {
+
+// The shipped city list, or a crowd of stand-ins of its size.
+const std::vector<City>& BenchCities() {
+    static const std::vector<City> cities = [] {
+        try {
+            return ReadCityFile(QStringLiteral(NIMBREL_SHIPPED_DATA "/appdata/nimbrel.cit"));
+        } catch (const std::exception&) {
+            std::vector<City> crowd;
+            for (int i = 0; i < 1500; ++i)
+                crowd.push_back(
+                    {2.0e6 / (i + 1) + 30000.0, QStringLiteral("TOWN %1").arg(i),
+                     QStringLiteral("X"),
+                     GeoPoint{25.0 + (i * 7 % 250) / 10.0, -125.0 + (i * 13 % 600) / 10.0}});
+            return crowd;
+        }
+    }();
+    return cities;
+}
+
+// A slight risk and a tornado watch, as a trainee issues them.
+ProductRecords SomeProducts() {
+    ProductRecords products(2);
+    products[0].Kind = ProductKind::SlightRiskOutlook;
+    products[0].IssueTime = 0.5;
+    products[0].Corners = {GeoPoint{37, -103}, {35, -102}, {33, -101},
+                           {34, -96},          {36, -97},  {38, -98}};
+    products[1].Kind = ProductKind::TornadoWatch;
+    products[1].IssueTime = 0.625;
+    products[1].Corners = {GeoPoint{36, -100}, {35, -100}, {34, -100},
+                           {35, -97},          {36, -97},  {37, -97}};
+    return products;
+}
+
+// Three hundred reports already on the map, which the names keep clear of.
+std::vector<GeoPoint> SomeReports() {
+    std::vector<GeoPoint> reports;
+    for (int i = 0; i < 300; ++i)
+        reports.push_back({32.0 + (i * 17 % 80) / 10.0, -102.0 + (i * 29 % 90) / 10.0});
+    return reports;
+}
+
+// A fresh map with cities (the names placed, the scale bar) and the issued products, then
+// the polygon, chasers and the copy onto the view: what a pan or zoom costs.
+void BM_FreshMapWithCitiesAndProducts(benchmark::State& state) {
+    MapFolder folder;
+    const QSize area(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    ProjectionDescriptor view;
+    ResetViewport(view);
+    ForecastPolygon polygon = SomePolygon(view);
+    const ChaserTable chasers = SpreadChasers();
+    const std::vector<City>& cities = BenchCities();
+    const std::uint32_t citiesStamp = CityListStamp(cities);
+    const ProductRecords products = SomeProducts();
+    QImage bitmap, shown;
+    for (auto _ : state) {
+        QFile::remove(folder.path + CachedViewFile);
+        DrawBasemap(folder.path, view, area, bitmap, {}, nullptr,
+                    TargetMapExtras(&cities, citiesStamp, SomeReports()));
+        {
+            QPainter p(&bitmap);
+            DrawIssuedProducts(p, view, products);
+        }
+        Overlays(bitmap, shown, polygon, chasers, view, folder.path);
+        benchmark::DoNotOptimize(shown.constBits());
+    }
+    state.SetLabel(folder.Shipped ? "shipped geography" : "synthesised geography");
+}
+BENCHMARK(BM_FreshMapWithCitiesAndProducts)
+    ->Args({1000, 800})
+    ->Args({1600, 1200})
+    ->Unit(benchmark::kMillisecond);
+
+// A full refresh of an unchanged view with cities and products on: the extras' stamp
+// worked out as the window does at every full refresh, the cached picture, the products
+// and the overlays.
+void BM_CachedRefreshWithCitiesAndProducts(benchmark::State& state) {
+    MapFolder folder;
+    const QSize area(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    ProjectionDescriptor view;
+    ResetViewport(view);
+    ForecastPolygon polygon = SomePolygon(view);
+    const ChaserTable chasers = SpreadChasers();
+    const std::vector<City>& cities = BenchCities();
+    const std::uint32_t citiesStamp = CityListStamp(cities);
+    const ProductRecords products = SomeProducts();
+    QImage bitmap, shown;
+    BasemapMemory memory;
+    DrawBasemap(folder.path, view, area, bitmap, {}, &memory,
+                TargetMapExtras(&cities, citiesStamp, SomeReports()));
+    for (auto _ : state) {
+        if (!DrawBasemap(folder.path, view, area, bitmap, {}, &memory,
+                         TargetMapExtras(&cities, citiesStamp, SomeReports()))) {
+            state.SkipWithError("the cache was not used");
+            break;
+        }
+        {
+            QPainter p(&bitmap);
+            DrawIssuedProducts(p, view, products);
+        }
+        Overlays(bitmap, shown, polygon, chasers, view, folder.path);
+        benchmark::DoNotOptimize(shown.constBits());
+    }
+    state.SetLabel(folder.Shipped ? "shipped geography" : "synthesised geography");
+}
+BENCHMARK(BM_CachedRefreshWithCitiesAndProducts)
+    ->Args({1000, 800})
+    ->Args({1600, 1200})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

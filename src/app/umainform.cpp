@@ -199,6 +199,11 @@ void TfMainForm::BuildMenus() {
                        N250mb1, Sounding1})
         a->setCheckable(true);
     Visiblesatellite1->setChecked(true);
+    ViewMenu->addSeparator();
+    Fitchartstowindow1 =
+        AddItem(ViewMenu, "Fitchartstowindow1", QStringLiteral("&Fit charts to window"));
+    Fitchartstowindow1->setCheckable(true); // off: charts one screen pixel per image pixel
+    on(Fitchartstowindow1, &TfMainForm::Fitchartstowindow1Click);
     on(Targeting1, &TfMainForm::Targeting1Click);
     on(Visiblesatellite1, &TfMainForm::Visiblesatellite1Click);
     on(SurfaceAnalysis1, &TfMainForm::SurfaceAnalysis1Click);
@@ -237,12 +242,26 @@ void TfMainForm::BuildMenus() {
     on(West1, &TfMainForm::West1Click);
     on(Zoomin1, &TfMainForm::Zoomin1Click);
     on(Zoomout1, &TfMainForm::Zoomout1Click);
+    // The arrow keys pan as the letters do.
+    North1->setShortcuts({QKeySequence(Qt::Key_N), QKeySequence(Qt::Key_Up)});
+    South1->setShortcuts({QKeySequence(Qt::Key_S), QKeySequence(Qt::Key_Down)});
+    East1->setShortcuts({QKeySequence(Qt::Key_E), QKeySequence(Qt::Key_Right)});
+    West1->setShortcuts({QKeySequence(Qt::Key_W), QKeySequence(Qt::Key_Left)});
     MapMenu->addSeparator();
     Measuredistance1 =
         AddItem(MapMenu, "Measuredistance1", QStringLiteral("&Measure distance"), Qt::Key_M);
     Measuredistance1->setCheckable(true);
     Measuredistance1->setEnabled(false); // the views start on a chart
     on(Measuredistance1, &TfMainForm::Measuredistance1Click);
+    MapMenu->addSeparator();
+    Cities1 = AddItem(MapMenu, "Cities1", QStringLiteral("&Cities"));
+    Issuedproducts1 = AddItem(MapMenu, "Issuedproducts1", QStringLiteral("&Issued products"));
+    for (QAction* a : {Cities1, Issuedproducts1}) {
+        a->setCheckable(true);
+        a->setChecked(true);
+    }
+    on(Cities1, &TfMainForm::Cities1Click);
+    on(Issuedproducts1, &TfMainForm::Issuedproducts1Click);
     endMeasuring_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     endMeasuring_->setEnabled(false);
     connect(endMeasuring_, &QShortcut::activated, this,
@@ -468,6 +487,8 @@ void TfMainForm::BuildView() {
             [this](Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) {
                 Guard([&] { Image1MouseUp(b, s, x, y); });
             });
+    connect(Image1, &ImageView::Wheel, this,
+            [this](int steps, int x, int y) { Guard([&] { Image1Wheel(steps, x, y); }); });
     connect(Image1, &ImageView::Resized, this, follow);
     connect(BufImg, &ImageView::Resized, this, follow);
 

@@ -11,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QMainWindow>
 #include <QMargins>
@@ -20,6 +21,7 @@
 #include "app/session.h"
 #include "base/prompts.h"
 #include "map/measure.h"
+#include "products/places.h"
 
 class QAction;
 class QGroupBox;
@@ -147,6 +149,9 @@ public:
     QAction* Zoomin1 = nullptr;
     QAction* Zoomout1 = nullptr;
     QAction* Measuredistance1 = nullptr;
+    QAction* Cities1 = nullptr;            ///< Map: city names drawn into the basemap
+    QAction* Issuedproducts1 = nullptr;    ///< Map: the case's issued products outlined
+    QAction* Fitchartstowindow1 = nullptr; ///< View: chart frames scaled to the view
     QAction* About1 = nullptr;
 
     QLabel* CurDateLabel = nullptr;
@@ -201,6 +206,17 @@ public:
     std::function<QString(const QString&)> PickExportFile;
     /// Ends the measuring mode and takes its line off the view.
     void EndMeasuring();
+    /// The city list the target map names and the read-out describes with, read from the
+    /// per-user folder at the first map drawn for it (empty when the folder has none).
+    std::vector<City> MapCities;
+    QString MapCitiesFolder;
+    std::uint32_t MapCitiesHash = 0;
+    /// A middle- or right-button drag panning the target map, in view pixels.
+    struct PanDragState {
+        bool Active = false;
+        Qt::MouseButton Button = Qt::NoButton;
+        int FromX = 0, FromY = 0, ToX = 0, ToY = 0;
+    } PanDrag;
     /// The Exercise score window, made at its first showing.
     TfScore* ScoreWindow = nullptr;
 
@@ -238,6 +254,9 @@ public slots:
     void Zoomin1Click();
     void Zoomout1Click();
     void Measuredistance1Click();
+    void Cities1Click();
+    void Issuedproducts1Click();
+    void Fitchartstowindow1Click();
     // Help
     void About1Click();
     // Left panel
@@ -260,6 +279,8 @@ public slots:
     void Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void Image1MouseMove(Qt::KeyboardModifiers shift, int x, int y);
     void Image1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    /// Wheel notches over the target map (positive away from the user: zoom in).
+    void Image1Wheel(int steps, int x, int y);
     void SkewMouseDown(nimbrel::StationMarker* sender);
 
 protected:
@@ -289,6 +310,14 @@ private:
     /// Shared by the player buttons: the 1200 UTC message, then the command.
     void PlayerButton(FrameCommandKind command);
     void PanOrZoom(const std::function<void(ProjectionDescriptor&)>& change);
+    /// Reads the city list when the per-user folder changed since it was read.
+    void ReadMapCities();
+    /// What the basemap draws over the geography (cities, scale bar) and its cache stamp.
+    BasemapExtras MapExtras();
+    /// The issued products on the buffer, under the trainee's polygon.
+    void DrawIssuedProductsLayer();
+    /// Scales chart frames to the view when "Fit charts to window" is on.
+    void UpdateChartFit();
     /// The measuring item is enabled on the target map only; leaving the map ends the mode.
     void UpdateMeasureItem();
     void ShowMeasurement();

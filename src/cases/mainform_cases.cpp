@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 
+#include <QStatusBar>
+
 #include "app/folders.h"
 #include "app/umainform.h"
 #include "cases/case_load.h"
@@ -77,6 +79,10 @@ void TfMainForm::LoadCase(const QString& line, bool hideDate, bool startInMornin
         if (item) item->setChecked(item == Visiblesatellite1);
     EnableLoopButtons(true);
     RefreshView(false);
+    // Named for a few seconds; while the date is hidden the name must not give it away.
+    statusBar()->showMessage(hideDate ? QStringLiteral("Case loaded (its date is hidden)")
+                                      : QStringLiteral("Case loaded: %1").arg(line.left(10)),
+                             5000);
 }
 
 void TfMainForm::ResetSession() {

@@ -1,6 +1,7 @@
 #include "map/basemap.h"
 
 #include <bit>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -198,36 +199,61 @@ bool SameView(const ProjectionDescriptor& a, const ProjectionDescriptor& b) {
            a.Scale == b.Scale && a.Height == b.Height && a.Width == b.Width;
 }
 
+/// A length in map pixels as device pixels.
+int Device(int mapPixels, double pixelRatio) {
+    return static_cast<int>(std::lround(mapPixels * pixelRatio));
+}
+
+std::uint32_t StampOf(const QByteArray& descriptorBytes) {
+    const auto* p =
+        reinterpret_cast<const std::uint8_t*>(descriptorBytes.constData()) + CachedExtrasOffset;
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+QByteArray WithStamp(QByteArray descriptorBytes, std::uint32_t stamp) {
+    for (int i = 0; i < 4; ++i)
+        descriptorBytes[CachedExtrasOffset + i] = static_cast<char>((stamp >> (8 * i)) & 0xFF);
+    return descriptorBytes;
+}
+
 } // namespace
 
-bool BasemapCacheMatches(const QString& appData, const ProjectionDescriptor& viewport) {
+bool BasemapCacheMatches(const QString& appData, const ProjectionDescriptor& viewport,
+                         std::uint32_t stamp) {
     const QString bitmapPath = appData + CachedBitmapFile;
     const QString viewPath = appData + CachedViewFile;
     if (!QFileInfo::exists(bitmapPath) || !QFileInfo::exists(viewPath)) return false;
     ProjectionDescriptor stored;
+    QByteArray bytes;
     try {
-        stored = ProjectionDescriptor::FromBytes(ReadWholeFile(viewPath));
+        bytes = ReadWholeFile(viewPath);
+        stored = ProjectionDescriptor::FromBytes(bytes);
     } catch (const FileError&) {
         return false;
     }
-    return SameView(stored, viewport);
+    return SameView(stored, viewport) && StampOf(bytes) == stamp;
 }
 
 bool DrawBasemap(const QString& appData, ProjectionDescriptor& viewport, QSize clientSize,
-                 QImage& bitmap, const BasemapHooks& hooks, BasemapMemory* memory) {
+                 QImage& bitmap, const BasemapHooks& hooks, BasemapMemory* memory,
+                 const BasemapExtras& extras) {
     const QString bitmapPath = appData + CachedBitmapFile;
-    if (BasemapCacheMatches(appData, viewport)) {
+    if (BasemapCacheMatches(appData, viewport, extras.Stamp)) {
         const QFileInfo file(bitmapPath);
         if (memory && memory->BitmapPath == bitmapPath && SameView(memory->View, viewport) &&
-            memory->FileSize == file.size() && memory->FileModified == file.lastModified() &&
-            !memory->Picture.isNull()) {
+            memory->Stamp == extras.Stamp && memory->FileSize == file.size() &&
+            memory->FileModified == file.lastModified() && !memory->Picture.isNull()) {
             bitmap = memory->Picture;
             return true;
         }
         QImage cached = LoadBitmap32(bitmapPath);
-        if (!cached.isNull() && cached.width() == viewport.Width &&
-            cached.height() == viewport.Height) {
-            if (memory) *memory = {bitmapPath, viewport, file.size(), file.lastModified(), cached};
+        if (!cached.isNull() && cached.width() == Device(viewport.Width, extras.PixelRatio) &&
+            cached.height() == Device(viewport.Height, extras.PixelRatio)) {
+            cached.setDevicePixelRatio(extras.PixelRatio);
+            if (memory)
+                *memory = {bitmapPath,          viewport, file.size(),
+                           file.lastModified(), cached,   extras.Stamp};
             bitmap = cached;
             return true;
         }
@@ -241,7 +267,9 @@ bool DrawBasemap(const QString& appData, ProjectionDescriptor& viewport, QSize c
     // the bitmap was drawn with, even if the session's view changes while events are
     // processed between outlines.
     const ProjectionDescriptor view = viewport;
-    QImage canvas(view.Width, view.Height, QImage::Format_RGB32);
+    QImage canvas(Device(view.Width, extras.PixelRatio), Device(view.Height, extras.PixelRatio),
+                  QImage::Format_RGB32);
+    canvas.setDevicePixelRatio(extras.PixelRatio);
     try {
         QPainter p(&canvas);
         p.setRenderHint(QPainter::Antialiasing, false);
@@ -255,6 +283,7 @@ bool DrawBasemap(const QString& appData, ProjectionDescriptor& viewport, QSize c
         DrawLineLayer(p, appData + BoldLinesFile, view, previous);
         p.setPen(QPen(QColor(119, 119, 119), 2, Qt::SolidLine));
         DrawOutlineLayer(p, appData + OutlinesFile, view, hooks.ProcessEvents);
+        if (extras.Draw) extras.Draw(p, view);
     } catch (...) {
         bitmap = canvas; // what was drawn so far stays on show
         throw;
@@ -268,14 +297,14 @@ bool DrawBasemap(const QString& appData, ProjectionDescriptor& viewport, QSize c
     QFile::remove(appData + CachedViewFile);
     try {
         SaveBitmap32(bitmapPath, canvas);
-        WriteWholeFile(appData + CachedViewFile, view.ToBytes());
+        WriteWholeFile(appData + CachedViewFile, WithStamp(view.ToBytes(), extras.Stamp));
     } catch (const FileError&) {
         QFile::remove(appData + CachedViewFile);
         return false;
     }
     if (memory) {
         const QFileInfo file(bitmapPath);
-        *memory = {bitmapPath, view, file.size(), file.lastModified(), canvas};
+        *memory = {bitmapPath, view, file.size(), file.lastModified(), canvas, extras.Stamp};
     }
     return false;
 }

@@ -50,7 +50,8 @@ void TfMainForm::UpdateMeasureItem() {
 void TfMainForm::ShowMeasurement() {
     const MeasureState line = Measuring;
     const QString text = MeasureText(session_.TheViewport, line.From, line.To);
-    const int width = Image1->Picture().width(), height = Image1->Picture().height();
+    const QSize size = Image1->Picture().deviceIndependentSize().toSize();
+    const int width = size.width(), height = size.height();
     Image1->SetOverlay([line, text, width, height](QPainter& painter) {
         DrawMeasurement(painter, line.From, line.To, text, width, height);
     });

@@ -109,7 +109,10 @@ PolygonMoveResult PolygonMove(ForecastPolygon& polygon, int x, int y) {
     polygon.SideWords = *chosen->Words;
 
     result.HasStatus = true;
-    result.StatusText = QStringLiteral("RR1=%1 RR2=%2").arg(RoundToPixel(p)).arg(RoundToPixel(q));
+    // The shape's size as it is being set: the axis from A to B and the half-width.
+    result.StatusText = QStringLiteral("Axis %1 px, width %2 px")
+                            .arg(RoundToPixel(std::hypot(b.X - a.X, b.Y - a.Y)))
+                            .arg(RoundToPixel(r));
 
     const double theta = chosen->Direction * Pi / 180.0;
     PixelPoint d{RoundToPixel(r * std::sin(theta)), RoundToPixel(-r * std::cos(theta))};

@@ -31,12 +31,15 @@ void TfMainForm::Exercisescore1Click() {
     ProjectionDescriptor viewport = session_.TheViewport;
     QImage geography;
     try {
+        // With the target map's own extras, so that the cache serves both maps.
         nimbrel::DrawBasemap(session_.Folders.AppDataDirectory, viewport,
-                             QSize(viewport.Width, viewport.Height), geography);
+                             QSize(viewport.Width, viewport.Height), geography, {}, nullptr,
+                             MapExtras());
     } catch (const FileError&) {
         geography = QImage();
     }
-    const QImage map = RenderScoreMap(ScoreMapFrom(score, viewport, geography));
+    const QImage map =
+        RenderScoreMap(ScoreMapFrom(score, viewport, geography), devicePixelRatioF());
 
     if (!ScoreWindow) ScoreWindow = new TfScore(this);
     // The run's printer, so that printer setup applies to the score too.

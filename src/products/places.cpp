@@ -78,7 +78,7 @@ QString DescribePlace(const GeoPoint& point, const std::vector<City>& cities) {
     }
     if (!best)
         throw DataError(QStringLiteral("The watch area lies off the map; please draw it again."));
-    const double miles = GreatCircleDistance(point, best->Position) * StatuteMilesPerNauticalMile;
+    const double miles = GreatCircleDistance(point, best->Position) * ProductMilesPerNauticalMile;
     const char* direction = CompassOctant(InitialBearing(best->Position, point));
     return QStringLiteral("%1 MILES %2 OF %3 %4")
         .arg(RoundToFiveMiles(miles))
@@ -88,7 +88,7 @@ QString DescribePlace(const GeoPoint& point, const std::vector<City>& cities) {
 QString DescribeHalfWidth(const GeoPoint& vertex1, const GeoPoint& vertex2) {
     RequireOnEarth(vertex1);
     RequireOnEarth(vertex2);
-    const double miles = GreatCircleDistance(vertex2, vertex1) * StatuteMilesPerNauticalMile;
+    const double miles = GreatCircleDistance(vertex2, vertex1) * ProductMilesPerNauticalMile;
     return QString::number(RoundToFiveMiles(miles));
 }
 

@@ -12,8 +12,9 @@ namespace nimbrel {
 
 /// Only cities at least this large are named in products.
 inline constexpr double MinimumCityPopulation = 30000.0;
-/// Nautical to statute miles, as the products have always converted them.
-inline constexpr double StatuteMilesPerNauticalMile = 1.15;
+/// Nautical to statute miles, as the products have always converted them (the measuring
+/// line uses the exact factor).
+inline constexpr double ProductMilesPerNauticalMile = 1.15;
 
 struct City {
     double Population = 0.0;

@@ -1,6 +1,7 @@
 #include "products/score_map.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -166,6 +167,17 @@ QColor ProductColour(std::size_t index) {
     return colours[index % std::size(colours)];
 }
 
+Qt::PenStyle ProductLineStyle(ProductKind kind) {
+    switch (kind) {
+    case ProductKind::SevereWatch:
+        return Qt::DashLine;
+    case ProductKind::TornadoWatch:
+        return Qt::DashDotLine;
+    default:
+        return Qt::SolidLine;
+    }
+}
+
 ScoreMapInputs ScoreMapFrom(const ExerciseScore& score, const ProjectionDescriptor& viewport,
                             const QImage& geography) {
     ScoreMapInputs in;
@@ -240,9 +252,11 @@ void DrawScoreMap(QPainter& p, const ScoreMapInputs& in) {
     p.restore();
 }
 
-QImage RenderScoreMap(const ScoreMapInputs& in) {
-    QImage image(std::max(1, in.Viewport.Width), std::max(1, in.Viewport.Height),
+QImage RenderScoreMap(const ScoreMapInputs& in, double pixelRatio) {
+    QImage image(static_cast<int>(std::lround(std::max(1, in.Viewport.Width) * pixelRatio)),
+                 static_cast<int>(std::lround(std::max(1, in.Viewport.Height) * pixelRatio)),
                  QImage::Format_RGB32);
+    image.setDevicePixelRatio(pixelRatio);
     image.fill(Qt::white);
     QPainter p(&image);
     DrawScoreMap(p, in);

@@ -47,6 +47,9 @@ struct ScoreMapInputs {
 /// issue order; reports use vermillion (tornado), bluish green (hail) and sky blue
 /// (wind) with distinct shapes as well.
 QColor ProductColour(std::size_t index);
+/// The line of a product kind: outlooks solid, severe thunderstorm watches dashed, tornado
+/// watches dash-dotted, so that a product is told by more than its colour.
+Qt::PenStyle ProductLineStyle(ProductKind kind);
 
 /// The map's inputs from a score: every report with its inside flag, every product in
 /// its colour, the practically perfect areas. A note says when nothing was issued.
@@ -55,7 +58,8 @@ ScoreMapInputs ScoreMapFrom(const ExerciseScore& score, const ProjectionDescript
 
 /// Paints the map in the viewport's Width x Height pixels from the painter's origin.
 void DrawScoreMap(QPainter& painter, const ScoreMapInputs& in);
-/// The map on a picture of the viewport's size (at least 1 x 1).
-QImage RenderScoreMap(const ScoreMapInputs& in);
+/// The map on a picture of the viewport's size (at least 1 x 1), drawn `pixelRatio` times
+/// finer (its devicePixelRatio set) for a high-density screen.
+QImage RenderScoreMap(const ScoreMapInputs& in, double pixelRatio = 1.0);
 
 } // namespace nimbrel

@@ -237,18 +237,29 @@ void TfScore::SetScore(const ExerciseScore& score, DateTime caseStart, const Cha
     ShowMap();
 }
 
+namespace {
+
+/// `image` scaled into `area` (widget pixels) at the screen's density, keeping its aspect.
+QImage SharpFit(const QImage& image, QSize area, qreal pixelRatio) {
+    QImage shown = image.scaled(area * pixelRatio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    shown.setDevicePixelRatio(pixelRatio);
+    return shown;
+}
+
+} // namespace
+
 void TfScore::ShowMap() {
     if (replayShown_) {
         MapView->setPixmap(QPixmap::fromImage(
-            replayStep_.scaled(MapView->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+            SharpFit(replayStep_, MapView->size(), MapView->devicePixelRatioF())));
         return;
     }
     if (map_.isNull()) {
         MapView->clear();
         return;
     }
-    MapView->setPixmap(QPixmap::fromImage(
-        map_.scaled(MapView->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    MapView->setPixmap(
+        QPixmap::fromImage(SharpFit(map_, MapView->size(), MapView->devicePixelRatioF())));
 }
 
 void TfScore::SetReplay(ReplayDay replay) {

@@ -334,7 +334,9 @@ bool ToggleMemory::Fits(const ReportList& list, const std::vector<PlacedReport>&
 void DrawReports(QImage& image, const ReportList& list, const std::vector<PlacedReport>& placed,
                  DateTime simulationTime, bool flash, ToggleMemory* memory) {
     if (image.isNull()) return;
-    const bool fast = image.format() == QImage::Format_RGB32;
+    // The stamps write device pixels at map pixels: a picture drawn finer than the map
+    // (devicePixelRatio above 1) takes the painter's way, which scales.
+    const bool fast = image.format() == QImage::Format_RGB32 && image.devicePixelRatio() == 1.0;
     if (!fast || (flash && !(memory && memory->Fits(list, placed, simulationTime, image.size())))) {
         if (memory && !flash) memory->Forget();
         QPainter painter(&image);

@@ -27,11 +27,24 @@ public:
     void SetOverlay(std::function<void(QPainter&)> overlay);
     void ClearOverlay();
     bool HasOverlay() const { return static_cast<bool>(overlay_); }
+    /// Shifts the picture on screen by `offset` (a map being dragged); the picture is
+    /// untouched and the uncovered strip shows grey.
+    void SetPanOffset(QPoint offset);
+    /// When on, the wheel is reported as Wheel (a map zooming); when off it goes to the
+    /// scrolling area as before.
+    void SetWheelReported(bool on) { wheelReported_ = on; }
+    /// Shows the picture scaled smoothly to fit `area`, keeping its aspect (empty: one
+    /// screen pixel per picture pixel). Mouse positions are still reported in picture
+    /// pixels.
+    void SetFitArea(QSize area);
+    QSize FitArea() const { return fitArea_; }
 
 signals:
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void MouseMove(Qt::KeyboardModifiers shift, int x, int y);
     void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    /// Whole wheel notches (positive away from the user) at a picture pixel.
+    void Wheel(int steps, int x, int y);
     /// The picture (and so the control) changed size.
     void Resized();
 
@@ -40,10 +53,19 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     QImage picture_;
     std::function<void(QPainter&)> overlay_;
+    QPoint panOffset_;
+    bool wheelReported_ = false;
+    int wheelRemainder_ = 0; ///< eighths of a degree not yet making a whole notch
+    QSize fitArea_;
+    /// The control's size for the picture: the picture's, or scaled into the fit area.
+    QSize ShownSize() const;
+    /// A widget position in picture pixels.
+    QPoint ToPicture(QPointF pos) const;
 };
 
 } // namespace nimbrel

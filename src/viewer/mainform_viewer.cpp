@@ -58,6 +58,8 @@ QPrinter& PrinterOf(std::shared_ptr<QPrinter>& printer) {
 void TfMainForm::RefreshView(bool fromReportTimer) {
     if (StationMarkersExist) RemoveStationMarkers();
     UpdateMeasureItem();
+    UpdateChartFit();
+    Image1->SetWheelReported(session_.Kind == ChartKind::TargetMap);
     switch (session_.Kind) {
     case ChartKind::VisibleSatellite:
     case ChartKind::SurfaceAnalysis:
@@ -91,6 +93,7 @@ void TfMainForm::RefreshView(bool fromReportTimer) {
         try {
             if (!fromReportTimer) {
                 DrawBasemap();
+                DrawIssuedProductsLayer(); // under the trainee's polygon
                 if (session_.Polygon.IsSet()) {
                     ReprojectPolygon();
                     DrawFixedPolygon(BufImg->Picture(), session_.Polygon);
@@ -274,7 +277,21 @@ void TfMainForm::Sounding1Click() {
 }
 
 void TfMainForm::Targeting1Click() {
+    // What the status said about charts ("No images loaded") is not about the map.
+    StatusPanel2->clear();
     SwitchView(Targeting1, ChartKind::TargetMap, true);
+}
+
+void TfMainForm::UpdateChartFit() {
+    // The station map keeps its size: the station circles sit on its pixels.
+    const bool chart =
+        session_.Kind != ChartKind::TargetMap && session_.Kind != ChartKind::Sounding;
+    const bool fit = chart && Fitchartstowindow1 && Fitchartstowindow1->isChecked();
+    Image1->SetFitArea(fit ? ScrollBox1->maximumViewportSize() : QSize());
+}
+
+void TfMainForm::Fitchartstowindow1Click() {
+    UpdateChartFit();
 }
 
 void TfMainForm::ShowStationMap() {

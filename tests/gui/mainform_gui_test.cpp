@@ -63,11 +63,19 @@ TEST(MainForm, MenusHoldEveryItemWithItsShortcut) {
                     << other->text().toStdString();
         }
     }
-    EXPECT_EQ(Captions(m.ViewMenu),
-              QStringList({"&Targeting", "-", "&Visible satellite", "&Surface analysis", "&850 mb",
-                           "&700 mb", "&500 mb", "&250 mb", "Sou&nding"}));
-    EXPECT_EQ(Captions(m.MapMenu), QStringList({"&North", "South", "East", "West", "Zoom in",
-                                                "Zoom out", "-", "&Measure distance"}));
+    EXPECT_EQ(
+        Captions(m.ViewMenu),
+        QStringList({"&Targeting", "-", "&Visible satellite", "&Surface analysis", "&850 mb",
+                     "&700 mb", "&500 mb", "&250 mb", "Sou&nding", "-", "&Fit charts to window"}));
+    EXPECT_EQ(Captions(m.MapMenu),
+              QStringList({"&North", "South", "East", "West", "Zoom in", "Zoom out", "-",
+                           "&Measure distance", "-", "&Cities", "&Issued products"}));
+    // The additions: cities and products on, charts 1:1, arrows as second keys of the pans.
+    EXPECT_TRUE(m.Cities1->isChecked());
+    EXPECT_TRUE(m.Issuedproducts1->isChecked());
+    EXPECT_FALSE(m.Fitchartstowindow1->isChecked());
+    EXPECT_EQ(m.North1->shortcuts().value(1), QKeySequence(Qt::Key_Up));
+    EXPECT_EQ(m.West1->shortcuts().value(1), QKeySequence(Qt::Key_Left));
     EXPECT_EQ(Captions(m.HelpMenu), QStringList({"&About..."}));
     const QStringList forecast = Captions(m.ForecastMenu);
     ASSERT_EQ(forecast.size(), 9);

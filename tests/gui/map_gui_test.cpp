@@ -3,15 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include "gui/gui_support.h"
 #include "map/basemap.h"
 #include "map/polygon.h"
+#include "map/projection.h"
+#include "products/score_map.h"
 #include "ui/imageview.h"
 
 using namespace nimbrel;
@@ -75,7 +79,7 @@ TEST(MapWindow, ShowsTheGeographyAndDragsAForecastArea) {
     QTest::mouseRelease(f.Form->Image1, Qt::LeftButton, {}, b);
     EXPECT_EQ(f.Form->State().Polygon.Drag, DragState::SettingWidth);
     QTest::mouseMove(f.Form->Image1, b + QPoint(0, 40));
-    EXPECT_EQ(f.Form->StatusPanel2->text(), QStringLiteral("RR1=180 RR2=180"));
+    EXPECT_EQ(f.Form->StatusPanel2->text(), QStringLiteral("Axis 100 px, width 40 px"));
     EXPECT_TRUE(HasColour(f.Shown(), qRgb(0, 0, 255)));
     QTest::mousePress(f.Form->Image1, Qt::LeftButton, {}, b + QPoint(0, 40));
     QTest::mouseRelease(f.Form->Image1, Qt::LeftButton, {}, b + QPoint(0, 40));
@@ -262,4 +266,126 @@ TEST(MapWindow, ReportTickDrawsOnTheSharedPictureWithoutCopyingIt) {
     ASSERT_TRUE(f.Errors.isEmpty()) << f.Errors.join("; ").toStdString();
     EXPECT_EQ(f.Form->BufImg->Picture().constBits(), shared);
     EXPECT_EQ(f.Shown().constBits(), shared);
+}
+
+namespace {
+
+void Wheel(ImageView* view, QPoint at, int delta) {
+    QWheelEvent event(at, view->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &event);
+}
+
+ProjectionDescriptor CachedView(const QString& appData) {
+    return ProjectionDescriptor::FromBytes(ReadFile(appData + CachedViewFile));
+}
+
+} // namespace
+
+TEST(MapWindow, WheelDragAndArrowsEndInTheSameViewportChangeAsTheKeys) {
+    MapFixture f;
+    if (!f.HasGeography()) GTEST_SKIP() << "shipped map files not present";
+    f.ToTargetMap();
+    const ProjectionDescriptor& view = f.Form->State().TheViewport;
+    const QPoint centre(view.Width / 2, view.Height / 2);
+    auto cacheAgrees = [&] {
+        const ProjectionDescriptor cached = CachedView(f.appData);
+        EXPECT_EQ(cached.CentreLatitude, view.CentreLatitude);
+        EXPECT_EQ(cached.CentreLongitude, view.CentreLongitude);
+        EXPECT_EQ(cached.Scale, view.Scale);
+        EXPECT_EQ(f.Shown(), f.Form->BufImg->Picture());
+        EXPECT_TRUE(f.Form->ReportsTimer.isActive());
+    };
+
+    // A notch at the centre is exactly Z, and a notch back exactly A.
+    Wheel(f.Form->Image1, centre, 120);
+    EXPECT_EQ(view.Scale, 4.5);
+    EXPECT_EQ(view.CentreLatitude, 35.0);
+    EXPECT_EQ(view.CentreLongitude, -100.0);
+    cacheAgrees();
+    Wheel(f.Form->Image1, centre, -120);
+    EXPECT_NEAR(view.Scale, 3.0, 1e-12);
+    EXPECT_EQ(view.CentreLatitude, 35.0);
+
+    // Off the centre the place under the pointer stays under it.
+    const QPoint at = centre + QPoint(200, -120);
+    const GeoPoint under = ScreenToGeo(view, at.x(), at.y());
+    Wheel(f.Form->Image1, at, 120);
+    EXPECT_EQ(view.Scale, 4.5);
+    const PixelPoint now = ProjectToScreen(view, under);
+    EXPECT_NEAR(now.X, at.x(), 2);
+    EXPECT_NEAR(now.Y, at.y(), 2);
+    cacheAgrees();
+
+    // The arrow keys are N, S, E and W.
+    const double lat = view.CentreLatitude, lon = view.CentreLongitude;
+    f.Form->activateWindow();
+    QTest::keyClick(f.Form, Qt::Key_Up);
+    QTest::keyClick(f.Form, Qt::Key_Left);
+    EXPECT_EQ(view.CentreLatitude, lat + 1.0);
+    EXPECT_EQ(view.CentreLongitude, lon - 1.0);
+    cacheAgrees();
+
+    // A middle- or right-button drag carries the place at the centre with the pointer.
+    for (const Qt::MouseButton button : {Qt::MiddleButton, Qt::RightButton}) {
+        const GeoPoint middle = ScreenToGeo(view, centre.x(), centre.y());
+        const double scale = view.Scale;
+        QTest::mousePress(f.Form->Image1, button, {}, centre);
+        QTest::mouseMove(f.Form->Image1, centre + QPoint(60, 20));
+        QTest::mouseMove(f.Form->Image1, centre + QPoint(120, 40));
+        QTest::mouseRelease(f.Form->Image1, button, {}, centre + QPoint(120, 40));
+        const PixelPoint moved = ProjectToScreen(view, middle);
+        EXPECT_NEAR(moved.X, centre.x() + 120, 2);
+        EXPECT_NEAR(moved.Y, centre.y() + 40, 2);
+        EXPECT_EQ(view.Scale, scale);
+        EXPECT_EQ(f.Form->State().Polygon.Drag, DragState::NotDrawing);
+        cacheAgrees();
+    }
+    ASSERT_TRUE(f.Errors.isEmpty()) << f.Errors.join("; ").toStdString();
+}
+
+TEST(MapWindow, CitiesInTheCacheAndIssuedProductsUnderANewArea) {
+    MapFixture f;
+    if (!f.HasGeography()) GTEST_SKIP() << "shipped map files not present";
+    f.ToTargetMap();
+    const QByteArray withCities = ReadFile(f.appData + CachedViewFile);
+    const QImage citiesShown = f.Shown();
+    // The descriptor says what was drawn over the geography: the view alone is no match
+    // once the cities are switched off, and switching them back finds no stale picture.
+    f.Form->Cities1->trigger();
+    const QByteArray without = ReadFile(f.appData + CachedViewFile);
+    EXPECT_EQ(without.left(CachedExtrasOffset), withCities.left(CachedExtrasOffset));
+    EXPECT_NE(without.mid(CachedExtrasOffset, 4), withCities.mid(CachedExtrasOffset, 4));
+    EXPECT_NE(f.Shown(), citiesShown);
+    f.Form->Cities1->trigger();
+    EXPECT_EQ(f.Shown(), citiesShown);
+
+    // An issued outlook stays outlined in its colour while a new area is drawn and fixed.
+    const ProjectionDescriptor& view = f.Form->State().TheViewport;
+    std::array<GeoPoint, 6> corners{};
+    const int xs[] = {300, 300, 300, 600, 600, 600}, ys[] = {200, 300, 400, 400, 300, 200};
+    for (int i = 0; i < 6; ++i)
+        corners[static_cast<std::size_t>(i)] = ScreenToGeo(view, xs[i], ys[i]);
+    f.Form->State().Products.push_back({ProductKind::SlightRiskOutlook, 0.625, corners, 0, 0});
+    f.Form->RefreshView(false);
+    const QRgb outline = ProductColour(0).rgb();
+    EXPECT_EQ(f.Shown().pixel(450, 400), outline);
+    QTest::mousePress(f.Form->Image1, Qt::LeftButton, {}, QPoint(350, 250));
+    QTest::mouseMove(f.Form->Image1, QPoint(550, 250));
+    QTest::mouseRelease(f.Form->Image1, Qt::LeftButton, {}, QPoint(550, 250));
+    QTest::mouseMove(f.Form->Image1, QPoint(550, 280));
+    QTest::mousePress(f.Form->Image1, Qt::LeftButton, {}, QPoint(550, 280));
+    QTest::mouseRelease(f.Form->Image1, Qt::LeftButton, {}, QPoint(550, 280));
+    ASSERT_TRUE(f.Form->State().Polygon.IsSet());
+    f.Form->RefreshView(false);
+    EXPECT_EQ(f.Shown().pixel(450, 400), outline);
+    f.Form->Issuedproducts1->trigger();
+    EXPECT_NE(f.Shown().pixel(450, 400), outline);
+
+    // Over the map the status reads where the pointer is.
+    QTest::mouseMove(f.Form->Image1, QPoint(view.Width / 2, view.Height / 2));
+    EXPECT_TRUE(f.Form->StatusPanel2->text().startsWith(QStringLiteral("35.0N 100.0W \u2014 ")))
+        << f.Form->StatusPanel2->text().toStdString();
+    EXPECT_TRUE(f.Form->StatusPanel2->text().contains(QStringLiteral(" MILES ")));
+    ASSERT_TRUE(f.Errors.isEmpty()) << f.Errors.join("; ").toStdString();
 }

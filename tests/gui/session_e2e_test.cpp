@@ -594,7 +594,7 @@ TEST(TrainingSession, TheTenthOfApril1979FromLoadToSummary) {
     QTest::mouseRelease(m.Image1, Qt::LeftButton, {}, b);
     QTest::mouseMove(m.Image1, b + QPoint(r / 2, 0));
     QTest::mouseMove(m.Image1, b + QPoint(r, 0));
-    EXPECT_TRUE(m.StatusPanel2->text().endsWith(QLatin1String(" RR2=90")))
+    EXPECT_TRUE(m.StatusPanel2->text().endsWith(QStringLiteral(", width %1 px").arg(r)))
         << m.StatusPanel2->text().toStdString();
     QTest::mousePress(m.Image1, Qt::LeftButton, {}, b + QPoint(r, 0));
     QTest::mouseRelease(m.Image1, Qt::LeftButton, {}, b + QPoint(r, 0));

@@ -14,6 +14,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -288,4 +289,22 @@ TEST(ViewerWindow, AFailingTickStopsItsOwnTimerAndReportsOnce) {
     EXPECT_EQ(w.f.Errors.size(), 3) << w.f.Errors.join(QStringLiteral("; ")).toStdString();
     EXPECT_TRUE(w.m().Targeting1->isChecked());
     EXPECT_FALSE(w.m().ReportsTimer.isActive());
+}
+
+TEST(ViewerWindow, FitChartsToWindowScalesFramesKeepingTheirAspect) {
+    ViewerWindow w;
+    const QSize area = w.m().ScrollBox1->maximumViewportSize();
+    w.m().Fitchartstowindow1->trigger();
+    const QSize fitted = w.m().Image1->size();
+    // The 150 x 103 frame fills the view on one side, with its shape kept.
+    EXPECT_TRUE(fitted.width() == area.width() || fitted.height() == area.height())
+        << fitted.width() << "x" << fitted.height();
+    EXPECT_NEAR(double(fitted.width()) / fitted.height(), 150.0 / 103.0, 0.02);
+    EXPECT_EQ(w.m().Image1->Picture().size(), QSize(150, 103)); // the picture is untouched
+    // The station map keeps its pixels (the circles sit on them), and off is 1:1 again.
+    w.m().Sounding1->trigger();
+    EXPECT_EQ(w.m().Image1->size(), QSize(400, 600));
+    w.m().Visiblesatellite1->trigger();
+    w.m().Fitchartstowindow1->trigger();
+    EXPECT_EQ(w.m().Image1->size(), QSize(150, 103));
 }

@@ -74,7 +74,7 @@ TEST(PolygonEditing, WidthStraightBelowTheAxisEndIsLaidOffNorthAndSouth) {
     ForecastPolygon p = WithAxis({100, 100}, {200, 100});
     const PolygonMoveResult r = PolygonMove(p, 200, 150); // q = 180, r = 50
     EXPECT_EQ(p.SideWords, NorthAndSouth);
-    EXPECT_EQ(r.StatusText, QStringLiteral("RR1=180 RR2=180"));
+    EXPECT_EQ(r.StatusText, QStringLiteral("Axis 100 px, width 50 px"));
     EXPECT_EQ(p.Vertices,
               (Six{{{100, 50}, {100, 100}, {100, 150}, {200, 150}, {200, 100}, {200, 50}}}));
 }
@@ -92,7 +92,7 @@ TEST(PolygonEditing, WidthSnapsToTheAxisNormalWhenThatIsClosest) {
     // Bearing 100 from B: 90 is nearer than p (225) or p' (45).
     const PolygonMoveResult r = PolygonMove(p, 200 + 40, 200 + 7); // atan2(40, -7) = 99.93
     EXPECT_EQ(p.SideWords, EastAndWest);
-    EXPECT_EQ(r.StatusText, QStringLiteral("RR1=225 RR2=100"));
+    EXPECT_EQ(r.StatusText, QStringLiteral("Axis 141 px, width 41 px"));
     // r = 40.61 along 90: d = (41, 0)
     EXPECT_EQ(p.Vertices[0], (PixelPoint{59, 100}));
     EXPECT_EQ(p.Vertices[2], (PixelPoint{141, 100}));
