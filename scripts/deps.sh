@@ -7,7 +7,7 @@ pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libqt6svg
       libgdal-dev fonts-dejavu-core)
 case "$kind" in
   run) pkgs+=(xvfb xauth) ;;
-  test) pkgs+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils dpkg-dev gdal-bin) ;;
+  test) pkgs+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils openbox dpkg-dev gdal-bin) ;;
   fuzz) pkgs+=(clang-14 libclang-rt-14-dev dpkg-dev) ;;
   bench) pkgs+=(libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb xauth python3) ;;
   harden) pkgs+=(libbenchmark-dev libx11-dev libgtest-dev libgmock-dev xvfb xauth x11-utils gdal-bin clang-14 libclang-rt-14-dev clang-tidy-14 clang-format-14 dpkg-dev) ;;

@@ -112,13 +112,31 @@ QImage DrawChartBase(const QString& prefix, const std::vector<Polyline>& outline
         painter.drawLine(0, 32, ChartWidth, 32);
     }
     DrawText(image, 10, 9, QString::fromLatin1(style.Title), style.Text, 2);
+    // The frame holds no weather at all: said in its middle, where a trainee looks, on a
+    // band of its own so that no outline runs through the words.
+    const QRect band = NoChartBand();
+    {
+        QPainter painter(&image);
+        painter.fillRect(band, style.Background);
+        painter.setPen(QPen(style.Text, 1));
+        painter.drawRect(band.adjusted(0, 0, -1, -1));
+    }
+    DrawText(image, band.left() + NoChartMargin, band.top() + NoChartMargin, NoChartText,
+             style.Text, 2);
     DrawText(image, 10, ChartHeight - 17,
-             QStringLiteral("SAMPLE CHART FOR TRAINING - NOT AN ANALYSIS OF THE DAY"), style.Text);
+             QStringLiteral("BLANK SAMPLE FRAME - THE SAME ON EVERY DAY OF THE SAMPLE DISC"),
+             style.Text);
     DrawSampleMark(image, style.Text);
     return image;
 }
 
 } // namespace
+
+QRect NoChartBand() {
+    const int width = TextWidth(NoChartText, 2) + 2 * NoChartMargin;
+    const int height = 7 * 2 + 2 * NoChartMargin;
+    return {(ChartWidth - width) / 2, (ChartHeight - height) / 2, width, height};
+}
 
 QString FrameSpec::FileName() const {
     QString name =

@@ -1,13 +1,15 @@
 #pragma once
 // The sample chart frames of the shipped case disc. No archive of the real charts can
-// be shipped, so each frame is a plain chart drawn from the program's own geography:
-// the chart kind, its valid time and a "SAMPLE" mark, named exactly as the chart
-// viewer lists frames ("kind-yymmdd-hhnn.ext", soundings "skew-yymmdd-hhnn-id.gif").
+// be shipped, so each frame is a blank chart drawn from the program's own geography:
+// the chart kind, its valid time, a "SAMPLE" mark and, in its middle, the plain words
+// that nothing was archived, named exactly as the chart viewer lists frames
+// ("kind-yymmdd-hhnn.ext", soundings "skew-yymmdd-hhnn-id.gif").
 // They never show the day's storm reports, and they never print the date, so a frame
 // cannot give away a case whose date the trainee has hidden.
 #include <vector>
 
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -37,6 +39,14 @@ struct FrameSpec {
 /// identifier, except rows 10 (OKC/OUN) and 16 (OVN/OAX), filed under the second, so
 /// that the viewer's fallback to the second identifier is used.
 std::vector<FrameSpec> FramesOfDay(int year, int month, int day);
+
+/// What every sample chart and satellite frame says in its middle, on a band of its
+/// background colour (NoChartBand) framed in its text colour, the words NoChartMargin
+/// pixels inside, at twice the font's size.
+inline const QString NoChartText =
+    QStringLiteral("NO CHART ARCHIVED FOR THIS HOUR ON THE SAMPLE DISC");
+inline constexpr int NoChartMargin = 8;
+QRect NoChartBand();
 
 /// The picture of a frame without its valid time, and the stamp that adds it.
 QImage DrawFrameBase(const FrameSpec& frame, const std::vector<Polyline>& outlines);

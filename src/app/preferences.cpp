@@ -1,5 +1,7 @@
 #include "app/preferences.h"
 
+#include <algorithm>
+
 namespace nimbrel {
 namespace {
 QString Key(const QString& section, const QString& name) {
@@ -57,9 +59,14 @@ WindowPlacement ReadPlacement(QSettings& store) {
 }
 
 QPoint PlaceOnAScreen(const WindowPlacement& p, const QList<QRect>& screens, const QRect& primary) {
-    const QRect window(p.Left, p.Top, p.Width, p.Height);
-    for (const QRect& screen : screens)
-        if (screen.intersects(window)) return window.topLeft();
+    // The title bar is what a window is moved by: its whole height and a grip of its
+    // width must lie on one screen, else the window could not be dragged back.
+    const QRect grip(p.Left, p.Top, p.Width, TitleBarGripHeight);
+    const int needed = std::min(p.Width, TitleBarGripWidth);
+    for (const QRect& screen : screens) {
+        const QRect shown = screen.intersected(grip);
+        if (shown.height() == grip.height() && shown.width() >= needed) return grip.topLeft();
+    }
     return primary.topLeft();
 }
 

@@ -37,9 +37,14 @@ struct WindowPlacement {
     bool Maximized = true;
 };
 WindowPlacement ReadPlacement(QSettings& store);
+/// The part of a window's top that must lie on a screen for it to be dragged: the title
+/// bar's height and a grip of its width (the whole width of a narrower window).
+inline constexpr int TitleBarGripHeight = 24;
+inline constexpr int TitleBarGripWidth = 64;
 /// Where a window of the placement's size opens: at its stored Left and Top when the
-/// window would meet one of `screens`, else at the top-left of `primary` (a stored
-/// place off every screen would open a window nobody can reach).
+/// grip of its title bar (above) lies on one of `screens`, else at the top-left of
+/// `primary` (a stored place whose title bar is off every screen would open a window
+/// nobody can move back).
 QPoint PlaceOnAScreen(const WindowPlacement& placement, const QList<QRect>& screens,
                       const QRect& primary);
 /// Stores the placement; a negative Left or Top is stored as 0.

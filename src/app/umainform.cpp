@@ -156,12 +156,12 @@ void TfMainForm::BuildMenus() {
     Loadrandomcase1 = AddItem(FileMenu, "Loadrandomcase1", QStringLiteral("Load &random case..."));
     Showsummaryanddiscussion1 = AddItem(FileMenu, "Showsummaryanddiscussion1",
                                         QStringLiteral("&Show summary and discussion"));
-    Exercisescore1 = AddItem(FileMenu, "Exercisescore1", QStringLiteral("Exercise &score..."));
+    Exercisescore1 = AddItem(FileMenu, "Exercisescore1", QStringLiteral("E&xercise score..."));
     FileMenu->addSeparator();
     Copygraphictoclipboard1 =
         AddItem(FileMenu, "Copygraphictoclipboard1", QStringLiteral("&Copy graphic to clipboard"));
     Exportloopasgif1 =
-        AddItem(FileMenu, "Exportloopasgif1", QStringLiteral("&Export loop as GIF..."));
+        AddItem(FileMenu, "Exportloopasgif1", QStringLiteral("Export loop as &GIF..."));
     FileMenu->addSeparator();
     Print1 = AddItem(FileMenu, "Print1", QStringLiteral("&Print graphic"));
     Printersetup1 = AddItem(FileMenu, "Printersetup1", QStringLiteral("&Printer setup..."));
@@ -555,6 +555,14 @@ void TfMainForm::FormShow() {
     for (const QScreen* screen : QGuiApplication::screens())
         screens << screen->availableGeometry();
     const QScreen* primary = QGuiApplication::primaryScreen();
+    // The development buttons first: showing them later grows the window's minimum
+    // size, and the resize that follows would take the window out of its maximized state.
+    if (session_.Folders.DevelopmentMode) {
+        BuildDataFilesButton->setVisible(true);
+        BuildManifest->setVisible(true);
+        DeleteAreaFiles->setVisible(true);
+        ShowBuffer->setVisible(true);
+    }
     normalOuter_ =
         QRect(PlaceOnAScreen(p, screens, primary ? primary->availableGeometry() : QRect()),
               QSize(p.Width, p.Height));
@@ -567,12 +575,6 @@ void TfMainForm::FormShow() {
 
     SetInitialClock(session_.Clock);
     UpdateTimeDisplay();
-    if (session_.Folders.DevelopmentMode) {
-        BuildDataFilesButton->setVisible(true);
-        BuildManifest->setVisible(true);
-        DeleteAreaFiles->setVisible(true);
-        ShowBuffer->setVisible(true);
-    }
     session_.Rng.SeedFromClock();
     Image1->move(0, 0);
     session_.Polygon.MarkAbsent();
@@ -595,24 +597,41 @@ void TfMainForm::ApplyNormalOuter() {
     resize(std::max(1, normalOuter_.width() - frame.left() - frame.right()),
            std::max(1, normalOuter_.height() - frame.top() - frame.bottom()));
     move(normalOuter_.topLeft());
-    // Before the window manager has framed the window its frame is not known yet, and
-    // no event says when it is: look for it a few times a second for a while, and apply
-    // the placement again once it is known.
-    placementPending_ = frame.isNull();
+    // Before the window manager has framed the window its frame is not known, and on the
+    // way back from maximized the frame of the maximized window is still reported for a
+    // moment: no event says when the frame is right. Look a few times a second for a
+    // while, and apply the geometry again until the frame has it.
+    placementPending_ = true;
     placementChecks_ = 0;
-    if (placementPending_) placementTimer_.start(100);
+    placementTimer_.start(100);
 }
 
 void TfMainForm::SettlePlacement() {
     if (!placementPending_) placementTimer_.stop();
     if (!placementPending_ || FrameMargins().isNull()) return;
     if (isMaximized() || isMinimized()) return; // applied when the window is normal again
+    if (frameGeometry() == normalOuter_) {
+        placementPending_ = false;
+        normalMargins_ = FrameMargins();
+        placementTimer_.stop();
+        return;
+    }
+    const int checks = placementChecks_;
     ApplyNormalOuter();
+    placementChecks_ = checks; // the checks go on counting
 }
 
 void TfMainForm::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) SettlePlacement();
+    if (event->type() != QEvent::WindowStateChange) return;
+    if (isMaximized() || isMinimized()) {
+        // The normal geometry the window leaves, frame included, to come back to: the
+        // frame of the normal window, since a maximized window's frame is another.
+        if (!placementPending_ && !normalMargins_.isNull())
+            normalOuter_ = normalGeometry().marginsAdded(normalMargins_);
+        return;
+    }
+    ApplyNormalOuter();
 }
 
 void TfMainForm::closeEvent(QCloseEvent* event) {
@@ -621,8 +640,7 @@ void TfMainForm::closeEvent(QCloseEvent* event) {
     // The outer geometry of the normal state: a maximized window keeps it for its return,
     // and until the frame was known it is still the one read at show.
     QRect normal = frameGeometry();
-    if (isMaximized())
-        normal = placementPending_ ? normalOuter_ : normalGeometry().marginsAdded(FrameMargins());
+    if (isMaximized()) normal = normalOuter_; // kept as the window was maximized
     p.Height = normal.height();
     p.Width = normal.width();
     p.Left = normal.left();

@@ -101,7 +101,7 @@ public:
     void ResetSession();
     void UpdateTimeDisplay();
     void UpdateProductMenu();
-    /// "Exercise &score..." is usable only while the case date is shown.
+    /// "E&xercise score..." is usable only while the case date is shown.
     void UpdateScoreMenuItem();
     void LocateDataDisc();
     void ShowFolders();
@@ -299,9 +299,10 @@ private:
     void FormShow();
     /// The frame around the window as the window system has it (null until known).
     QMargins FrameMargins() const;
-    /// Gives the normal window the stored outer geometry `normalOuter_`.
+    /// Gives the normal window the outer geometry `normalOuter_`, and looks again until
+    /// the window manager's frame has it.
     void ApplyNormalOuter();
-    /// Applies the stored placement again once the frame is known.
+    /// Applies the normal geometry again while the frame does not have it yet.
     void SettlePlacement();
     /// Runs a handler body through the general error guard.
     void Guard(const std::function<void()>& body);
@@ -339,8 +340,9 @@ private:
     std::function<QString()> pickFile_;
     bool shown_ = false;
     QShortcut* endMeasuring_ = nullptr;
-    QRect normalOuter_;             ///< the normal outer geometry read at show
-    bool placementPending_ = false; ///< read before the frame was known
+    QRect normalOuter_;             ///< the normal outer geometry, kept while maximized
+    bool placementPending_ = false; ///< the frame does not have normalOuter_ yet
+    QMargins normalMargins_;        ///< the frame of the normal window, once seen
     QTimer placementTimer_;         ///< looks for the frame while the placement is pending
     int placementChecks_ = 0;
 };

@@ -6,11 +6,11 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "cases/catalogue.h"
+#include "ui/centre.h"
 #include "ui/guard.h"
 
 namespace nimbrel {
@@ -47,7 +47,7 @@ TfLoadCase::TfLoadCase(QWidget* parent) : QDialog(parent) {
 
 void TfLoadCase::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    CentreOnScreen(*this);
     FillList();
     // The list shows what was read; the failure is reported over the open dialog.
     if (!listError_.isEmpty()) {

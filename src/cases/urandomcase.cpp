@@ -10,9 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
+#include "ui/centre.h"
 #include "ui/guard.h"
 
 namespace nimbrel {
@@ -124,7 +124,7 @@ TfRandomCase::TfRandomCase(QWidget* parent) : QDialog(parent) {
 
 void TfRandomCase::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    CentreOnScreen(*this);
     SignificanceCombo->setCurrentIndex(0);
     dialogResult_.clear();
 }

@@ -2,6 +2,7 @@
 // distance and direction from the press point to the cursor. The line lives on a layer
 // over the view, so the map's picture (and the forecast polygon) are never touched.
 #include <QAction>
+#include <QLabel>
 #include <QShortcut>
 
 #include "app/umainform.h"
@@ -9,6 +10,9 @@
 #include "ui/imageview.h"
 
 namespace nimbrel {
+
+const QString MeasuringStatusText =
+    QStringLiteral("Measuring: drag from one place to another (Esc ends)");
 
 void TfMainForm::Measuredistance1Click() {
     if (Measuring.Active) {
@@ -23,6 +27,9 @@ void TfMainForm::Measuredistance1Click() {
     Measuring.Active = true;
     Measuredistance1->setChecked(true);
     endMeasuring_->setEnabled(true);
+    // The mode changes what a drag does: the pointer and the status line say so at once.
+    Image1->setCursor(Qt::CrossCursor);
+    StatusPanel2->setText(MeasuringStatusText);
 }
 
 void TfMainForm::EndMeasuring() {
@@ -30,6 +37,8 @@ void TfMainForm::EndMeasuring() {
     Measuredistance1->setChecked(false);
     endMeasuring_->setEnabled(false);
     Image1->ClearOverlay();
+    Image1->unsetCursor();
+    if (StatusPanel2->text() == MeasuringStatusText) StatusPanel2->clear();
 }
 
 void TfMainForm::UpdateMeasureItem() {

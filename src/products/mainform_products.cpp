@@ -26,7 +26,13 @@ void TfMainForm::IssueProduct(QAction* sender) {
     request.AppDataDirectory = session_.Folders.AppDataDirectory;
     request.WarningSoundsOn = WarningSoundsTag == 1;
 
-    // Built in full first: a product that fails (the guard shows why) changes nothing.
+    // The items the product closes are locked as soon as there is an area to issue for,
+    // before the product is built: one that then fails (the guard shows why) records no
+    // kind and shows no window, but it used its turn.
+    if (request.Polygon.Vertices[0].X != MissingPixel) {
+        LockProductItems(request.Kind, session_.ProductItemsEnabled);
+        UpdateProductMenu();
+    }
     const std::optional<BuiltProduct> product = BuildProduct(request, session_.Rng, Ask());
     if (!product) return;
 

@@ -27,10 +27,13 @@ QString ProductSoundFileName(ProductKind kind);
 /// Enabled state of the five Forecast menu product items, slight risk first.
 using ProductItems = std::array<bool, 5>;
 
-/// Records an issued product: an outlook locks the three outlook items, a watch all
-/// five (at most one outlook and one watch per session, and no outlook after a watch);
-/// both product values take the kind. Called only once the product was built, so a
-/// product that failed to build leaves every item usable.
+/// Locks the items a product of `kind` closes: an outlook the three outlook items, a watch
+/// all five (at most one outlook and one watch per session, and no outlook after a watch).
+/// Done before the product is built: a product that fails to build still used its turn.
+void LockProductItems(ProductKind kind, ProductItems& items);
+
+/// Records an issued product: its items locked as above and both product values take
+/// the kind. Called only once the product was built.
 void RecordIssuedProduct(ProductKind kind, ProductItems& items, std::int32_t& lastProductKind,
                          std::int32_t& productThisHour);
 

@@ -40,6 +40,7 @@ TfProduct::TfProduct(QWidget* parent) : QDialog(parent) {
     ExitButton = new QPushButton(QStringLiteral("&Exit"), this);
     ExitButton->setObjectName(QStringLiteral("ExitButton"));
     MediaPlayer1 = new SoundPlayer(this);
+    connect(MediaPlayer1, &SoundPlayer::Failed, this, &TfProduct::SoundFailed);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(StatusLabel, 1);
@@ -65,7 +66,14 @@ TfProduct::TfProduct(QWidget* parent) : QDialog(parent) {
 }
 
 void TfProduct::PlayProductSound(const QString& path) {
+    soundNote_.clear();
     MediaPlayer1->Play(path);
+}
+
+void TfProduct::SoundFailed(const QString& message) {
+    // Said beside the status, and kept there when the status turns to "Completed.".
+    soundNote_ = message;
+    StatusLabel->setText(StatusLabel->text() + QStringLiteral("  ") + message);
 }
 
 void TfProduct::SetProductStatus(const QString& text) {
@@ -90,7 +98,8 @@ void TfProduct::ShowModal() {
 
 void TfProduct::Timer1Timer() {
     if (StatusLabel->text().toUpper().contains(QLatin1String("ISSUING")))
-        StatusLabel->setText(QStringLiteral("Completed."));
+        StatusLabel->setText(soundNote_.isEmpty() ? QStringLiteral("Completed.")
+                                                  : QStringLiteral("Completed.  ") + soundNote_);
 }
 
 void TfProduct::ExitButtonClick() {

@@ -28,6 +28,9 @@ public:
     /// Centres the window on its screen and shows it modally until Exit.
     void ShowModal();
 
+    /// A sound that ended in an error: the message stays beside the status, also after
+    /// it turns to "Completed.", until the next product's sound.
+    void SoundFailed(const QString& message);
     void Timer1Timer();
     void ExitButtonClick();
     /// Escape and the close box end the sound too, as Exit does.
@@ -41,6 +44,7 @@ public:
 
 private:
     void CentreOnScreen();
+    QString soundNote_;
 };
 
 } // namespace nimbrel

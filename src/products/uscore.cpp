@@ -183,8 +183,10 @@ TfScore::TfScore(QWidget* parent) : QDialog(parent) {
     replayRow->addWidget(ScoreMapButton);
     replayRow->addWidget(ReplayExport);
 
+    ExportStatus = new QLabel(this);
+    ExportStatus->setObjectName(QStringLiteral("ExportStatus"));
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
+    buttons->addWidget(ExportStatus, 1);
     buttons->addWidget(SaveButton);
     buttons->addWidget(PrintButton);
     buttons->addWidget(CloseButton);
@@ -426,11 +428,13 @@ void TfScore::ReplayExportClick() {
     QProgressDialog progress(QStringLiteral("Writing %1 hours...").arg(hours),
                              QStringLiteral("Cancel"), 0, hours, this);
     progress.setObjectName(QStringLiteral("ReplayExportProgress"));
+    progress.setWindowTitle(QStringLiteral("Export replay as GIF"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(400);
+    ExportStatus->clear();
     // The player's timing: the speed for every hour, the last hour held a second longer.
     const int step = ReplaySpeed->currentData().toInt();
-    ExportGif(
+    const ExportOutcome outcome = ExportGif(
         hours, [this](int i) { return RenderReplayStep(replay_, static_cast<std::size_t>(i)); },
         LoopDelays(hours, step, 1000), path,
         [&progress](int done, int) {
@@ -438,6 +442,12 @@ void TfScore::ReplayExportClick() {
             QCoreApplication::processEvents();
             return !progress.wasCanceled();
         });
+    progress.reset();
+    ExportStatus->setText(outcome == ExportOutcome::Written
+                              ? QStringLiteral("Replay of %1 hours written to %2")
+                                    .arg(hours)
+                                    .arg(QFileInfo(path).fileName())
+                              : QStringLiteral("Export cancelled: no file written"));
 }
 
 void TfScore::resizeEvent(QResizeEvent* event) {

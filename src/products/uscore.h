@@ -94,6 +94,7 @@ public:
     QPushButton* SaveButton = nullptr;
     QPushButton* PrintButton = nullptr;
     QPushButton* CloseButton = nullptr;
+    QLabel* ExportStatus = nullptr; ///< how the last replay export ended
     QToolButton* ReplayPlay = nullptr;
     QSlider* ReplaySlider = nullptr;
     QLabel* ReplayHour = nullptr;

@@ -41,12 +41,12 @@ void CheckWaveBytes(const QByteArray& bytes, const QString& fileName) {
             const quint16 channels = U16(bytes, body + 2);
             const quint32 rate = U32(bytes, body + 4);
             const quint16 bits = U16(bytes, body + 14);
-            // The player takes plain PCM only; other encodings would play as silence.
-            const bool pcm =
-                tag == FormatPcm ||
-                (tag == FormatExtensible && size >= 40 && U16(bytes, body + 24) == FormatPcm &&
-                 bytes.mid(body + 26, 14) == QByteArray::fromHex("000000001000800000aa00389b71"));
-            if (!pcm) throw bad(QStringLiteral("its samples are not plain PCM"));
+            // The player takes plain PCM only; other encodings would play as silence, and
+            // it fails on the extensible header even when the samples under it are PCM.
+            if (tag == FormatExtensible)
+                throw bad(QStringLiteral("it is saved in the extensible WAV format, which the "
+                                         "player cannot decode (save it as plain PCM)"));
+            if (tag != FormatPcm) throw bad(QStringLiteral("its samples are not plain PCM"));
             if (channels < 1 || channels > 8 || rate == 0 ||
                 (bits != 8 && bits != 16 && bits != 24 && bits != 32))
                 throw bad(QStringLiteral("its sample format is not supported"));

@@ -8,9 +8,9 @@
 
 namespace nimbrel {
 
-/// Throws DataError unless `bytes` hold a RIFF/WAVE file with a PCM or float "fmt "
-/// chunk (1-8 channels, 8/16/24/32 bits, a sample rate) followed by a non-empty "data"
-/// chunk that lies wholly within the file.
+/// Throws DataError unless `bytes` hold a RIFF/WAVE file with a plain PCM "fmt "
+/// chunk (not the extensible header, which the player fails on) (1-8 channels, 8/16/24/32 bits, a
+/// sample rate) followed by a non-empty "data" chunk that lies wholly within the file.
 void CheckWaveBytes(const QByteArray& bytes, const QString& fileName);
 /// Reads and checks a sound file: FileNotFound when missing, FileError when unreadable,
 /// DataError when not a usable WAV file.

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPolygon>
 #include <QRect>
+#include <QRegion>
 
 #include "reports/report_file.h"
 
@@ -33,8 +34,14 @@ const QBrush TornadoBrush(TornadoFill, Qt::SolidPattern);
 const QPen HailStroke = SolidPen(HailPen, 2);
 const QPen WindStroke = SolidPen(WindPen, 2);
 
-void DrawTrack(QPainter& p, PixelPoint s, PixelPoint e) {
-    p.setPen(TornadoTrack);
+const QPen WhiteOutline = SolidPen(Qt::white, 1);
+const QPen WhiteStroke = SolidPen(Qt::white, 2);
+
+/// Whether a symbol is drawn in its colours or in white over the same pixels.
+enum class Blanked : bool { No, Yes };
+
+void DrawTrack(QPainter& p, PixelPoint s, PixelPoint e, Blanked blanked = Blanked::No) {
+    p.setPen(blanked == Blanked::Yes ? WhiteStroke : TornadoTrack);
     p.drawLine(s.X, s.Y, e.X, e.Y);
 }
 
@@ -42,26 +49,28 @@ bool HasTrack(const StormReport& r) {
     return static_cast<ReportKind>(r.Kind) == ReportKind::Tornado && r.End.Latitude != 0.0;
 }
 
-void DrawOne(QPainter& p, const StormReport& r, PixelPoint s, PixelPoint e) {
+void DrawOne(QPainter& p, const StormReport& r, PixelPoint s, PixelPoint e,
+             Blanked blanked = Blanked::No) {
+    const bool white = blanked == Blanked::Yes;
     const int x = s.X, y = s.Y;
     switch (static_cast<ReportKind>(r.Kind)) {
     case ReportKind::Tornado: {
-        p.setPen(TornadoOutline);
-        p.setBrush(TornadoBrush);
+        p.setPen(white ? WhiteOutline : TornadoOutline);
+        p.setBrush(white ? QBrush(Qt::white) : TornadoBrush);
         const QPoint triangle[] = {{x - 5, y - 5}, {x, y + 5}, {x + 5, y - 5}};
         p.drawPolygon(triangle, 3);
-        if (r.End.Latitude != 0.0) DrawTrack(p, s, e);
+        if (r.End.Latitude != 0.0) DrawTrack(p, s, e, blanked);
         break;
     }
     case ReportKind::Hail:
-        p.setPen(HailStroke);
+        p.setPen(white ? WhiteStroke : HailStroke);
         p.setBrush(Qt::NoBrush);
         p.drawLine(x - 5, y + 3, x, y - 5);
         p.drawLine(x, y - 5, x + 5, y + 3);
         p.drawLine(x + 5, y + 3, x - 5, y + 3);
         break;
     case ReportKind::Wind:
-        p.setPen(WindStroke);
+        p.setPen(white ? WhiteStroke : WindStroke);
         p.setBrush(Qt::NoBrush);
         p.drawLine(x - 4, y - 4, x + 4, y + 4);
         p.drawLine(x + 4, y - 4, x - 4, y + 4);
@@ -71,28 +80,26 @@ void DrawOne(QPainter& p, const StormReport& r, PixelPoint s, PixelPoint e) {
     }
 }
 
-/// Draws a report's symbol in not-xor so that every pixel of it is toggled exactly once,
-/// however its strokes overlap (the tornado's outline over its fill, the crossing of the
-/// X, the corners of the hail triangle): the symbol is composed in copy mode on a white
-/// layer and the layer is then combined once. White leaves a pixel unchanged under
-/// not-xor, so only the symbol's own pixels change.
-void ToggleOne(QPainter& p, const StormReport& r, PixelPoint s, PixelPoint e) {
-    QRect bounds(s.X - 8, s.Y - 8, 17, 17); // the triangles and the X with their pens
+/// Where a symbol's pixels can lie: the triangles and the X with their pens, and a
+/// tornado's track.
+QRect SymbolBounds(const StormReport& r, PixelPoint s, PixelPoint e) {
+    QRect bounds(s.X - 8, s.Y - 8, 17, 17);
     if (HasTrack(r))
         bounds |= QRect(QPoint(s.X, s.Y), QPoint(e.X, e.Y)).normalized().adjusted(-2, -2, 2, 2);
-    // Only what lies on the picture needs a layer (a track may end far off it).
-    bounds &= QRect(0, 0, p.device()->width(), p.device()->height());
-    if (bounds.isEmpty()) return;
-    QImage layer(bounds.size(), QImage::Format_RGB32);
-    layer.fill(Qt::white);
-    {
-        QPainter lp(&layer);
-        lp.setRenderHint(QPainter::Antialiasing, false);
-        lp.translate(-bounds.topLeft());
-        DrawOne(lp, r, s, e);
-    }
-    p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-    p.drawImage(bounds.topLeft(), layer);
+    return bounds;
+}
+
+bool Drawable(const StormReport& r) {
+    return r.Kind >= 1 && r.Kind <= 3;
+}
+
+/// The first record of the last hour, or the list's size when there is none.
+std::size_t FirstRecent(const ReportList& list, DateTime simulationTime) {
+    for (std::size_t i = 0; i < list.Records.size(); ++i)
+        if (Drawable(list.Records[i]) &&
+            AgeOf(list.Records[i], simulationTime) == ReportAge::Recent)
+            return i;
+    return list.Records.size();
 }
 
 /// Puts the painter back in copy mode however the pass ends.
@@ -103,23 +110,84 @@ struct CopyModeOnExit {
     }
 };
 
+/// A timer refresh without a memory of the full refresh: the symbols of the last hour are
+/// composed, in file order and in copy mode, on one white layer (an older report drawn
+/// over one of them blanks its pixels there), and the layer is combined once in not-xor.
+/// Every pixel where such a symbol lies on top is toggled exactly once, however the
+/// symbols overlap; white leaves a pixel unchanged under not-xor. The older reports are
+/// drawn again around the layer's pixels (the chasers are drawn before them at each
+/// refresh).
+void ToggleWithoutMemory(QPainter& painter, const ReportList& list,
+                         const std::vector<PlacedReport>& placed, DateTime simulationTime) {
+    const QRect picture(0, 0, painter.device()->width(), painter.device()->height());
+    const std::size_t first = FirstRecent(list, simulationTime);
+    QRect bounds;
+    for (std::size_t i = first; i < list.Records.size(); ++i)
+        if (Drawable(list.Records[i]) &&
+            AgeOf(list.Records[i], simulationTime) == ReportAge::Recent)
+            bounds |= SymbolBounds(list.Records[i], placed[i].Start, placed[i].End);
+    bounds &= picture;
+    QImage layer;
+    QRegion toggled;
+    if (!bounds.isEmpty()) {
+        layer = QImage(bounds.size(), QImage::Format_RGB32);
+        layer.fill(Qt::white);
+        QPainter lp(&layer);
+        lp.setRenderHint(QPainter::Antialiasing, false);
+        lp.translate(-bounds.topLeft());
+        for (std::size_t i = first; i < list.Records.size(); ++i) {
+            const StormReport& r = list.Records[i];
+            const ReportAge age = AgeOf(r, simulationTime);
+            if (age == ReportAge::NotYet || !Drawable(r)) continue;
+            if (age == ReportAge::Recent) {
+                DrawOne(lp, r, placed[i].Start, placed[i].End);
+            } else {
+                DrawOne(lp, r, placed[i].Start, placed[i].End, Blanked::Yes);
+            }
+        }
+        lp.end();
+        // The layer's pixels that are not white, as runs of rows.
+        std::vector<QRect> runs;
+        for (int y = 0; y < layer.height(); ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+            for (int x = 0; x < layer.width();) {
+                if (row[x] == 0xffffffffu) {
+                    ++x;
+                    continue;
+                }
+                const int start = x;
+                while (x < layer.width() && row[x] != 0xffffffffu)
+                    ++x;
+                runs.emplace_back(bounds.left() + start, bounds.top() + y, x - start, 1);
+            }
+        }
+        toggled.setRects(runs.data(), static_cast<int>(runs.size()));
+    }
+    painter.save();
+    painter.setClipRegion(QRegion(picture).subtracted(toggled));
+    for (std::size_t i = 0; i < list.Records.size(); ++i)
+        if (AgeOf(list.Records[i], simulationTime) == ReportAge::Old)
+            DrawOne(painter, list.Records[i], placed[i].Start, placed[i].End);
+    painter.restore();
+    if (!layer.isNull()) {
+        painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+        painter.drawImage(bounds.topLeft(), layer);
+    }
+}
+
 void DrawListWithPainter(QPainter& painter, const ReportList& list,
                          const std::vector<PlacedReport>& placed, DateTime simulationTime,
                          bool flash) {
     CopyModeOnExit restore{painter};
     painter.setRenderHint(QPainter::Antialiasing, false);
-    for (std::size_t i = 0; i < list.Records.size(); ++i) {
-        const StormReport& r = list.Records[i];
-        const ReportAge age = AgeOf(r, simulationTime);
-        if (age == ReportAge::NotYet) continue;
-        // Not-xor turns a symbol in its own colour white and white back into the symbol,
-        // so drawing a recent report on every timer tick makes it blink.
-        if (flash && age == ReportAge::Recent) {
-            ToggleOne(painter, r, placed[i].Start, placed[i].End);
-            continue;
+    if (flash) {
+        ToggleWithoutMemory(painter, list, placed, simulationTime);
+    } else {
+        for (std::size_t i = 0; i < list.Records.size(); ++i) {
+            const StormReport& r = list.Records[i];
+            if (AgeOf(r, simulationTime) == ReportAge::NotYet) continue;
+            DrawOne(painter, r, placed[i].Start, placed[i].End);
         }
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        DrawOne(painter, r, placed[i].Start, placed[i].End);
     }
     list.ThrowIfCutShort();
 }
@@ -172,83 +240,55 @@ const Stamp& StampOf(ReportKind kind) {
     return stamps[static_cast<std::size_t>(kind) - 1];
 }
 
-/// Toggles symbols with their tracks on a picture the way ToggleOne does, composing each
-/// on one scratch layer kept for the whole pass instead of a new layer and painter per
-/// symbol.
-class TrackToggler {
-public:
-    TrackToggler(const QRect& picture, uchar* bits, qsizetype stride)
-        : picture_(picture), bits_(bits), stride_(stride) {}
-    TrackToggler(const TrackToggler&) = delete;
-    TrackToggler& operator=(const TrackToggler&) = delete;
-
-    /// The pixels of the symbol's layer that are not white: the ones a toggle changes,
-    /// with the colour it toggles them by.
-    std::vector<ToggleMemory::Pixel> Compose(const StormReport& r, PixelPoint s, PixelPoint e) {
-        std::vector<ToggleMemory::Pixel> pixels;
-        QRect bounds(s.X - 8, s.Y - 8, 17, 17);
-        if (HasTrack(r))
-            bounds |= QRect(QPoint(s.X, s.Y), QPoint(e.X, e.Y)).normalized().adjusted(-2, -2, 2, 2);
-        bounds &= picture_;
-        if (bounds.isEmpty()) return pixels;
-        if (scratch_.width() < bounds.width() || scratch_.height() < bounds.height()) {
-            if (painter_.isActive()) painter_.end();
-            scratch_ = QImage(std::max(scratch_.width(), bounds.width()),
-                              std::max(scratch_.height(), bounds.height()), QImage::Format_RGB32);
+/// Draws in copy mode, in file order from record `from`, the reports whose time has come
+/// (without those of the last hour when `recent` says so). A symbol whose square lies
+/// wholly on the picture is laid down from its stamp; a track, or a symbol reaching over
+/// the picture's edge, is drawn by the painter.
+enum class Recent : bool { Skipped, Drawn };
+void CopyPass(QImage& image, const ReportList& list, const std::vector<PlacedReport>& placed,
+              DateTime simulationTime, std::size_t from, Recent recent) {
+    // The picture's memory is taken before any painter opens on it: the stamps write
+    // there directly, the painter draws only what a stamp cannot.
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    const QRect stampable(StampHalf, StampHalf, image.width() - 2 * StampHalf,
+                          image.height() - 2 * StampHalf);
+    QPainter painter;
+    for (std::size_t i = from; i < list.Records.size(); ++i) {
+        const StormReport& r = list.Records[i];
+        const ReportAge age = AgeOf(r, simulationTime);
+        if (age == ReportAge::NotYet || !Drawable(r)) continue;
+        if (age == ReportAge::Recent && recent == Recent::Skipped) continue;
+        const PixelPoint s = placed[i].Start;
+        if (!HasTrack(r) && stampable.contains(s.X, s.Y)) {
+            uchar* const centre = bits + static_cast<qsizetype>(s.Y) * stride;
+            for (const StampPixel& px : StampOf(static_cast<ReportKind>(r.Kind)))
+                reinterpret_cast<QRgb*>(centre + px.Dy * stride)[s.X + px.Dx] = px.Colour;
+            continue;
         }
-        if (!painter_.isActive()) {
-            painter_.begin(&scratch_);
-            painter_.setRenderHint(QPainter::Antialiasing, false);
+        if (!painter.isActive()) {
+            painter.begin(&image);
+            painter.setRenderHint(QPainter::Antialiasing, false);
         }
-        // Rows of the scratch are reached through its memory directly: the image is the
-        // painter's alone, so taking its bits never copies.
-        uchar* const scratchBits = scratch_.bits();
-        const qsizetype scratchStride = scratch_.bytesPerLine();
-        auto scratchRow = [&](int y) {
-            return reinterpret_cast<QRgb*>(scratchBits + static_cast<qsizetype>(y) * scratchStride);
-        };
-        // The part of the scratch in use is a white layer of the bounds' size, clipped
-        // there as a layer of exactly that size would be (a stroke cut at the edge is
-        // drawn differently from one that runs on).
-        for (int y = 0; y < bounds.height(); ++y)
-            std::fill_n(scratchRow(y), bounds.width(), 0xffffffffu);
-        painter_.resetTransform();
-        painter_.setClipRect(QRect(QPoint(0, 0), bounds.size()));
-        painter_.translate(-bounds.topLeft());
-        const QRect square(s.X - StampHalf, s.Y - StampHalf, 2 * StampHalf + 1, 2 * StampHalf + 1);
-        if (static_cast<ReportKind>(r.Kind) == ReportKind::Tornado && picture_.contains(square)) {
-            // The triangle from its stamp, then the track over it, as DrawOne orders them.
-            QRgb* const centre = scratchRow(s.Y - bounds.top()) + (s.X - bounds.left());
-            for (const StampPixel& px : StampOf(ReportKind::Tornado))
-                centre[px.Dy * (scratchStride / 4) + px.Dx] = px.Colour;
-            if (HasTrack(r)) DrawTrack(painter_, s, e);
-        } else {
-            DrawOne(painter_, r, s, e);
-        }
-        for (int y = 0; y < bounds.height(); ++y) {
-            const QRgb* in = scratchRow(y);
-            for (int x = 0; x < bounds.width(); ++x)
-                if (in[x] != 0xffffffffu)
-                    pixels.push_back({bounds.left() + x, bounds.top() + y, in[x]});
-        }
-        return pixels;
+        DrawOne(painter, r, s, placed[i].End);
     }
+}
 
-    /// Toggles the pixels in not-xor, as the painter's raster operation does.
-    void Apply(const std::vector<ToggleMemory::Pixel>& pixels) {
-        for (const ToggleMemory::Pixel& p : pixels) {
-            auto* out = reinterpret_cast<QRgb*>(bits_ + p.Y * stride_) + p.X;
-            *out = (~p.Colour ^ *out) | 0xff000000u;
-        }
-    }
+std::vector<std::pair<std::int32_t, DateTime>> KindsAndTimes(const ReportList& list) {
+    std::vector<std::pair<std::int32_t, DateTime>> out;
+    out.reserve(list.Records.size());
+    for (const StormReport& r : list.Records)
+        out.emplace_back(r.Kind, r.Time);
+    return out;
+}
 
-private:
-    QRect picture_;
-    uchar* bits_;
-    qsizetype stride_;
-    QImage scratch_;
-    QPainter painter_;
-};
+bool SamePlaces(const std::vector<PlacedReport>& a, const std::vector<PlacedReport>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const PlacedReport& x, const PlacedReport& y) {
+                          return x.Start.X == y.Start.X && x.Start.Y == y.Start.Y &&
+                                 x.End.X == y.End.X && x.End.Y == y.End.Y;
+                      });
+}
 
 } // namespace
 
@@ -280,83 +320,79 @@ const std::vector<PlacedReport>& ReportPlacement::Place(const ReportList& list,
     return placed_;
 }
 
-const std::vector<ToggleMemory::Pixel>*
-ToggleMemory::Find(std::size_t index, int shape, const PlacedReport& at, QSize picture) const {
-    if (index >= kept_.size()) return nullptr;
-    const Kept& k = kept_[index];
-    const bool same = k.Known && k.Shape == shape && k.Picture == picture &&
-                      k.At.Start.X == at.Start.X && k.At.Start.Y == at.Start.Y &&
-                      k.At.End.X == at.End.X && k.At.End.Y == at.End.Y;
-    return same ? &k.Pixels : nullptr;
-}
-
-const std::vector<ToggleMemory::Pixel>& ToggleMemory::Keep(std::size_t index, int shape,
-                                                           const PlacedReport& at, QSize picture,
-                                                           std::vector<Pixel> pixels) {
-    if (index >= kept_.size()) kept_.resize(index + 1);
-    kept_[index] = Kept{true, shape, at, picture, std::move(pixels)};
-    return kept_[index].Pixels;
+bool ToggleMemory::Fits(const ReportList& list, const std::vector<PlacedReport>& placed,
+                        DateTime time, QSize picture) const {
+    if (!valid_ || time != time_ || picture != picture_ || records_.size() != list.Records.size() ||
+        !SamePlaces(placed, placed_))
+        return false;
+    for (std::size_t i = 0; i < records_.size(); ++i)
+        if (records_[i].first != list.Records[i].Kind || records_[i].second != list.Records[i].Time)
+            return false;
+    return true;
 }
 
 void DrawReports(QImage& image, const ReportList& list, const std::vector<PlacedReport>& placed,
                  DateTime simulationTime, bool flash, ToggleMemory* memory) {
+    if (image.isNull()) return;
     // The stamps write device pixels at map pixels: a picture drawn finer than the map
     // (devicePixelRatio above 1) takes the painter's way, which scales.
-    if (image.isNull() || image.format() != QImage::Format_RGB32 ||
-        image.devicePixelRatio() != 1.0) {
-        if (image.isNull()) return;
+    const bool fast = image.format() == QImage::Format_RGB32 && image.devicePixelRatio() == 1.0;
+    if (!fast || (flash && !(memory && memory->Fits(list, placed, simulationTime, image.size())))) {
+        if (memory && !flash) memory->Forget();
         QPainter painter(&image);
         DrawListWithPainter(painter, list, placed, simulationTime, flash);
         return;
     }
-    // The picture's memory is taken before any painter opens on it: the stamps write
-    // there directly, the painter draws only what a stamp cannot.
-    uchar* const bits = image.bits();
-    const qsizetype stride = image.bytesPerLine();
-    const QRect stampable(StampHalf, StampHalf, image.width() - 2 * StampHalf,
-                          image.height() - 2 * StampHalf);
-    QPainter painter;
-    CopyModeOnExit restore{painter};
-    TrackToggler toggler(image.rect(), bits, stride);
-    for (std::size_t i = 0; i < list.Records.size(); ++i) {
-        const StormReport& r = list.Records[i];
-        const ReportAge age = AgeOf(r, simulationTime);
-        if (age == ReportAge::NotYet) continue;
-        if (r.Kind < 1 || r.Kind > 3) continue; // unknown kinds are not drawn
-        const bool toggle = flash && age == ReportAge::Recent;
-        const PixelPoint s = placed[i].Start;
-        if (!HasTrack(r) && stampable.contains(s.X, s.Y)) {
-            uchar* const centre = bits + static_cast<qsizetype>(s.Y) * stride;
-            for (const StampPixel& px : StampOf(static_cast<ReportKind>(r.Kind))) {
-                auto* pixel = reinterpret_cast<QRgb*>(centre + px.Dy * stride) + s.X + px.Dx;
-                // Not-xor of the symbol's colour, as the painter's raster operation does it.
-                *pixel = toggle ? ((~px.Colour ^ *pixel) | 0xff000000u) : px.Colour;
-            }
-            continue;
-        }
-        // A tornado's track, or a symbol reaching over the picture's edge: composed on
-        // a layer and toggled, or drawn by the painter.
-        if (toggle) {
-            if (!memory) {
-                toggler.Apply(toggler.Compose(r, s, placed[i].End));
-                continue;
-            }
-            // The kind, with whether a track is drawn, and the places decide the pixels.
-            const int shape = r.Kind * 2 + (HasTrack(r) ? 1 : 0);
-            const std::vector<ToggleMemory::Pixel>* kept =
-                memory->Find(i, shape, placed[i], image.size());
-            toggler.Apply(kept ? *kept
-                               : memory->Keep(i, shape, placed[i], image.size(),
-                                              toggler.Compose(r, s, placed[i].End)));
-            continue;
-        }
-        if (!painter.isActive()) {
-            painter.begin(&image);
-            painter.setRenderHint(QPainter::Antialiasing, false);
-        }
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        DrawOne(painter, r, s, placed[i].End);
+    if (flash) {
+        // The older reports again over the chasers, as the full refresh drew them, then
+        // the other phase of what differs.
+        CopyPass(image, list, placed, simulationTime, 0, Recent::Skipped);
+        auto* const pixels = reinterpret_cast<QRgb*>(image.bits());
+        const bool toOff = memory->on_;
+        for (const ToggleMemory::Pixel& p : memory->pixels_)
+            pixels[p.Offset] = toOff ? p.Off : p.On;
+        memory->on_ = !toOff;
+        list.ThrowIfCutShort();
+        return;
     }
+    if (!memory) {
+        CopyPass(image, list, placed, simulationTime, 0, Recent::Drawn);
+        list.ThrowIfCutShort();
+        return;
+    }
+    // The full refresh: the picture without the last hour's reports first, then those
+    // reports and every report after the first of them in file order, which gives the
+    // picture of one pass in file order (a pixel shows the last symbol over it).
+    memory->Forget();
+    memory->pixels_.clear();
+    const std::size_t first = FirstRecent(list, simulationTime);
+    CopyPass(image, list, placed, simulationTime, 0, Recent::Skipped);
+    if (first < list.Records.size()) {
+        QRect bounds;
+        for (std::size_t i = first; i < list.Records.size(); ++i)
+            if (Drawable(list.Records[i]) &&
+                AgeOf(list.Records[i], simulationTime) == ReportAge::Recent)
+                bounds |= SymbolBounds(list.Records[i], placed[i].Start, placed[i].End);
+        bounds &= image.rect();
+        const QImage off = image.copy(bounds);
+        CopyPass(image, list, placed, simulationTime, first, Recent::Drawn);
+        const qsizetype width = image.bytesPerLine() / 4; // pixels per row
+        for (int y = 0; y < bounds.height(); ++y) {
+            const auto* was = reinterpret_cast<const QRgb*>(off.constScanLine(y));
+            const auto* now = reinterpret_cast<const QRgb*>(image.constScanLine(bounds.top() + y));
+            for (int x = 0; x < bounds.width(); ++x)
+                if (was[x] != now[bounds.left() + x])
+                    memory->pixels_.push_back(
+                        {static_cast<std::uint32_t>((bounds.top() + y) * width + bounds.left() + x),
+                         now[bounds.left() + x], was[x]});
+        }
+    }
+    memory->records_ = KindsAndTimes(list);
+    memory->placed_ = placed;
+    memory->time_ = simulationTime;
+    memory->picture_ = image.size();
+    memory->on_ = true;
+    memory->valid_ = true;
     list.ThrowIfCutShort();
 }
 

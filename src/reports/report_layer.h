@@ -3,6 +3,7 @@
 // symbol by kind; the reports of the last hour blink on the report timer's refreshes.
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include <QSize>
@@ -23,11 +24,12 @@ struct ReportList;
 using ScreenProjector = std::function<PixelPoint(const GeoPoint&)>;
 
 /// Draws the reports of the file at `path` in file order. A missing file draws nothing.
-/// With `flash`, each report of the last hour has its symbol (with a tornado's track)
-/// composed and then toggled once in not-xor, so that two timer refreshes in a row give
-/// back the picture of the full refresh; everything else is drawn over in copy mode. A
-/// file cut short in a record throws DataError after the reports before it are drawn.
-/// The painter is left in copy mode.
+/// With `flash`, the symbols of the last hour (with a tornado's track) are composed on one
+/// layer in file order and toggled once in not-xor, so that two timer refreshes in a row
+/// give back the picture of the full refresh however the symbols overlap; the older
+/// reports are drawn over again in copy mode around them. A file cut short in a record
+/// throws DataError after the reports before it are drawn. The painter is left in copy
+/// mode.
 void DrawReports(QPainter& painter, const ScreenProjector& project, const QString& path,
                  DateTime simulationTime, bool flash);
 /// The same on a picture, pixel for pixel (see below).
@@ -54,40 +56,43 @@ private:
     std::vector<PlacedReport> placed_;
 };
 
-/// The pixels each flashing symbol with a track (or reaching over the picture's edge)
-/// toggles, kept from one timer refresh to the next. A record's pixels are worked out at
-/// its first flash and used again while its kind, its places and the picture's size are
-/// what they were; they depend on nothing else.
+/// What the report timer's refreshes flash, worked out at the full refresh before them:
+/// every pixel where the picture with the last hour's reports differs from the picture
+/// without them, with its colour in both. A refresh of the timer sets the pixels of the
+/// other phase, so the off phase is the map without those reports, pixel for pixel, however
+/// the symbols overlap one another, the older reports, the chasers or the lines beneath.
 class ToggleMemory {
 public:
     struct Pixel {
-        int X = 0;
-        int Y = 0;
-        std::uint32_t Colour = 0;
+        std::uint32_t Offset = 0; ///< in pixels from the first, rows of bytesPerLine() / 4
+        std::uint32_t On = 0;
+        std::uint32_t Off = 0;
     };
-    /// The kept pixels of record `index`, or null when they were not kept for this key
-    /// (`shape`: what decides the symbol's look besides its places).
-    const std::vector<Pixel>* Find(std::size_t index, int shape, const PlacedReport& at,
-                                   QSize picture) const;
-    const std::vector<Pixel>& Keep(std::size_t index, int shape, const PlacedReport& at,
-                                   QSize picture, std::vector<Pixel> pixels);
+    /// Nothing is kept: the next timer refresh toggles the composed symbols instead.
+    void Forget() { valid_ = false; }
 
 private:
-    struct Kept {
-        bool Known = false;
-        int Shape = 0;
-        PlacedReport At;
-        QSize Picture;
-        std::vector<Pixel> Pixels;
-    };
-    std::vector<Kept> kept_;
+    friend void DrawReports(QImage&, const ReportList&, const std::vector<PlacedReport>&, DateTime,
+                            bool, ToggleMemory*);
+    bool Fits(const ReportList& list, const std::vector<PlacedReport>& placed, DateTime time,
+              QSize picture) const;
+
+    bool valid_ = false;
+    bool on_ = true;                                         // the phase on the picture
+    std::vector<std::pair<std::int32_t, DateTime>> records_; // kind and time of each
+    std::vector<PlacedReport> placed_;
+    DateTime time_ = 0.0;
+    QSize picture_;
+    std::vector<Pixel> pixels_;
 };
 
 /// Draws `list` (with `placed`, one entry per record) on a picture: the same pixels as the
 /// painter's drawing, but a symbol that lies wholly on the picture is laid down from a
-/// stamp of its pixels made once, and with `memory` a flashing symbol's track is toggled
-/// from the pixels kept there, so that a timer refresh of a thousand reports costs
-/// little. Throws the list's DataError, if it was cut short, after drawing.
+/// stamp of its pixels made once. With `memory`, the full refresh (no `flash`) keeps what
+/// the last hour's reports change and a timer refresh sets the other phase from there, so
+/// that a refresh of a thousand reports costs little and the off phase is the picture
+/// without those reports; a memory that does not fit the list, the places, the time or
+/// the picture is not used. Throws the list's DataError, if it was cut short, after drawing.
 void DrawReports(QImage& image, const ReportList& list, const std::vector<PlacedReport>& placed,
                  DateTime simulationTime, bool flash, ToggleMemory* memory = nullptr);
 

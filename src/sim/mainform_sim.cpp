@@ -20,7 +20,15 @@ void TfMainForm::UpdateTimeDisplay() {
 void TfMainForm::HourlyAdvance() {
     // The time labels follow the clock as soon as it steps, so that they are right even
     // when reading the reports fails later in the advance.
-    const auto result = nimbrel::HourlyAdvance(session_, Ask(), [this] { UpdateTimeDisplay(); });
+    std::optional<AdvanceResult> result;
+    try {
+        result = nimbrel::HourlyAdvance(session_, Ask(), [this] { UpdateTimeDisplay(); });
+    } catch (...) {
+        // The flashing reads the same file: a live timer would fail again under the
+        // guard's message box and show it a second time. The next full refresh starts it.
+        ReportsTimer.stop();
+        throw;
+    }
     if (!result) return;
     const ChaserCounts& n = result->Counts;
     StatAwait->setText(QString::number(n.Awaiting));

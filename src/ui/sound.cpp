@@ -60,6 +60,10 @@ void SoundPlayer::Play(const QString& path) {
     if (!effect_) {
         const MakeSoundEffectFunction make = SoundModule();
         if (make) effect_.reset(make());
+        if (effect_)
+            effect_->Failed = [this](const QString& failed) {
+                emit Failed(QStringLiteral("The sound \"%1\" could not be played.").arg(failed));
+            };
     }
     if (effect_) effect_->Play(path);
 }

@@ -5,6 +5,7 @@
 // The playing itself is done by Qt Multimedia, which brings some twenty libraries with it
 // (the sound server's client, codecs, networking). It lives in a module of its own that is
 // loaded when the first sound plays, so that starting the program never loads them.
+#include <functional>
 #include <memory>
 
 #include <QObject>
@@ -19,6 +20,9 @@ public:
     /// Starts `path` from its beginning, replacing what was playing.
     virtual void Play(const QString& path) = 0;
     virtual void Stop() = 0;
+    /// Called with the file's path when a sound started by Play ends in an error (the
+    /// service could not load or decode it).
+    std::function<void(const QString& path)> Failed;
 };
 
 /// The module's one entry point, looked up by this name.
@@ -36,6 +40,10 @@ public:
     void Stop();
     /// The file last given to Play ("" before the first).
     QString FileName() const { return fileName_; }
+
+signals:
+    /// A sound ended in an error instead of playing; `message` says which and why.
+    void Failed(const QString& message);
 
 private:
     // Made on the first Play, so that windows built without ever playing a sound

@@ -63,6 +63,13 @@ QString RunCleanup(const QString& caseRoot, const QString& archiveFolder, Prompt
                 ListMatching(caseFolder, QString::fromLatin1(pattern.Mask), CleanupLimit);
             for (const QString& name : names) {
                 const QString path = caseFolder + name;
+                // A folder cannot be deleted as a file: said as any other failed deletion.
+                const QFileInfo entry(path);
+                if (pattern.How == Treatment::Delete && entry.isDir() && !entry.isSymLink()) {
+                    setCaption(QStringLiteral("Deleting ") + path);
+                    prompts.Information(QStringLiteral("Had trouble deleting ") + path);
+                    continue;
+                }
                 if (const QString why = ReasonToLeaveAlone(path, caseRoot); !why.isEmpty()) {
                     prompts.Information(QStringLiteral("Skipped %1: %2").arg(path, why));
                     continue;

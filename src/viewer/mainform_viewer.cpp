@@ -236,6 +236,8 @@ void TfMainForm::SwitchView(QAction* item, ChartKind kind, bool stopLoop) {
         session_.Kind = shown;
     };
     show(item, kind);
+    // A failed refresh before this one stopped the timer: going back does not restart it.
+    const bool flashing = ReportsTimer.isActive();
     try {
         RefreshView(false);
     } catch (...) {
@@ -245,7 +247,7 @@ void TfMainForm::SwitchView(QAction* item, ChartKind kind, bool stopLoop) {
         if (kind != ChartKind::TargetMap) {
             show(previousItem, previousKind);
             session_.Player = previousPlayer;
-            if (previousKind == ChartKind::TargetMap) ReportsTimer.start();
+            if (previousKind == ChartKind::TargetMap && flashing) ReportsTimer.start();
         }
         throw;
     }

@@ -101,6 +101,16 @@ TEST(WindowPlace, APlaceOffEveryScreenOpensOnThePrimaryOne) {
     EXPECT_EQ(PlaceOnAScreen(p, screens, screens[0]), QPoint(2000, 30));
     p.Left = -400; // partly off the left edge, still reachable
     EXPECT_EQ(PlaceOnAScreen(p, screens, screens[0]), QPoint(-400, 30));
+    // Only 80 x 20 pixels at the bottom of the screen: the title bar cannot be reached.
+    p.Top = 1080 - 20;
+    EXPECT_EQ(PlaceOnAScreen(p, screens, screens[0]), QPoint(0, 0));
+    p.Top = -10; // the title bar above the screen
+    EXPECT_EQ(PlaceOnAScreen(p, screens, screens[0]), QPoint(0, 0));
+    p.Left = -440; // a 40-pixel sliver of title bar is no grip
+    p.Top = 30;
+    EXPECT_EQ(PlaceOnAScreen(p, screens, screens[0]), QPoint(0, 0));
+    p.Left = 1900; // the title bar across two screens, 20 + 460 pixels: a grip on the second
+    EXPECT_EQ(PlaceOnAScreen(p, screens, screens[0]), QPoint(1900, 30));
 }
 
 TEST_F(PreferencesTest, MissingSoundSettingReadsAsOn) {

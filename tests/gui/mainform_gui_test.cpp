@@ -50,9 +50,19 @@ TEST(MainForm, MenusHoldEveryItemWithItsShortcut) {
     EXPECT_EQ(menus, QStringList({"&File", "&View", "&Forecast", "&Map", "&Help"}));
     EXPECT_EQ(Captions(m.FileMenu),
               QStringList({"&Load case...", "Load &random case...", "&Show summary and discussion",
-                           "Exercise &score...", "-", "&Copy graphic to clipboard",
-                           "&Export loop as GIF...", "-", "&Print graphic", "&Printer setup...",
+                           "E&xercise score...", "-", "&Copy graphic to clipboard",
+                           "Export loop as &GIF...", "-", "&Print graphic", "&Printer setup...",
                            "-", "&Change CD location...", "&Folders", "-", "&Exit"}));
+    // The items added beside the original ones take letters no other item of the menu uses.
+    for (QAction* added : {m.Exercisescore1, m.Exportloopasgif1}) {
+        const QChar letter = added->text().at(added->text().indexOf('&') + 1).toUpper();
+        for (QAction* other : m.FileMenu->actions()) {
+            const int amp = other->text().indexOf('&');
+            if (other != added && amp >= 0)
+                EXPECT_NE(other->text().at(amp + 1).toUpper(), letter)
+                    << other->text().toStdString();
+        }
+    }
     EXPECT_EQ(Captions(m.ViewMenu),
               QStringList({"&Targeting", "-", "&Visible satellite", "&Surface analysis", "&850 mb",
                            "&700 mb", "&500 mb", "&250 mb", "Sou&nding", "-", "Forecast &notes...",

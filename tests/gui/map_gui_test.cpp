@@ -221,6 +221,9 @@ TEST(MapWindow, MeasuringShowsDistanceAndLeavesMapAndPolygonUntouched) {
 
     f.Form->Measuredistance1->trigger();
     ASSERT_TRUE(f.Form->Measuring.Active);
+    // The pointer and the status line show the mode before any drag.
+    EXPECT_EQ(f.Form->Image1->cursor().shape(), Qt::CrossCursor);
+    EXPECT_TRUE(f.Form->StatusPanel2->text().startsWith("Measuring"));
     const ProjectionDescriptor& view = f.Form->State().TheViewport;
     const QPoint a(view.Width / 2, view.Height / 2), b = a + QPoint(120, 90);
     QTest::mousePress(f.Form->Image1, Qt::LeftButton, {}, a);
@@ -239,6 +242,8 @@ TEST(MapWindow, MeasuringShowsDistanceAndLeavesMapAndPolygonUntouched) {
     QTest::keyClick(f.Form, Qt::Key_Escape);
     EXPECT_FALSE(f.Form->Measuring.Active);
     EXPECT_FALSE(f.Form->Measuredistance1->isChecked());
+    EXPECT_EQ(f.Form->Image1->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_TRUE(f.Form->StatusPanel2->text().isEmpty());
     EXPECT_EQ(f.Form->Image1->grab().toImage().convertToFormat(QImage::Format_RGB32), f.Shown());
 
     // Leaving the target map ends it too, and the item is disabled on the chart.

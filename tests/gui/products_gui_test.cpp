@@ -39,6 +39,7 @@
 #include "products/wave_bytes.h"
 #include "ui/imageview.h"
 #include "ui/save_dialog.h"
+#include "ui/sound.h"
 #include "viewer/decoders.h"
 
 using namespace nimbrel;
@@ -210,22 +211,27 @@ TEST(ProductsWindow, AProductThatFailsToBuildChangesNothing) {
     ASSERT_TRUE(QFile::remove(w.app + QStringLiteral("nimbrel.cit")));
     w.m().TornadoWatch1->trigger(); // would block in the modal window if it were shown
     EXPECT_EQ(w.f.Errors, QStringList{"File not found\n" + w.app + "nimbrel.cit"});
-    EXPECT_EQ(w.MenuStates(), (States{true, true, true, true, true}));
+    // The items the watch closes stay closed: it used its turn.
+    EXPECT_EQ(w.MenuStates(), (States{false, false, false, false, false}));
     EXPECT_EQ(w.m().State().LastProductKind, 0);
     EXPECT_EQ(w.m().State().ProductThisHour, 0);
     EXPECT_FALSE(w.product().isVisible());
     EXPECT_TRUE(w.product().ProductText().isEmpty());
 
-    // A missing sound stops an outlook the same way; with the file back it goes out.
+    // A missing sound stops an outlook the same way; the watches stay open, and one goes out.
+    w.m().ResetSession();
+    w.DragPolygon();
     ASSERT_TRUE(QFile::remove(w.app + QStringLiteral("printer.wav")));
     w.m().SlightRisk1->trigger();
     EXPECT_EQ(w.f.Errors.size(), 2);
-    EXPECT_EQ(w.MenuStates(), (States{true, true, true, true, true}));
-    WriteFile(w.app + QStringLiteral("printer.wav"), WaveBytes());
-    w.Issue(w.m().SlightRisk1);
-    EXPECT_EQ(w.f.Errors.size(), 2);
     EXPECT_EQ(w.MenuStates(), (States{false, false, false, true, true}));
-    EXPECT_EQ(w.m().State().LastProductKind, 1);
+    EXPECT_EQ(w.m().State().LastProductKind, 0);
+    WriteFile(w.app + QStringLiteral("nimbrel.cit"), "40000,SOUTHTOWN,X,OKLAHOMA,34.2,-99.2,\n"
+                                                     "40000,NORTHTOWN,X,OKLAHOMA,36.3,-97.6,\n");
+    w.Issue(w.m().SevereWatch1);
+    EXPECT_EQ(w.f.Errors.size(), 2);
+    EXPECT_EQ(w.MenuStates(), (States{false, false, false, false, false}));
+    EXPECT_EQ(w.m().State().LastProductKind, 4);
 }
 
 TEST(ProductsWindow, AWatchReadsTheSameAtEveryZoomAndPan) {
@@ -304,6 +310,14 @@ TEST(ProductsWindow, WindowLayoutAndStatusTimer) {
     p.SetProductStatus(QStringLiteral("Done"));
     p.Timer1Timer();
     EXPECT_EQ(p.StatusLabel->text(), QStringLiteral("Done"));
+
+    // A sound that ends in an error is said, and still said once the status completes.
+    p.SetProductStatus(QStringLiteral("Issuing weather product..."));
+    emit p.MediaPlayer1->Failed(QStringLiteral("The sound \"x.wav\" could not be played."));
+    EXPECT_TRUE(p.StatusLabel->text().endsWith("could not be played."));
+    p.Timer1Timer();
+    EXPECT_EQ(p.StatusLabel->text(),
+              QStringLiteral("Completed.  The sound \"x.wav\" could not be played."));
 }
 
 } // namespace
@@ -425,6 +439,8 @@ TEST(ScoreWindow, ReplaysTheRecordedHoursAndExportsThem) {
     ASSERT_EQ(loop.Frames.size(), 4U);
     EXPECT_EQ(loop.DelaysMs, (std::vector<int>{250, 250, 250, 1250}));
     EXPECT_EQ(loop.Frames[0].width(), w.m().State().TheViewport.Width);
+    EXPECT_EQ(score->ExportStatus->text(),
+              QStringLiteral("Replay of 4 hours written to replay.gif"));
     score->ScoreMapButton->click();
     EXPECT_FALSE(score->ShowingReplay());
     ASSERT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join('\n').toStdString();

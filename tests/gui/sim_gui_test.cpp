@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 
 #include "base/datetime.h"
 #include "gui/gui_support.h"
@@ -115,6 +116,19 @@ TEST(SimWindow, AReportFileCutShortShowsTheErrorAndKeepsTheCounts) {
     EXPECT_EQ(m.CurTimeLabel->text(), QStringLiteral("14:00 UTC")); // the clock step stays
     EXPECT_EQ(m.StatAwait->text(), QStringLiteral("x"));            // counts untouched
     EXPECT_EQ(m.StatHome->text(), QStringLiteral("x"));
+}
+
+TEST(SimWindow, ACutShortFileOnTheTargetMapShowsOneMessageAndStopsTheFlash) {
+    SimWindow w;
+    w.f.Show(w.app, w.root);
+    TfMainForm& m = w.m();
+    m.Targeting1->trigger();
+    ASSERT_TRUE(m.ReportsTimer.isActive());
+    WriteFile(w.root + "1979-04-10/rpt.dat", QByteArray(100, '\0'));
+    m.Advancetonexthour1->trigger();
+    EXPECT_FALSE(m.ReportsTimer.isActive());
+    QTest::qWait(700); // a live timer would fail on the same file under the message
+    EXPECT_EQ(w.f.Errors.size(), 1) << w.f.Errors.join('|').toStdString();
 }
 
 TEST(SimWindow, RecentReportsBlinkOnTheTargetMap) {

@@ -282,6 +282,13 @@ TEST(ViewerWindow, AFailingTickStopsItsOwnTimerAndReportsOnce) {
     EXPECT_EQ(w.f.Errors.size(), 2) << w.f.Errors.join(QStringLiteral("; ")).toStdString();
     EXPECT_FALSE(w.m().ReportsTimer.isActive());
     EXPECT_TRUE(w.m().Targeting1->isChecked());
+
+    // A view switch that fails goes back to the map and leaves the timer as it found it.
+    ASSERT_TRUE(QFile::remove(w.app + QStringLiteral("greatplains.gif")));
+    w.m().Sounding1->trigger();
+    EXPECT_EQ(w.f.Errors.size(), 3) << w.f.Errors.join(QStringLiteral("; ")).toStdString();
+    EXPECT_TRUE(w.m().Targeting1->isChecked());
+    EXPECT_FALSE(w.m().ReportsTimer.isActive());
 }
 
 TEST(ViewerWindow, FitChartsToWindowScalesFramesKeepingTheirAspect) {

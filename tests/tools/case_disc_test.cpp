@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include "base/datetime.h"
@@ -259,6 +260,20 @@ TEST(SampleFramesTest, FramesDrawAtTheirSizeAndTheSameEveryTime) {
               QSize(800, 600));
     EXPECT_EQ(DecodeGifFile(folder + QStringLiteral("skew-070504-1200-ddc.gif")).size(),
               QSize(480, 600));
+    // A chart says in its middle, in plain words, that it holds nothing of the day.
+    QImage said(tools::NoChartBand().size(), QImage::Format_RGB32);
+    said.fill(Qt::white);
+    {
+        QPainter frame(&said);
+        frame.setPen(Qt::black);
+        frame.drawRect(said.rect().adjusted(0, 0, -1, -1));
+    }
+    tools::DrawText(said, tools::NoChartMargin, tools::NoChartMargin, tools::NoChartText, Qt::black,
+                    2);
+    EXPECT_EQ(DecodeGifFile(folder + QStringLiteral("hsfc-070505-0300.gif"))
+                  .copy(tools::NoChartBand())
+                  .convertToFormat(QImage::Format_RGB32),
+              said);
     // Two frames of one kind differ only in the valid time at the top right.
     const QImage a = DecodeGifFile(folder + QStringLiteral("hsfc-070504-1200.gif"));
     const QImage b = DecodeGifFile(folder + QStringLiteral("hsfc-070504-1300.gif"));
