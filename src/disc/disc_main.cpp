@@ -14,8 +14,8 @@
 #include <QStringList>
 
 #include "base/errors.h"
-#include "disc/disc_commands.h"
 #include "disc/disc_charts.h"
+#include "disc/disc_commands.h"
 #include "disc/disc_kit.h"
 #include "disc/disc_soundings.h"
 

@@ -46,8 +46,7 @@ ChaserCounts TallyAt(const DayRecord& record, std::size_t index) {
         case ChaserOutcome::Awaiting:
             // Only a chaser on the road is awaiting storms; one still at home and
             // undecided or waiting is in no counter of the panel.
-            if (c.Mode == ChaserMode::Chasing || c.Mode == ChaserMode::ReturningHome)
-                ++n.Awaiting;
+            if (c.Mode == ChaserMode::Chasing || c.Mode == ChaserMode::ReturningHome) ++n.Awaiting;
             break;
         case ChaserOutcome::EmptyHanded:
             ++n.EmptyHanded;
