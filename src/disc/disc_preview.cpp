@@ -82,23 +82,6 @@ QString GeographyFolder(const QString& appData, QStringList& tried) {
     return {};
 }
 
-// The target map's background for the day's view, with the target map's pens, as the
-// score window draws it.
-QImage GeographyFor(const QString& folder, const ProjectionDescriptor& view) {
-    QImage canvas(std::max(1, view.Width), std::max(1, view.Height), QImage::Format_RGB32);
-    canvas.fill(Qt::white);
-    QPainter p(&canvas);
-    PixelPoint previous{MissingPixel, MissingPixel};
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(204, 204, 204), 1, Qt::SolidLine));
-    DrawLineLayer(p, folder + FineLinesFile, view, previous);
-    p.setPen(QPen(QColor(221, 204, 170), 2, Qt::SolidLine));
-    DrawLineLayer(p, folder + BoldLinesFile, view, previous);
-    p.setPen(QPen(QColor(119, 119, 119), 2, Qt::SolidLine));
-    DrawOutlineLayer(p, folder + OutlinesFile, view, {});
-    return canvas;
-}
-
 // The day's reports of the case window on the score's map, framed on them, with the
 // practically perfect areas they make; no product is drawn. Without the geography the
 // reports stand on white and a note says why.
@@ -113,7 +96,7 @@ QByteArray ReportsMapPng(const QString& reportFile, const QString& day,
     QString problem = missingGeography;
     if (!geographyFolder.isEmpty()) {
         try {
-            geography = GeographyFor(geographyFolder, view);
+            geography = ScoreMapBackground(geographyFolder, view);
         } catch (const std::exception& e) {
             problem = QString::fromUtf8(e.what());
         }

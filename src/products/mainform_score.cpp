@@ -14,27 +14,6 @@
 #include "products/uscore.h"
 
 namespace nimbrel {
-namespace {
-
-/// The target map's background for another view (the score's), drawn afresh with the
-/// target map's pens and leaving the target map's cache alone.
-QImage BackgroundFor(const QString& appData, const ProjectionDescriptor& view) {
-    QImage canvas(std::max(1, view.Width), std::max(1, view.Height), QImage::Format_RGB32);
-    canvas.fill(Qt::white);
-    QPainter p(&canvas);
-    PixelPoint previous{MissingPixel, MissingPixel};
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(204, 204, 204), 1, Qt::SolidLine));
-    DrawLineLayer(p, appData + FineLinesFile, view, previous);
-    p.setPen(QPen(QColor(221, 204, 170), 2, Qt::SolidLine));
-    DrawLineLayer(p, appData + BoldLinesFile, view, previous);
-    p.setPen(QPen(QColor(119, 119, 119), 2, Qt::SolidLine));
-    DrawOutlineLayer(p, appData + OutlinesFile, view, {});
-    return canvas;
-}
-
-} // namespace
-
 void TfMainForm::UpdateScoreMenuItem() {
     if (Exercisescore1) Exercisescore1->setEnabled(!session_.Clock.DateHidden);
 }
@@ -58,7 +37,7 @@ void TfMainForm::Exercisescore1Click() {
     QImage geography;
     try {
         // Drawn afresh for the score's own view: the target map's cache stays its own.
-        geography = BackgroundFor(session_.Folders.AppDataDirectory, viewport);
+        geography = ScoreMapBackground(session_.Folders.AppDataDirectory, viewport);
     } catch (const FileError&) {
         geography = QImage();
     }

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "map/basemap.h"
 #include "map/projection_exact.h"
 
 namespace nimbrel {
@@ -325,6 +326,21 @@ ProjectionDescriptor FitScoreViewport(const ExerciseScore& score, int width, int
     for (const GeoPoint& g : BoxCorners(score.Perfect.PointsAtLeast(PerfectOutlookThreshold)))
         others.push_back(g);
     return FitViewport(reports, others, width, height, reportsOutside);
+}
+
+QImage ScoreMapBackground(const QString& appData, const ProjectionDescriptor& view) {
+    QImage canvas(std::max(1, view.Width), std::max(1, view.Height), QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    QPainter p(&canvas);
+    PixelPoint previous{MissingPixel, MissingPixel};
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(204, 204, 204), 1, Qt::SolidLine));
+    DrawLineLayer(p, appData + FineLinesFile, view, previous);
+    p.setPen(QPen(QColor(221, 204, 170), 2, Qt::SolidLine));
+    DrawLineLayer(p, appData + BoldLinesFile, view, previous);
+    p.setPen(QPen(QColor(119, 119, 119), 2, Qt::SolidLine));
+    DrawOutlineLayer(p, appData + OutlinesFile, view, {});
+    return canvas;
 }
 
 ScoreMapInputs ScoreMapFrom(const ExerciseScore& score, const ProjectionDescriptor& viewport,

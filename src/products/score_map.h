@@ -76,6 +76,11 @@ ProjectionDescriptor FitViewport(const std::vector<GeoPoint>& mustShow,
                                  const std::vector<GeoPoint>& alsoShow, int width, int height,
                                  int* outside = nullptr);
 
+/// The target map's background for another view (the score's, a disc preview's), drawn
+/// afresh with the target map's pens from the map files of `appData`, leaving the target
+/// map's cache alone. Throws FileError when a map file cannot be read.
+QImage ScoreMapBackground(const QString& appData, const ProjectionDescriptor& view);
+
 /// The map's inputs from a score: every report with its inside flags, every product in
 /// its kind's style, the practically perfect areas. Notes say when nothing was issued,
 /// and how many reports fall outside the viewport.
