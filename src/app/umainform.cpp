@@ -17,6 +17,7 @@
 #include <QPixmap>
 #include <QPolygonF>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
@@ -95,6 +96,24 @@ void TfMainForm::Guard(const std::function<void()>& body) {
 }
 
 namespace {
+
+/// Runs `action` for each event of `type` that `watched` receives; the event goes on
+/// to the widget unchanged.
+class EventHook final : public QObject {
+public:
+    EventHook(QObject* watched, QEvent::Type type, std::function<void()> action)
+        : QObject(watched), type_(type), action_(std::move(action)) {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == type_) action_();
+        return false;
+    }
+
+private:
+    QEvent::Type type_;
+    std::function<void()> action_;
+};
 
 enum class PlayerGlyph { PlayReverse, StepBack, Stop, StepForward, PlayForward };
 
@@ -494,6 +513,18 @@ void TfMainForm::BuildView() {
             [this](int steps, int x, int y) { Guard([&] { Image1Wheel(steps, x, y); }); });
     connect(Image1, &ImageView::Resized, this, follow);
     connect(BufImg, &ImageView::Resized, this, follow);
+    // A fitted chart follows the view when the window (or the panel beside it) resizes.
+    new EventHook(ScrollBox1, QEvent::Resize, [this] {
+        if (Fitchartstowindow1 && Fitchartstowindow1->isChecked())
+            Guard([this] { UpdateChartFit(); });
+    });
+    // The cursor's place is stale once the pointer is off the map; any other status
+    // (the polygon's size, a measurement) stays.
+    new EventHook(Image1, QEvent::Leave, [this] {
+        static const QRegularExpression readout(QStringLiteral(R"(^\d+\.\d[NS] \d+\.\d[EW]( |$))"));
+        if (session_.Kind == ChartKind::TargetMap && readout.match(StatusPanel2->text()).hasMatch())
+            StatusPanel2->clear();
+    });
 
     StatusPanel1 = new QLabel(this);
     StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
