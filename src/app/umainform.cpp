@@ -79,7 +79,11 @@ TfMainForm::TfMainForm(QWidget* parent, std::unique_ptr<Prompts> prompts,
     FormCreate();
 }
 
-TfMainForm::~TfMainForm() = default;
+TfMainForm::~TfMainForm() {
+    // The event hooks reach into this window; its widgets, which go after its members,
+    // may still get events (a leave as they are hidden) on the way out.
+    qDeleteAll(findChildren<QObject*>(QStringLiteral("EventHook")));
+}
 
 template <typename Window> Window* TfMainForm::Needed(Window*& slot) {
     if (!slot && makeWindows_) slot = new Window(this);
@@ -103,6 +107,7 @@ class EventHook final : public QObject {
 public:
     EventHook(QObject* watched, QEvent::Type type, std::function<void()> action)
         : QObject(watched), type_(type), action_(std::move(action)) {
+        setObjectName(QStringLiteral("EventHook")); // found by name as the window goes
         watched->installEventFilter(this);
     }
     bool eventFilter(QObject*, QEvent* event) override {
