@@ -156,15 +156,19 @@ size and conversion is settled before the first file is written; if writing fail
 after that, the output still lists every file written, and the status is 1.
 )";
 
-const char* const PreviewHelp = R"(usage: nimbrel-disc preview DISC OUT [DAY...] [--json]
+const char* const PreviewHelp =
+    R"(usage: nimbrel-disc preview DISC OUT [DAY...] [--appdata DIR] [--json]
 
 Writes OUT (a new folder, or an empty one), a static HTML look at DISC for planning a
 term, to open in any browser: OUT/index.html lists every day (or the DAYs named) with
 its codes, rank, report counts by kind, a satellite thumbnail and warnings, such as a
 day the random pick never draws for want of a regime letter; OUT/DAY/index.html shows
 each chart kind's loop as an animated GIF (the loop export's), the soundings, the
-reports, the narratives and what "check" says of the day. The catalogue read is the
-disc's own (DISC/nimbrel.cas). OUT is made in a scratch folder and renamed into place.
+reports in a table and on the score's map (the 1200 to 1200 UTC case window, with the
+map files of --appdata DIR, the per-user data folder by default, or else the installed
+data; on white with a note when none holds them), the narratives and what "check" says
+of the day. The catalogue read is the disc's own (DISC/nimbrel.cas). OUT is made in a
+scratch folder and renamed into place.
 )";
 
 struct Args {
@@ -342,10 +346,11 @@ std::optional<int> RunInstructorCommand(const QString& command, const QStringLis
         return 1;
     }
     if (command == QLatin1String("preview")) {
-        const Args a = Parse(rest, {});
+        const Args a = Parse(rest, {QStringLiteral("--appdata")});
         if (a.Flags.contains(QStringLiteral("--help"))) return Print(PreviewHelp);
         if (a.Positional.size() < 2) Usage("give the disc and the folder to write");
-        return Lines(a, MakePreview(Folder(a.Positional[0]), a.Positional[1], a.Positional.mid(2)));
+        return Lines(a, MakePreview(Folder(a.Positional[0]), a.Positional[1], a.Positional.mid(2),
+                                    AppDataFolder(a)));
     }
     if (command == QLatin1String("draft")) {
         const Args a = Parse(rest, {QStringLiteral("--tables")});

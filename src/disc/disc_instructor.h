@@ -162,8 +162,11 @@ QByteArray ReducedGif(const QImage& image);
 /// day the random pick never draws), and DAY/index.html per day: each chart kind's loop
 /// as an animated GIF made by the loop export, the soundings, the reports, the narratives
 /// and what the check says of the day. The catalogue read is the disc's own. Made in a
-/// scratch folder and renamed into place.
-QStringList MakePreview(const QString& discRoot, const QString& out, QStringList days);
+/// scratch folder and renamed into place. Each day's page also shows reports.png, the
+/// case window's reports on the score's map with the geography from `appData` (or the
+/// installed data); without the map files, the reports on white with a note.
+QStringList MakePreview(const QString& discRoot, const QString& out, QStringList days,
+                        const QString& appData = {});
 
 // ---- draft ----------------------------------------------------------------------------------
 

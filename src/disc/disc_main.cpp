@@ -41,7 +41,7 @@ commands:
   soundings DISC DAY FILE...                a day's sounding frames from such files
   charts DISC DAY FILE... [--force]         charts drawn from GRIB and NetCDF analyses
   draft DISC --tables DIR DAY               a starting summary of a day to edit
-  preview DISC OUT [DAY...]                 HTML pages of the days and an index
+  preview DISC OUT [DAY...] [--appdata DIR] HTML pages of the days and an index
   catalogue DISC [LIST.csv] [--appdata DIR] the disc's catalogue and narratives, in use
   use DISC [--appdata DIR]                  put a disc's catalogue in use (with a backup)
 
@@ -356,11 +356,12 @@ int Run(const QString& command, const QStringList& rest) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Soundings and charts are drawn with fonts, which need the GUI application; the kit
-    // never opens a window, so those run on the offscreen platform unless told otherwise.
-    // The other commands do with the core application.
+    // Soundings, charts and the preview's maps are drawn with fonts, which need the GUI
+    // application; the kit never opens a window, so those run on the offscreen platform
+    // unless told otherwise. The other commands do with the core application.
     const bool drawing = argc > 1 && (std::string_view(argv[1]) == "soundings" ||
-                                      std::string_view(argv[1]) == "charts");
+                                      std::string_view(argv[1]) == "charts" ||
+                                      std::string_view(argv[1]) == "preview");
     if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> app(drawing ? new QGuiApplication(argc, argv)

@@ -2,17 +2,24 @@
 // instructor can see a day without playing it and plan a term from the whole disc.
 #include <map>
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QImageWriter>
+#include <QPainter>
 #include <QRegularExpression>
 
+#include "app/folders.h"
 #include "base/errors.h"
 #include "base/mask.h"
 #include "base/records.h"
 #include "cases/catalogue.h"
 #include "disc/disc_instructor.h"
 #include "disc/disc_kit.h"
+#include "map/basemap.h"
+#include "products/score_map.h"
+#include "products/scoring.h"
 #include "reports/report_file.h"
 #include "viewer/decoders.h"
 #include "viewer/encoders.h"
@@ -56,9 +63,79 @@ QString PickWarning(const QString& codes) {
     return {};
 }
 
+constexpr int MapWidth = 800, MapHeight = 600;
+
+// The folder holding the target map's geography files: the per-user folder first, then
+// the installed data beside the program. Empty when neither holds all three; `tried`
+// names the folders looked in.
+QString GeographyFolder(const QString& appData, QStringList& tried) {
+    QStringList folders;
+    if (!appData.isEmpty()) folders << appData;
+    const QString installed = InstalledDataFolder(QCoreApplication::applicationDirPath());
+    if (!installed.isEmpty()) folders << installed + QStringLiteral("appdata/");
+    for (const QString& folder : folders) {
+        tried << QDir::toNativeSeparators(folder);
+        if (QFileInfo(folder + FineLinesFile).isFile() &&
+            QFileInfo(folder + BoldLinesFile).isFile() && QFileInfo(folder + OutlinesFile).isFile())
+            return folder;
+    }
+    return {};
+}
+
+// The target map's background for the day's view, with the target map's pens, as the
+// score window draws it.
+QImage GeographyFor(const QString& folder, const ProjectionDescriptor& view) {
+    QImage canvas(std::max(1, view.Width), std::max(1, view.Height), QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    QPainter p(&canvas);
+    PixelPoint previous{MissingPixel, MissingPixel};
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(204, 204, 204), 1, Qt::SolidLine));
+    DrawLineLayer(p, folder + FineLinesFile, view, previous);
+    p.setPen(QPen(QColor(221, 204, 170), 2, Qt::SolidLine));
+    DrawLineLayer(p, folder + BoldLinesFile, view, previous);
+    p.setPen(QPen(QColor(119, 119, 119), 2, Qt::SolidLine));
+    DrawOutlineLayer(p, folder + OutlinesFile, view, {});
+    return canvas;
+}
+
+// The day's reports of the case window on the score's map, framed on them, with the
+// practically perfect areas they make; no product is drawn. Without the geography the
+// reports stand on white and a note says why.
+QByteArray ReportsMapPng(const QString& reportFile, const QString& day,
+                         const QString& geographyFolder, const QString& missingGeography) {
+    const QDate date = QDate::fromString(day, QStringLiteral("yyyy-MM-dd"));
+    const DateTime noon = EncodeDate(date.year(), date.month(), date.day()) + 0.5;
+    const ExerciseScore score = ScoreExercise({}, ReadCaseWindowReports(reportFile, noon));
+    int outside = 0;
+    const ProjectionDescriptor view = FitScoreViewport(score, MapWidth, MapHeight, &outside);
+    QImage geography;
+    QString problem = missingGeography;
+    if (!geographyFolder.isEmpty()) {
+        try {
+            geography = GeographyFor(geographyFolder, view);
+        } catch (const std::exception& e) {
+            problem = QString::fromUtf8(e.what());
+        }
+    }
+    ScoreMapInputs in = ScoreMapFrom(score, view, geography);
+    // Nothing was issued on a disc; the score's word for that would read as a fault.
+    in.Notes.removeAll(QStringLiteral("No product was issued."));
+    if (!score.Reports.Problem.isEmpty()) in.Notes << score.Reports.Problem;
+    if (!problem.isEmpty()) in.Notes << QStringLiteral("No geography: %1").arg(problem);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(RenderScoreMap(in)))
+        throw DataError(QStringLiteral("The reports' map: %1").arg(writer.errorString()));
+    return png;
+}
+
 } // namespace
 
-QStringList MakePreview(const QString& discRoot, const QString& out, QStringList days) {
+QStringList MakePreview(const QString& discRoot, const QString& out, QStringList days,
+                        const QString& appData) {
     const QString root = QDir::cleanPath(out);
     const QFileInfo info(root);
     if (info.isSymLink()) throw DataError(QStringLiteral("%1 is a link").arg(root));
@@ -82,6 +159,14 @@ QStringList MakePreview(const QString& discRoot, const QString& out, QStringList
         for (const CaseEntry& e : ReadCaseCatalogue(cataloguePath).Entries)
             entries[e.CaseDate] = e;
     const DiscCheck check = CheckDisc(discRoot, cataloguePath);
+    QStringList tried;
+    const QString geographyFolder = GeographyFolder(appData, tried);
+    const QString missingGeography =
+        geographyFolder.isEmpty() ? QStringLiteral("the map files (%1, %2, %3) are in none of: %4")
+                                        .arg(FineLinesFile, BoldLinesFile, OutlinesFile,
+                                             tried.isEmpty() ? QStringLiteral("no folder")
+                                                             : tried.join(QStringLiteral(", ")))
+                                  : QString();
 
     // Everything is made in a scratch folder beside the target and renamed into place.
     const QString scratch = info.absolutePath() + QStringLiteral("/.") + info.fileName() +
@@ -185,6 +270,15 @@ QStringList MakePreview(const QString& discRoot, const QString& out, QStringList
                         .arg(counts[1])
                         .arg(counts[2])
                         .arg(counts[3]);
+            try {
+                WriteWholeFile(folder + QStringLiteral("reports.png"),
+                               ReportsMapPng(source + QStringLiteral("rpt.dat"), day,
+                                             geographyFolder, missingGeography));
+                body += QStringLiteral("<p><img src=\"reports.png\" alt=\"The case window's "
+                                       "reports on the map\"></p>\n");
+            } catch (const std::exception& e) {
+                warnings << QStringLiteral("reports' map: %1").arg(QString::fromUtf8(e.what()));
+            }
             if (!rows.isEmpty())
                 body += QStringLiteral("<table><tr><th>day, time</th><th>kind</th><th>state</th>"
                                        "<th>start</th><th>magnitude</th></tr>\n%1</table>\n")

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -306,7 +307,7 @@ TEST(DiscPreview, PagesLinkOnlyToWhatTheyHold) {
     WriteCaseCatalogue(disc + QStringLiteral("nimbrel.cas"), {e});
 
     const QString out = temp.path() + QStringLiteral("/preview");
-    MakePreview(disc, out, {});
+    MakePreview(disc, out, {}, QStringLiteral(NIMBREL_SHIPPED_DATA "/appdata/"));
     const QByteArray index = ReadAll(out + QStringLiteral("/index.html"));
     EXPECT_TRUE(index.contains("never drawn by the random pick: no regime letter"));
     EXPECT_TRUE(index.contains("not in the disc&#x27;s catalogue") ||
@@ -329,7 +330,17 @@ TEST(DiscPreview, PagesLinkOnlyToWhatTheyHold) {
             EXPECT_TRUE(target.startsWith(QDir::cleanPath(out))) << target.toStdString();
         }
     }
-    EXPECT_GE(links, 8); // two days, thumbnail, two loops, a sounding, the way back twice
+    EXPECT_GE(links, 10); // two days, thumbnail, two loops, a sounding, two maps, two ways back
+    // The day's map: framed on its one report, over the shipped geography's state lines.
+    QImage map;
+    ASSERT_TRUE(map.loadFromData(ReadAll(out + QStringLiteral("/2011-04-27/reports.png")), "PNG"));
+    ASSERT_EQ(map.width(), 800);
+    ASSERT_GT(map.height(), 600);
+    int outline = 0;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < map.width(); ++x)
+            outline += map.pixel(x, y) == qRgb(119, 119, 119);
+    EXPECT_GT(outline, 500);
     EXPECT_EQ(DecodeGifAnimation(ReadAll(out + QStringLiteral("/2011-04-27/satv-loop.gif")))
                   .Frames.size(),
               2u);
