@@ -17,6 +17,7 @@
 #include <QPixmap>
 #include <QPolygonF>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
@@ -78,7 +79,11 @@ TfMainForm::TfMainForm(QWidget* parent, std::unique_ptr<Prompts> prompts,
     FormCreate();
 }
 
-TfMainForm::~TfMainForm() = default;
+TfMainForm::~TfMainForm() {
+    // The event hooks reach into this window; its widgets, which go after its members,
+    // may still get events (a leave as they are hidden) on the way out.
+    qDeleteAll(findChildren<QObject*>(QStringLiteral("EventHook")));
+}
 
 template <typename Window> Window* TfMainForm::Needed(Window*& slot) {
     if (!slot && makeWindows_) slot = new Window(this);
@@ -95,6 +100,25 @@ void TfMainForm::Guard(const std::function<void()>& body) {
 }
 
 namespace {
+
+/// Runs `action` for each event of `type` that `watched` receives; the event goes on
+/// to the widget unchanged.
+class EventHook final : public QObject {
+public:
+    EventHook(QObject* watched, QEvent::Type type, std::function<void()> action)
+        : QObject(watched), type_(type), action_(std::move(action)) {
+        setObjectName(QStringLiteral("EventHook")); // found by name as the window goes
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == type_) action_();
+        return false;
+    }
+
+private:
+    QEvent::Type type_;
+    std::function<void()> action_;
+};
 
 enum class PlayerGlyph { PlayReverse, StepBack, Stop, StepForward, PlayForward };
 
@@ -494,6 +518,18 @@ void TfMainForm::BuildView() {
             [this](int steps, int x, int y) { Guard([&] { Image1Wheel(steps, x, y); }); });
     connect(Image1, &ImageView::Resized, this, follow);
     connect(BufImg, &ImageView::Resized, this, follow);
+    // A fitted chart follows the view when the window (or the panel beside it) resizes.
+    new EventHook(ScrollBox1, QEvent::Resize, [this] {
+        if (Fitchartstowindow1 && Fitchartstowindow1->isChecked())
+            Guard([this] { UpdateChartFit(); });
+    });
+    // The cursor's place is stale once the pointer is off the map; any other status
+    // (the polygon's size, a measurement) stays.
+    new EventHook(Image1, QEvent::Leave, [this] {
+        static const QRegularExpression readout(QStringLiteral(R"(^\d+\.\d[NS] \d+\.\d[EW]( |$))"));
+        if (session_.Kind == ChartKind::TargetMap && readout.match(StatusPanel2->text()).hasMatch())
+            StatusPanel2->clear();
+    });
 
     StatusPanel1 = new QLabel(this);
     StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));

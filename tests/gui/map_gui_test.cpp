@@ -387,5 +387,13 @@ TEST(MapWindow, CitiesInTheCacheAndIssuedProductsUnderANewArea) {
     EXPECT_TRUE(f.Form->StatusPanel2->text().startsWith(QStringLiteral("35.0N 100.0W \u2014 ")))
         << f.Form->StatusPanel2->text().toStdString();
     EXPECT_TRUE(f.Form->StatusPanel2->text().contains(QStringLiteral(" MILES ")));
+    // Off the map it reads nothing; the polygon's size is not taken for a read-out.
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(f.Form->Image1, &leave);
+    EXPECT_TRUE(f.Form->StatusPanel2->text().isEmpty())
+        << f.Form->StatusPanel2->text().toStdString();
+    f.Form->StatusPanel2->setText(QStringLiteral("Axis 100 px, width 40 px"));
+    QCoreApplication::sendEvent(f.Form->Image1, &leave);
+    EXPECT_EQ(f.Form->StatusPanel2->text(), QStringLiteral("Axis 100 px, width 40 px"));
     ASSERT_TRUE(f.Errors.isEmpty()) << f.Errors.join("; ").toStdString();
 }

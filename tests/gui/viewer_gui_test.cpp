@@ -301,6 +301,12 @@ TEST(ViewerWindow, FitChartsToWindowScalesFramesKeepingTheirAspect) {
         << fitted.width() << "x" << fitted.height();
     EXPECT_NEAR(double(fitted.width()) / fitted.height(), 150.0 / 103.0, 0.02);
     EXPECT_EQ(w.m().Image1->Picture().size(), QSize(150, 103)); // the picture is untouched
+    // A larger window refits the frame to the larger view.
+    w.m().resize(w.m().size() + QSize(300, 200));
+    QApplication::processEvents();
+    const QSize larger = w.m().ScrollBox1->maximumViewportSize();
+    ASSERT_NE(larger, area);
+    EXPECT_EQ(w.m().Image1->size(), QSize(150, 103).scaled(larger, Qt::KeepAspectRatio));
     // The station map keeps its pixels (the circles sit on them), and off is 1:1 again.
     w.m().Sounding1->trigger();
     EXPECT_EQ(w.m().Image1->size(), QSize(400, 600));
