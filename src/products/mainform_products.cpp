@@ -43,6 +43,9 @@ void TfMainForm::IssueProduct(QAction* sender) {
     session_.Products.push_back(MakeProductRecord(product->Kind, request.SimulationTime,
                                                   session_.Clock.CaseStart,
                                                   ProductCorners(request.Polygon, request.ToGeo)));
+    // The target map outlines every product issued: redraw it so this one shows at once.
+    if (session_.Kind == ChartKind::TargetMap && Issuedproducts1 && Issuedproducts1->isChecked())
+        RefreshView(false);
 
     TfProduct* window = Needed(windows_.Product);
     if (!window) return;

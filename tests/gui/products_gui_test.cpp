@@ -136,8 +136,19 @@ TEST(ProductsWindow, TornadoWatchOverADraggedPolygon) {
     ASSERT_TRUE(w.m().State().Polygon.IsSet());
     ASSERT_EQ(w.m().State().Polygon.SideWords, QStringLiteral("NORTH AND SOUTH"));
 
+    // The watch is outlined on the target map as soon as it is issued, in its kind's colour.
+    const QRgb watchColour = ProductStyleOf(ProductKind::TornadoWatch).Colour.rgb();
+    auto outlined = [&] {
+        const QImage& shown = w.m().Image1->Picture();
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                if (shown.pixel(x, y) == watchColour) return true;
+        return false;
+    };
+    ASSERT_FALSE(outlined());
     w.Issue(w.m().TornadoWatch1);
     ASSERT_TRUE(w.f.Errors.isEmpty()) << w.f.Errors.join('\n').toStdString();
+    EXPECT_TRUE(outlined());
     EXPECT_EQ(w.shownStatus, QStringLiteral("Issuing weather product..."));
     const QStringList& t = w.shownText;
     ASSERT_GE(t.size(), 31) << t.join('|').toStdString();
