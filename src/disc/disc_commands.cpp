@@ -171,44 +171,10 @@ of the day. The catalogue read is the disc's own (DISC/nimbrel.cas). OUT is made
 scratch folder and renamed into place.
 )";
 
-struct Args {
-    QStringList Positional;
-    QMap<QString, QString> Options;
-    QSet<QString> Flags;
-};
-
+// The instructor commands' flags.
 Args Parse(const QStringList& args, const QStringList& valued) {
-    Args out;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a.startsWith(QLatin1String("--"))) {
-            if (valued.contains(a)) {
-                if (i + 1 >= args.size())
-                    throw std::invalid_argument(a.toStdString() + " needs a value");
-                out.Options[a] = args[++i];
-            } else if (QStringList{"--json", "--help", "--skip-existing", "--force", "--any-size"}
-                           .contains(a)) {
-                out.Flags.insert(a);
-            } else {
-                throw std::invalid_argument("unknown option " + a.toStdString());
-            }
-        } else {
-            out.Positional << a;
-        }
-    }
-    return out;
-}
-
-QString Folder(const QString& path) {
-    const QString cleaned = QDir::cleanPath(QDir::fromNativeSeparators(path));
-    return cleaned.endsWith(QLatin1Char('/')) ? cleaned : cleaned + QLatin1Char('/');
-}
-
-QString AppDataFolder(const Args& args) {
-    if (args.Options.contains(QStringLiteral("--appdata")))
-        return Folder(args.Options[QStringLiteral("--appdata")]);
-    return Folder(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                  QStringLiteral("/nimbrel"));
+    return disc::Parse(args, valued,
+                       {"--json", "--help", "--skip-existing", "--force", "--any-size"});
 }
 
 QString Stamp() {
@@ -259,6 +225,39 @@ QStringList Catalogue(const QString& disc, const QString& list, const QString& a
 }
 
 } // namespace
+
+Args Parse(const QStringList& args, const QStringList& valued, const QStringList& flags) {
+    Args out;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a.startsWith(QLatin1String("--"))) {
+            if (valued.contains(a)) {
+                if (i + 1 >= args.size())
+                    throw std::invalid_argument(a.toStdString() + " needs a value");
+                out.Options[a] = args[++i];
+            } else if (flags.contains(a)) {
+                out.Flags.insert(a);
+            } else {
+                throw std::invalid_argument("unknown option " + a.toStdString());
+            }
+        } else {
+            out.Positional << a;
+        }
+    }
+    return out;
+}
+
+QString Folder(const QString& path) {
+    const QString cleaned = QDir::cleanPath(QDir::fromNativeSeparators(path));
+    return cleaned.endsWith(QLatin1Char('/')) ? cleaned : cleaned + QLatin1Char('/');
+}
+
+QString AppDataFolder(const Args& args) {
+    if (args.Options.contains(QStringLiteral("--appdata")))
+        return Folder(args.Options[QStringLiteral("--appdata")]);
+    return Folder(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                  QStringLiteral("/nimbrel"));
+}
 
 std::optional<int> RunInstructorCommand(const QString& command, const QStringList& rest) {
     if (command == QLatin1String("new")) {

@@ -165,44 +165,13 @@ outside 0-5 refuses the whole list. The days' texts are written first and the ca
 last, made anew, so a failure on the way leaves the earlier catalogue.
 )";
 
-struct Args {
-    QStringList Positional;
-    QMap<QString, QString> Options; // --name value
-    QSet<QString> Flags;            // --name
-};
+using disc::AppDataFolder;
+using disc::Args;
+using disc::Folder;
 
-// Splits the arguments; `valued` options take the next argument.
+// The general commands' flags.
 Args Parse(const QStringList& args, const QStringList& valued) {
-    Args out;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a.startsWith(QLatin1String("--"))) {
-            if (valued.contains(a)) {
-                if (i + 1 >= args.size())
-                    throw std::invalid_argument(a.toStdString() + " needs a value");
-                out.Options[a] = args[++i];
-            } else if (QStringList{"--json", "--strict", "--force", "--help"}.contains(a)) {
-                out.Flags.insert(a);
-            } else {
-                throw std::invalid_argument("unknown option " + a.toStdString());
-            }
-        } else {
-            out.Positional << a;
-        }
-    }
-    return out;
-}
-
-QString Folder(const QString& path) {
-    const QString cleaned = QDir::cleanPath(QDir::fromNativeSeparators(path));
-    return cleaned.endsWith(QLatin1Char('/')) ? cleaned : cleaned + QLatin1Char('/');
-}
-
-QString AppDataFolder(const Args& args) {
-    if (args.Options.contains(QStringLiteral("--appdata")))
-        return Folder(args.Options[QStringLiteral("--appdata")]);
-    return Folder(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                  QStringLiteral("/nimbrel"));
+    return disc::Parse(args, valued, {"--json", "--strict", "--force", "--help"});
 }
 
 void Print(const QString& text) {
