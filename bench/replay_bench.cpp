@@ -7,8 +7,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include "debrief/replay.h"
 #include "map/projection.h"
-#include "products/replay.h"
 #include "reports/report_file.h"
 
 using namespace nimbrel;

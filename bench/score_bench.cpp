@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "base/datetime.h"
-#include "products/scoring.h"
+#include "debrief/scoring.h"
 
 using namespace nimbrel;
 

@@ -1,6 +1,6 @@
 // The case's narrative and discussion files: any bytes become lines of the summary.
 #include "base/errors.h"
-#include "cases/debrief.h"
+#include "debrief/debrief.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -10,13 +10,13 @@
 #include "app/umainform.h"
 #include "cases/case_load.h"
 #include "cases/catalogue_builder.h"
-#include "cases/debrief.h"
 #include "cases/session_reset.h"
-#include "cases/uinformation.h"
 #include "cases/uloadcase.h"
 #include "cases/urandomcase.h"
-#include "products/unotes.h"
-#include "products/uscore.h"
+#include "debrief/debrief.h"
+#include "debrief/uinformation.h"
+#include "debrief/unotes.h"
+#include "debrief/uscore.h"
 #include "sim/hourly_advance.h"
 
 namespace nimbrel {

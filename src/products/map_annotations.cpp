@@ -10,8 +10,8 @@
 #include <QPainter>
 
 #include "base/datetime.h"
-#include "products/score_map.h"
-#include "products/scoring.h"
+#include "debrief/score_map.h"
+#include "debrief/scoring.h"
 
 namespace nimbrel {
 namespace {

@@ -24,9 +24,9 @@
 #include "app/folders.h"
 #include "cases/catalogue.h"
 #include "cases/catalogue_builder.h"
-#include "cases/uinformation.h"
 #include "cases/uloadcase.h"
 #include "cases/urandomcase.h"
+#include "debrief/uinformation.h"
 #include "gui/gui_support.h"
 
 using namespace nimbrel;

@@ -2,9 +2,9 @@
 
 #include <QApplication>
 
-#include "cases/uinformation.h"
 #include "cases/uloadcase.h"
 #include "cases/urandomcase.h"
+#include "debrief/uinformation.h"
 #include "products/uproduct.h"
 #include "ui/guard.h"
 #include "ui/uabout.h"

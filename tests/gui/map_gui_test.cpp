@@ -11,11 +11,11 @@
 #include <QToolButton>
 #include <QWheelEvent>
 
+#include "debrief/score_map.h"
 #include "gui/gui_support.h"
 #include "map/basemap.h"
 #include "map/polygon.h"
 #include "map/projection.h"
-#include "products/score_map.h"
 #include "ui/imageview.h"
 
 using namespace nimbrel;

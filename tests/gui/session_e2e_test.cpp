@@ -38,8 +38,8 @@
 
 #include "app/folders.h"
 #include "base/mask.h"
-#include "cases/uinformation.h"
 #include "cases/uloadcase.h"
+#include "debrief/uinformation.h"
 #include "gui/gui_support.h"
 #include "map/projection.h"
 #include "products/uproduct.h"

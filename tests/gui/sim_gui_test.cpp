@@ -12,8 +12,8 @@
 #include <QTest>
 
 #include "base/datetime.h"
+#include "debrief/replay.h"
 #include "gui/gui_support.h"
-#include "products/replay.h"
 #include "reports/report_file.h"
 #include "sim/hourly_advance.h"
 #include "ui/imageview.h"

@@ -7,9 +7,9 @@
 #include <QTest>
 
 #include "app/application.h"
-#include "cases/uinformation.h"
 #include "cases/uloadcase.h"
 #include "cases/urandomcase.h"
+#include "debrief/uinformation.h"
 #include "gui/gui_support.h"
 #include "products/uproduct.h"
 #include "ui/uabout.h"

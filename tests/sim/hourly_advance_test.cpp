@@ -15,7 +15,7 @@
 #include "base/datetime.h"
 #include "base/errors.h"
 #include "cases/session_reset.h"
-#include "products/replay.h"
+#include "debrief/replay.h"
 #include "reports/extraction.h"
 #include "reports/report_file.h"
 #include "sim/hourly_advance.h"

@@ -3,8 +3,8 @@
 // its own way (the score map).
 #include <cstddef>
 
+#include "debrief/day_record.h"
 #include "reports/report_layer.h"
-#include "sim/day_record.h"
 
 class QPainter;
 

@@ -1,4 +1,4 @@
-#include "products/uscore.h"
+#include "debrief/uscore.h"
 
 #include <QBuffer>
 #include <QComboBox>
@@ -24,8 +24,8 @@
 
 #include "base/errors.h"
 #include "base/records.h"
-#include "products/score_export.h"
-#include "products/score_map.h"
+#include "debrief/score_export.h"
+#include "debrief/score_map.h"
 #include "ui/guard.h"
 #include "ui/save_dialog.h"
 #include "viewer/gif_export.h"

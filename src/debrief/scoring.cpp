@@ -1,4 +1,4 @@
-#include "products/scoring.h"
+#include "debrief/scoring.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "products/replay.h"
+#include "debrief/replay.h"
 
 #include <QPainter>
 
-#include "map/replay_layer.h"
+#include "debrief/replay_layer.h"
 
 namespace nimbrel {
 

@@ -15,10 +15,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "debrief/practically_perfect.h"
+#include "debrief/scoring.h"
 #include "map/geodesy.h"
 #include "map/projection.h"
-#include "products/practically_perfect.h"
-#include "products/scoring.h"
 
 class QPainter;
 

@@ -6,12 +6,12 @@
 
 #include "app/umainform.h"
 #include "base/errors.h"
+#include "debrief/replay.h"
+#include "debrief/score_map.h"
+#include "debrief/scoring.h"
+#include "debrief/unotes.h"
+#include "debrief/uscore.h"
 #include "map/basemap.h"
-#include "products/replay.h"
-#include "products/score_map.h"
-#include "products/scoring.h"
-#include "products/unotes.h"
-#include "products/uscore.h"
 
 namespace nimbrel {
 void TfMainForm::UpdateScoreMenuItem() {

@@ -1,4 +1,4 @@
-#include "products/practically_perfect.h"
+#include "debrief/practically_perfect.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "products/score_export.h"
+#include "debrief/score_export.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -7,9 +7,9 @@
 #include <QImage>
 #include <QString>
 
-#include "products/score_map.h"
-#include "products/scoring.h"
-#include "sim/day_record.h"
+#include "debrief/day_record.h"
+#include "debrief/score_map.h"
+#include "debrief/scoring.h"
 
 class QPainter;
 

@@ -1,4 +1,4 @@
-#include "products/forecast_notes.h"
+#include "debrief/forecast_notes.h"
 
 namespace nimbrel {
 

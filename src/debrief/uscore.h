@@ -10,9 +10,9 @@
 #include <QTimer>
 
 #include "base/datetime.h"
-#include "products/replay.h"
-#include "products/score_map.h"
-#include "products/scoring.h"
+#include "debrief/replay.h"
+#include "debrief/score_map.h"
+#include "debrief/scoring.h"
 #include "sim/chasers.h"
 
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "map/replay_layer.h"
+#include "debrief/replay_layer.h"
 
 #include <QImage>
 #include <QPainter>

@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "products/forecast_notes.h"
+#include "debrief/forecast_notes.h"
 
 class QListWidget;
 class QPlainTextEdit;

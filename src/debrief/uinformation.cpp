@@ -1,4 +1,4 @@
-#include "cases/uinformation.h"
+#include "debrief/uinformation.h"
 
 #include <QPushButton>
 #include <QTextEdit>

@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 
 #include "cases/session_reset.h"
-#include "products/score_export.h"
-#include "products/scoring.h"
+#include "debrief/score_export.h"
+#include "debrief/scoring.h"
 #include "reports/extraction.h"
 #include "support/test_support.h"
 

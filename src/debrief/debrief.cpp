@@ -1,4 +1,4 @@
-#include "cases/debrief.h"
+#include "debrief/debrief.h"
 
 #include <QFileInfo>
 

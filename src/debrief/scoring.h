@@ -10,9 +10,9 @@
 #include <QStringList>
 
 #include "base/datetime.h"
+#include "debrief/forecast_notes.h"
+#include "debrief/practically_perfect.h"
 #include "map/geodesy.h"
-#include "products/forecast_notes.h"
-#include "products/practically_perfect.h"
 #include "products/product_record.h"
 #include "reports/report_file.h"
 

@@ -1,4 +1,4 @@
-#include "products/replay.h"
+#include "debrief/replay.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "sim/day_record.h"
+#include "debrief/day_record.h"
 
 namespace nimbrel {
 

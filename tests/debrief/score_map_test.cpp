@@ -1,4 +1,4 @@
-#include "products/score_map.h"
+#include "debrief/score_map.h"
 
 #include <gtest/gtest.h>
 

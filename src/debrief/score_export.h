@@ -3,7 +3,7 @@
 #include <QByteArray>
 
 #include "base/datetime.h"
-#include "products/scoring.h"
+#include "debrief/scoring.h"
 
 namespace nimbrel {
 

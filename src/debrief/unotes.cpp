@@ -1,4 +1,4 @@
-#include "products/unotes.h"
+#include "debrief/unotes.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
