@@ -8,7 +8,8 @@
 #              default build-bench, configured Release
 #   --display  an X display to start the programs on; it must have no window manager.
 #              Without it a private Xvfb is started.
-#   --rounds   start-up rounds (default 40; each round starts both programs).
+#   --rounds   start-up rounds (default 40; each round starts the program and both
+#              yardsticks, each with a fresh per-user folder).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 display="" rounds=40 build=""
@@ -45,13 +46,13 @@ for b in advance_bench map_bench sounding_bench; do
     --benchmark_report_aggregates_only=true >/dev/null
 done
 
-# Start-up: both programs on the same display, alternately, with a per-user folder of
-# their own (filled by the timer's first, uncounted run).
-home=$(mktemp -d)
+# Start-up: the program and its two yardsticks (a bare main window, and one with a menu
+# and a status label) started in turn on the same display, each run with a fresh, empty
+# per-user folder made by the timer, which also counts the shared libraries each program
+# has loaded when its window maps (from /proc/PID/maps).
 xvfb_pid=""
 cleanup() {
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$home"
 }
 trap cleanup EXIT
 if [ -z "$display" ]; then
@@ -61,20 +62,8 @@ if [ -z "$display" ]; then
   read -r -t 10 number <&3 || { echo "Xvfb did not start" >&2; exit 1; }
   display=":$number"
 fi
-HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" DISPLAY="$display" \
-  "$build/bench/startup_timer" "$rounds" "$build/src/nimbrel" "$build/bench/bare_window" \
-  >"$out/startup.txt"
-# The same race against a main window with one menu and one status label: what a window
-# with any text costs over the bare one, and how much of the rest is the program's own.
-HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" DISPLAY="$display" \
-  "$build/bench/startup_timer" "$rounds" "$build/src/nimbrel" "$build/bench/menu_window" \
-  >"$out/startup-menu.txt"
-HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" DISPLAY="$display" \
-  "$build/bench/startup_timer" "$rounds" "$build/bench/menu_window" "$build/bench/bare_window" \
-  >"$out/startup-floor.txt"
-libs_ours=$(ldd "$build/src/nimbrel" | wc -l)
-libs_bare=$(ldd "$build/bench/bare_window" | wc -l)
-echo "shared libraries: nimbrel $libs_ours, bare window $libs_bare" >>"$out/startup.txt"
+DISPLAY="$display" "$build/bench/startup_timer" --rounds "$rounds" "$build/src/nimbrel" \
+  "$build/bench/menu_window" "$build/bench/bare_window" >"$out/startup.txt"
 
 echo "Build type: $(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt"), commit $(git -C "$here" rev-parse --short HEAD)"
 python3 "$here/scripts/bench_table.py" "$out"
