@@ -3,7 +3,7 @@
 # Usage: scripts/deps.sh run|test|fuzz|harden|bench
 set -euo pipefail
 kind=${1:-run}
-pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libqt6svg6 libgif-dev libjpeg-dev
+pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-multimedia-dev libqt6svg6 libgif-dev libjpeg-dev libfontconfig-dev
       libgdal-dev fonts-dejavu-core)
 case "$kind" in
   run) pkgs+=(xvfb xauth) ;;

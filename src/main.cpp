@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/application.h"
+#include "app/startup.h"
 #include "app/umainform.h"
 
 int main(int argc, char** argv) {
@@ -17,7 +18,10 @@ int main(int argc, char** argv) {
                      argv[0]);
         return 2;
     }
+    // Before anything else: the font configuration is read beside the rest of start-up.
+    nimbrel::BeginFontLoading();
     QApplication app(argc, argv);
+    nimbrel::FontLoadingMayUseQt();
     nimbrel::ConfigureApplication();
 
     using namespace nimbrel;
@@ -27,5 +31,7 @@ int main(int argc, char** argv) {
     main->MakeWindowsWhenNeeded();
     main->setAttribute(Qt::WA_DeleteOnClose);
     main->show();
-    return app.exec();
+    const int code = QApplication::exec();
+    FinishFontLoading();
+    return code;
 }

@@ -1,6 +1,7 @@
 #include "app/umainform.h"
 
 #include <algorithm>
+#include <future>
 
 #include <QAction>
 #include <QApplication>
@@ -28,6 +29,7 @@
 
 #include "app/folders.h"
 #include "app/preferences.h"
+#include "app/startup.h"
 #include "base/records.h"
 #include "cases/uloadcase.h"
 #include "cases/urandomcase.h"
@@ -40,6 +42,7 @@
 #include "ui/messageprompts.h"
 #include "ui/stationmarker.h"
 #include "ui/uabout.h"
+#include "viewer/frames.h"
 
 namespace nimbrel {
 
@@ -73,10 +76,7 @@ TfMainForm::TfMainForm(QWidget* parent, std::unique_ptr<Prompts> prompts,
         SettlePlacement();
     });
     guardedTick(ReportsTimer, &TfMainForm::ReportsTimerTimer);
-    BuildMenus();
-    BuildView();
-    BuildLeftPanel();
-    FormCreate();
+    FormCreate(); // builds the menus, the view and the left panel on its way
 }
 
 TfMainForm::~TfMainForm() {
@@ -543,22 +543,48 @@ void TfMainForm::BuildView() {
 }
 
 void TfMainForm::FormCreate() {
+    // The folders come first, before any widget: the per-user folder is filled on a
+    // thread of its own (waiting on the disk) while the first picture is decoded and the
+    // widgets are built. What could not be copied is read where it was installed, so
+    // nothing read before the copies are done misses a file.
     SettleFolders(session_.Folders, SystemFolderEnvironment(), *prompts_,
                   [this](DataFolders&) { LocateDataDisc(); });
-    // What an installer does: fill the per-user folder with the shipped files it lacks.
-    QStringList notCopied;
     // Temporaries a kill left behind in the folder the program writes most.
     RemoveStaleTemporaries(session_.Folders.AppDataDirectory);
+    std::future<QStringList> seeding;
     if (!session_.Folders.DevelopmentMode) {
         const QString installed = InstalledDataFolder(QCoreApplication::applicationDirPath());
         if (!installed.isEmpty()) {
-            SeedFolder(installed + QStringLiteral("appdata/"), session_.Folders.AppDataDirectory,
-                       &notCopied);
-            // What could not be copied (a full disk) is read where it was installed.
-            SetShippedCopies(session_.Folders.AppDataDirectory,
-                             installed + QStringLiteral("appdata/"));
+            const QString shipped = installed + QStringLiteral("appdata/");
+            const QString appData = session_.Folders.AppDataDirectory;
+            SetShippedCopies(appData, shipped);
+            // What an installer does: fill the per-user folder with the shipped files it
+            // lacks, never overwriting one.
+            seeding = std::async(std::launch::async, [shipped, appData] {
+                QStringList notCopied;
+                SeedFolder(shipped, appData, &notCopied);
+                return notCopied;
+            });
         }
     }
+    if (ProgramStarting()) {
+        // The picture the first show puts up: the newest visible satellite frame at the
+        // default case day's noon, decoded now, beside the font loading, rather than
+        // after the window's layout. The show takes it only if it asks for this file.
+        SimClock clock;
+        SetInitialClock(clock);
+        const QStringList frames =
+            BuildFrameList(WithSeparator(session_.Folders.CaseDirectory),
+                           FrameMask(ChartKind::VisibleSatellite), clock.SimulationTime);
+        if (!frames.isEmpty() && frames.back().contains(QStringLiteral("jpg")))
+            DecodeFirstPictureAhead(WithSeparator(session_.Folders.CaseDirectory) + frames.back());
+    }
+    AwaitFontLoading();
+    BuildMenus();
+    BuildView();
+    BuildLeftPanel();
+
+    const QStringList notCopied = seeding.valid() ? seeding.get() : QStringList();
     // A folder that refuses writes is said once, here; the program then runs without
     // what it would have kept there.
     const QString appData = session_.Folders.AppDataDirectory;

@@ -16,6 +16,7 @@
 #include <QToolButton>
 
 #include "app/folders.h"
+#include "app/startup.h"
 #include "app/umainform.h"
 #include "base/errors.h"
 #include "sim/clock.h"
@@ -132,7 +133,11 @@ int TfMainForm::LoadFrames(const QString& mask) {
 
 void TfMainForm::ShowFrame(const QString& fileName) {
     const QString path = session_.Folders.CaseDirectory + fileName;
-    if (fileName.contains(QStringLiteral("jpg"))) Image1->SetPicture(DecodeJpegFile(path));
+    // The first picture of the run may have been decoded while the window was built.
+    QImage ahead;
+    const bool decodedAhead = TakeFirstPicture(path, ahead);
+    if (fileName.contains(QStringLiteral("jpg")))
+        Image1->SetPicture(decodedAhead ? std::move(ahead) : DecodeJpegFile(path));
     if (fileName.contains(QStringLiteral("gif"))) {
         const QImage decoded = DecodeGifFile(path);
         if (session_.Kind == ChartKind::Sounding)
