@@ -14,9 +14,11 @@
 //             that turns round by round so that a drift of the machine's load is shared
 //   --warm    one per-user folder per program for the whole run, filled by an uncounted
 //             first run (what a user sees from the second start on)
-// Prints, per program, the median and quartiles in milliseconds and the shared libraries
-// loaded when its window mapped; then, for every pair, the ratio of the medians and the
-// median of the per-round ratios; and the machine's load before and after.
+// Prints, per program, the median and quartiles in milliseconds, the shared libraries
+// loaded when its window mapped and the median processor time of all its threads until
+// then (on a loaded machine the wall time is mostly waiting for a core); then, for every pair, the
+// ratio of the medians and the median of the per-round ratios; and the machine's load before and
+// after.
 #include <X11/Xlib.h>
 
 #include <algorithm>
@@ -29,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include <dirent.h>
 #include <ftw.h>
 #include <poll.h>
 #include <signal.h>
@@ -41,8 +44,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct Run {
-    double Ms = -1.0;  ///< negative when no window was mapped
-    int Libraries = 0; ///< shared libraries mapped when the window was
+    double Ms = -1.0;   ///< negative when no window was mapped
+    double CpuMs = 0.0; ///< processor time of all its threads until then
+    int Libraries = 0;  ///< shared libraries mapped when the window was
 };
 
 int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
@@ -91,6 +95,23 @@ int CountLibraries(pid_t pid) {
     return static_cast<int>(libraries.size());
 }
 
+/// Processor time the threads of process `pid` have run, in milliseconds (the first
+/// field of each thread's schedstat, in nanoseconds).
+double CpuMilliseconds(pid_t pid) {
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task/";
+    double ns = 0.0;
+    if (DIR* dir = opendir(tasks.c_str())) {
+        while (const dirent* entry = readdir(dir)) {
+            if (entry->d_name[0] == '.') continue;
+            std::ifstream stat(tasks + entry->d_name + "/schedstat");
+            double run = 0.0;
+            if (stat >> run) ns += run;
+        }
+        closedir(dir);
+    }
+    return ns / 1e6;
+}
+
 // Milliseconds from the start of `program` until a top-level window of it is mapped.
 Run TimeToMappedWindow(Display* display, const char* program, const std::string& home) {
     // Notices from before this run (the previous program's windows going away) are
@@ -130,7 +151,10 @@ Run TimeToMappedWindow(Display* display, const char* program, const std::string&
         pollfd p{fd, POLLIN, 0};
         poll(&p, 1, 20);
     }
-    if (run.Ms >= 0.0) run.Libraries = CountLibraries(child);
+    if (run.Ms >= 0.0) {
+        run.CpuMs = CpuMilliseconds(child);
+        run.Libraries = CountLibraries(child);
+    }
     if (!ended) {
         kill(child, SIGTERM);
         waitpid(child, nullptr, 0);
@@ -196,6 +220,7 @@ int main(int argc, char** argv) {
     }
     const std::string loadBefore = Load();
     std::vector<std::vector<double>> ms(n);
+    std::vector<std::vector<double>> cpu(n);
     std::vector<std::vector<int>> libraries(n);
     for (int r = 0; r < rounds; ++r) {
         for (std::size_t k = 0; k < n; ++k) {
@@ -212,6 +237,7 @@ int main(int argc, char** argv) {
                 return 1;
             }
             ms[p].push_back(run.Ms);
+            cpu[p].push_back(run.CpuMs);
             libraries[p].push_back(run.Libraries);
         }
     }
@@ -228,6 +254,7 @@ int main(int argc, char** argv) {
                     BaseName(programs[p]), Quantile(ms[p], 0.5), Quantile(ms[p], 0.25),
                     Quantile(ms[p], 0.75), *hi);
         if (*lo != *hi) std::printf(" (%d in some runs)", *lo);
+        std::printf(", processor %.1f ms", Quantile(cpu[p], 0.5));
         std::printf("\n");
     }
     for (std::size_t a = 0; a < n; ++a)
