@@ -538,6 +538,10 @@ void TfMainForm::BuildView() {
     StatusPanel2 = new QLabel(this);
     StatusPanel2->setObjectName(QStringLiteral("StatusPanel2"));
     StatusPanel2->setMinimumWidth(50);
+}
+
+void TfMainForm::BuildStatusBar() {
+    // The status bar measures its font as it is made.
     statusBar()->addWidget(StatusPanel1);
     statusBar()->addWidget(StatusPanel2, 1);
 }
@@ -579,10 +583,14 @@ void TfMainForm::FormCreate() {
         if (!frames.isEmpty() && frames.back().contains(QStringLiteral("jpg")))
             DecodeFirstPictureAhead(WithSeparator(session_.Folders.CaseDirectory) + frames.back());
     }
-    AwaitFontLoading();
+    // The menus and the view measure no text; the left panel's group boxes and the
+    // status bar do, and wait for the font configuration (Qt then waits on its own lock
+    // while the font thread fills its database).
     BuildMenus();
     BuildView();
+    AwaitFontLoading();
     BuildLeftPanel();
+    BuildStatusBar();
 
     const QStringList notCopied = seeding.valid() ? seeding.get() : QStringList();
     // A folder that refuses writes is said once, here; the program then runs without

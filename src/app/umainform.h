@@ -295,6 +295,7 @@ private:
     void BuildMenus();
     void BuildLeftPanel();
     void BuildView();
+    void BuildStatusBar();
     void FormCreate();
     void FormShow();
     /// The frame around the window as the window system has it (null until known).
