@@ -1,7 +1,7 @@
 // Every distinct frame of the built sample disc (charts, satellite, soundings; the same
 // picture linked under many names counted once, by the hash of its bytes), and the
-// disc's satellite picture made again as JPEGs of four sizes up to 3200 x 2400, each
-// decoded three ways round after round in turn:
+// disc's surface chart and satellite picture made again at four sizes up to 3200 x 2400
+// (the chart also interlaced), each decoded three ways round after round in turn:
 //   ours  DecodeGifFile / DecodeJpegFile, as the loop player calls them;
 //   qt    Qt's QImageReader;
 //   raw   the plain library: DGifSlurp and a palette loop, or libjpeg-turbo into the rows.
@@ -75,21 +75,12 @@ QImage RawGif(const QString& path) {
                 palette[control.TransparentColor] = qRgb(255, 255, 255);
             out = QImage(sw, sh, QImage::Format_RGB32);
             out.fill(Qt::white);
-            // Interlaced images are stored pass by pass; DGifSlurp leaves them so.
-            std::vector<int> rows;
-            if (image.ImageDesc.Interlace) {
-                for (const auto& [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
-                    for (int y = start; y < h; y += step)
-                        rows.push_back(y);
-            } else {
-                for (int y = 0; y < h; ++y)
-                    rows.push_back(y);
-            }
-            for (int stored = 0; stored < h; ++stored) {
-                const int y = top + rows[static_cast<std::size_t>(stored)];
+            // DGifSlurp puts the rows of an interlaced image in their places itself.
+            for (int r = 0; r < h; ++r) {
+                const int y = top + r;
                 if (y < 0 || y >= sh) continue;
                 auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
-                const GifByteType* in = image.RasterBits + static_cast<std::ptrdiff_t>(stored) * w;
+                const GifByteType* in = image.RasterBits + static_cast<std::ptrdiff_t>(r) * w;
                 for (int x = 0; x < w && left + x < sw; ++x)
                     row[left + x] = palette[in[x]];
             }
@@ -287,6 +278,49 @@ void RegisterFile(const QString& label, const QString& path, int names) {
         ->Unit(benchmark::kMillisecond);
 }
 
+// The disc's surface chart at another size: the same colour table, every pixel taken from
+// the nearest pixel of the original; interlaced when asked (rows stored pass by pass).
+QString ScaledGif(const QString& original, QSize size, bool interlaced, const QString& path) {
+    int error = 0;
+    GifFileType* in = DGifOpenFileName(QFile::encodeName(original).constData(), &error);
+    if (!in) return {};
+    QString written;
+    if (DGifSlurp(in) == GIF_OK && in->ImageCount > 0) {
+        const SavedImage& image = in->SavedImages[0];
+        const int w0 = image.ImageDesc.Width, h0 = image.ImageDesc.Height;
+        const ColorMapObject* map =
+            image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : in->SColorMap;
+        const int width = size.width(), height = size.height();
+        GifFileType* out = EGifOpenFileName(QFile::encodeName(path).constData(), false, &error);
+        if (out && map && !image.ImageDesc.Interlace) {
+            EGifPutScreenDesc(out, width, height, map->BitsPerPixel, 0, map);
+            EGifPutImageDesc(out, 0, 0, width, height, interlaced, nullptr);
+            std::vector<int> rows;
+            if (interlaced) {
+                for (const auto& [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
+                    for (int y = start; y < height; y += step)
+                        rows.push_back(y);
+            } else {
+                for (int y = 0; y < height; ++y)
+                    rows.push_back(y);
+            }
+            std::vector<GifPixelType> row(static_cast<std::size_t>(width));
+            for (const int y : rows) {
+                const GifByteType* src =
+                    image.RasterBits + static_cast<std::ptrdiff_t>(y * h0 / height) * w0;
+                for (int x = 0; x < width; ++x)
+                    row[static_cast<std::size_t>(x)] = src[x * w0 / width];
+                EGifPutLine(out, row.data(), width);
+            }
+            if (EGifCloseFile(out, &error) == GIF_OK) written = path;
+        } else if (out) {
+            EGifCloseFile(out, &error);
+        }
+    }
+    DGifCloseFile(in, &error);
+    return written;
+}
+
 QTemporaryDir& ScratchFolder() {
     static QTemporaryDir dir;
     return dir;
@@ -321,16 +355,32 @@ void RegisterDisc() {
     for (const auto& [hash, entry] : byHash)
         distinct.push_back(entry);
     std::sort(distinct.begin(), distinct.end());
-    QString satellite;
+    QString satellite, chart;
     for (const auto& [path, names] : distinct) {
         RegisterFile(QStringLiteral("disc/") + path.mid(disc.size() + 1), path, names);
-        if (satellite.isEmpty() && !IsGif(path)) satellite = path;
+        const QString file = QFileInfo(path).fileName();
+        if (satellite.isEmpty() && file.startsWith(QLatin1String("satv"))) satellite = path;
+        if (chart.isEmpty() && file.startsWith(QLatin1String("hsfc")) && IsGif(path)) chart = path;
     }
-    // The disc's JPEGs are all of one size; larger ones show how the decoders grow.
+    // The disc's frames are of one or two sizes; made ones show how the decoders grow,
+    // and an interlaced chart takes the path that puts rows in their places.
+    const QSize sizes[] = {QSize(400, 300), QSize(800, 600), QSize(1600, 1200), QSize(3200, 2400)};
+    if (!chart.isEmpty()) {
+        for (const QSize size : sizes) {
+            const QString label =
+                QStringLiteral("made/hsfc-%1x%2.gif").arg(size.width()).arg(size.height());
+            const QString path =
+                ScaledGif(chart, size, false, ScratchFolder().path() + label.mid(4));
+            if (!path.isEmpty()) RegisterFile(label, path, 0);
+        }
+        const QString path =
+            ScaledGif(chart, QSize(800, 600), true,
+                      ScratchFolder().path() + QStringLiteral("/hsfc-800x600i.gif"));
+        if (!path.isEmpty()) RegisterFile(QStringLiteral("made/hsfc-800x600i.gif"), path, 0);
+    }
     if (satellite.isEmpty()) return;
     const QImage original = QImageReader(satellite).read();
-    for (const QSize size :
-         {QSize(400, 300), QSize(800, 600), QSize(1600, 1200), QSize(3200, 2400)}) {
+    for (const QSize size : sizes) {
         const QString path = ScratchFolder().path() +
                              QStringLiteral("/sat-%1x%2.jpg").arg(size.width()).arg(size.height());
         if (!original.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)

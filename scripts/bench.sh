@@ -14,6 +14,8 @@
 #   --rounds   start-up rounds (default 40; each round starts both programs).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+started=$SECONDS
+phase() { echo "  $1: $((SECONDS - started)) s so far" >&2; }
 display="" rounds=40 build=""
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -39,12 +41,11 @@ mkdir -p "$out"
   exit 1
 }
 grep -E "tests passed" "$out/tests.log"
+phase "build and tests"
 # ---- Benchmarks -------------------------------------------------------------------------
 # Every goal's program is run here; the table below reads their JSON. A pixel comparison
 # that fails (disc_frames_bench exits 1) fails the whole run, after the table is printed.
 failed=0
-started=$SECONDS
-phase() { echo "  $1: $((SECONDS - started)) s so far" >&2; }
 # run NAME [benchmark options...]: one benchmark program, its results in $out/NAME.json.
 run() {
   local name=$1; shift
@@ -116,7 +117,7 @@ phase "start-up"
 # window Y MB"), from scripts/session_memory.sh when it is there ---------------------------
 
 # ---- The table -----------------------------------------------------------------------------
-echo "Build type: $(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt"), commit $(git -C "$here" rev-parse --short HEAD), load $(cut -d' ' -f1-3 /proc/loadavg), $((SECONDS - started)) s of benchmarks"
+echo "Build type: $(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt"), commit $(git -C "$here" rev-parse --short HEAD), load $(cut -d' ' -f1-3 /proc/loadavg), $((SECONDS - started)) s in all"
 python3 "$here/scripts/bench_table.py" "$out" || failed=1
 if [ "$failed" != 0 ]; then
   echo "The benchmark FAILED: a pixel comparison or a benchmark program failed (see above)." >&2
