@@ -66,7 +66,9 @@ ReplayDay BusyReplay(const std::vector<StormReport>& reports) {
     ChaserTable chasers{};
     for (int hour = 0; hour <= 23; ++hour) {
         for (int i = 0; i < ChaserCount; ++i) {
-            chasers[i].Position = {32.0 + (i % 7) + hour * 0.1, -102.0 + (i / 7) + hour * 0.1};
+            // Seven rows of seven across the Plains, moving north-east by the hour.
+            const int row = i / 7, column = i % 7;
+            chasers[i].Position = {32.0 + column + hour * 0.1, -102.0 + row + hour * 0.1};
             chasers[i].Outcome = static_cast<ChaserOutcome>(i % 6);
         }
         RecordHour(record, CaseStart + (hour + 1) / 24.0, hour + 1, chasers, reports);

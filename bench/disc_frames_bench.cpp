@@ -368,6 +368,7 @@ void RegisterDisc() {
         return;
     }
     std::vector<std::pair<QString, int>> distinct;
+    distinct.reserve(byHash.size());
     for (const auto& [hash, entry] : byHash)
         distinct.push_back(entry);
     std::sort(distinct.begin(), distinct.end());
