@@ -31,8 +31,7 @@ ReplayDay MakeReplay(const ExerciseScore& score, const DayRecord& record, DateTi
         replay.Recorded = false;
         const ChaserTable nobody{};
         for (int hour = 0; hour <= 24; ++hour)
-            RecordHour(replay.Record, caseStart + hour / 24.0, hour, nobody,
-                       score.Reports.Reports);
+            RecordHour(replay.Record, caseStart + hour / 24.0, hour, nobody, score.Reports.Reports);
         for (HourState& h : replay.Record.Hours)
             h.WithChasers = false;
     }
