@@ -309,23 +309,25 @@ void DrawBackdrop(QPainter& p, const ScoreMapInputs& in) {
 } // namespace
 
 struct ScoreMapCache {
-    /// DrawBackdrop's picture at the viewport's size.
+    /// DrawBackdrop's picture at the viewport's size; null when not made.
     QImage Backdrop;
     /// SymbolStamp of each report kind, hollow and filled (StampIndex).
     std::array<std::vector<StampLayer>, 6> Stamps;
 };
 
-std::shared_ptr<const ScoreMapCache> MakeScoreMapCache(const ScoreMapInputs& in) {
+std::shared_ptr<const ScoreMapCache> MakeScoreMapCache(const ScoreMapInputs& in, bool backdrop) {
     auto cache = std::make_shared<ScoreMapCache>();
     const ProjectionDescriptor& vp = in.Viewport;
-    cache->Backdrop = QImage(std::max(1, vp.Width), std::max(1, vp.Height), QImage::Format_RGB32);
-    cache->Backdrop.fill(Qt::white);
-    QPainter p(&cache->Backdrop);
-    // As DrawScoreMap paints it, clip and all.
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setClipRect(0, 0, vp.Width, vp.Height);
-    DrawBackdrop(p, in);
-    p.end();
+    if (backdrop) {
+        cache->Backdrop =
+            QImage(std::max(1, vp.Width), std::max(1, vp.Height), QImage::Format_RGB32);
+        cache->Backdrop.fill(Qt::white);
+        QPainter p(&cache->Backdrop);
+        // As DrawScoreMap paints it, clip and all.
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setClipRect(0, 0, vp.Width, vp.Height);
+        DrawBackdrop(p, in);
+    }
     for (const auto kind : {ReportKind::Tornado, ReportKind::Hail, ReportKind::Wind})
         for (const bool filled : {false, true}) {
             const auto k = static_cast<std::int32_t>(kind);
@@ -480,17 +482,17 @@ QSize ScoreMapPictureSize(const ScoreMapInputs& in) {
 void DrawScoreMap(QPainter& p, const ScoreMapInputs& in) {
     const ProjectionDescriptor& vp = in.Viewport;
     // The cache's pictures are laid down pixel for pixel: only on a painter that draws
-    // one to one, opaque, and only when they were made at this viewport's size.
-    const ScoreMapCache* cache =
-        in.Cache && p.deviceTransform().isIdentity() && p.opacity() == 1.0 &&
-                p.compositionMode() == QPainter::CompositionMode_SourceOver &&
-                in.Cache->Backdrop.size() == QSize(std::max(1, vp.Width), std::max(1, vp.Height))
-            ? in.Cache.get()
-            : nullptr;
+    // one to one and opaque, the backdrop only when it was made at this viewport's size.
+    const ScoreMapCache* cache = in.Cache && p.deviceTransform().isIdentity() &&
+                                         p.opacity() == 1.0 &&
+                                         p.compositionMode() == QPainter::CompositionMode_SourceOver
+                                     ? in.Cache.get()
+                                     : nullptr;
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setClipRect(0, 0, vp.Width, vp.Height);
-    if (cache)
+    if (cache && !cache->Backdrop.isNull() &&
+        cache->Backdrop.size() == QSize(std::max(1, vp.Width), std::max(1, vp.Height)))
         p.drawImage(0, 0, cache->Backdrop);
     else
         DrawBackdrop(p, in);

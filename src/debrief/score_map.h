@@ -77,8 +77,11 @@ struct ScoreMapInputs {
 
 /// The cache for drawing `in` again and again with other reports, products and notes:
 /// its viewport, geography, practically perfect areas and their opacity must stay as
-/// they are while the cache is used.
-std::shared_ptr<const ScoreMapCache> MakeScoreMapCache(const ScoreMapInputs& in);
+/// they are while the cache is used. Without `backdrop`, the cache holds the symbols
+/// alone (a few kilobytes instead of a picture of the map's size) and the fixed part is
+/// drawn afresh each time.
+std::shared_ptr<const ScoreMapCache> MakeScoreMapCache(const ScoreMapInputs& in,
+                                                       bool backdrop = true);
 
 /// The view that frames `points` (reports first, then products and areas) in an
 /// orthographic map of `width` x `height` centred on them, at a scale between
