@@ -31,9 +31,9 @@ struct ReplayDay {
     /// reports and the products alone.
     bool Recorded = true;
 
-    /// Worked out once by MakeReplay for every step, from the fields above as it left
-    /// them (a replay put together otherwise has them empty, and each step works them
-    /// out afresh). Base.Cache holds the map's fixed part and the report symbols.
+    // Worked out once by MakeReplay for every step, from the fields above as it left
+    // them, beside Base.Cache (the map's fixed part and the report symbols). A replay put
+    // together otherwise has them empty, and each step works them out afresh.
     /// Whether Record.Reports[i] lies inside Products[k]: Inside[i * Products.size() + k].
     std::vector<std::uint8_t> Inside;
     /// ReplayPictureSize, the same for every step.

@@ -87,16 +87,18 @@ void DrawSymbol(QPainter& p, QPointF at, std::int32_t kind, bool filled) {
 // rim's width, its mitred corners and their antialiased edge.
 constexpr int StampPad = SymbolRadius + 7;
 
-/// A symbol as the separate fills and strokes DrawSymbol's painter calls make of it,
-/// each rendered alone on a transparent picture. A fill or a stroke is one rasterised
-/// shape blended once at each pixel with its coverage, so laying the layers down in
-/// order (SourceOver, at a whole pixel) blends them into the map exactly as DrawSymbol
-/// does: the same pixels, not nearly the same.
 struct StampLayer {
     QPoint Offset; ///< of the picture's top left corner from the symbol's pixel
     QImage Picture;
 };
 
+/// A symbol as the separate fills and strokes DrawSymbol's painter calls make of it,
+/// each rendered alone on a transparent picture. A fill or a wide stroke is one
+/// rasterised shape blended once at each pixel with its coverage, so laying the layers
+/// down in order (SourceOver, at a whole pixel) blends them into the map exactly as
+/// DrawSymbol does: the same pixels, not nearly the same. A filled symbol's thin outline
+/// is not among them: its strokes overlap at the corners, where two blends in a row
+/// round differently from one blend of a stamp (by one level of 255).
 std::vector<StampLayer> SymbolStamp(std::int32_t kind, bool filled) {
     const QColor colour = ReportColour(kind);
     std::vector<std::pair<QPen, QBrush>> layers;
@@ -543,8 +545,8 @@ void DrawScoreMap(QPainter& p, const ScoreMapInputs& in) {
                     for (const StampLayer& layer : cache->Stamps[StampIndex(r.Kind, filled)])
                         p.drawImage(QPoint(px.X, px.Y) + layer.Offset, layer.Picture);
                     if (filled) {
-                        // The thin outline is drawn as it is: cheap, and its strokes meet
-                        // at the corners, which a stamp would round apart by a shade.
+                        // The thin outline drawn as it is (see SymbolStamp): a fast
+                        // one-pixel line, unlike the wide strokes and the fills.
                         p.setPen(QPen(Qt::black, 1));
                         p.setBrush(Qt::NoBrush);
                         SymbolShape(p, at, r.Kind);
