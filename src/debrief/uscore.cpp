@@ -230,6 +230,9 @@ void TfScore::SetScore(const ExerciseScore& score, DateTime caseStart, const Cha
     caseStart_ = caseStart;
     mapInputs_ = map;
     mapInputs_.Highlight = -1;
+    // The symbols made once for the map and every row's highlight (a one-to-one picture
+    // only); not the background, which would hold another picture of the map's size.
+    mapInputs_.Cache = devicePixelRatioF() == 1.0 ? MakeScoreMapCache(mapInputs_, false) : nullptr;
     map_ = RenderScoreMap(mapInputs_, devicePixelRatioF());
     highlighted_ = QImage();
     highlight_ = -1;
