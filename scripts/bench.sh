@@ -76,5 +76,9 @@ libs_ours=$(ldd "$build/src/nimbrel" | wc -l)
 libs_bare=$(ldd "$build/bench/bare_window" | wc -l)
 echo "shared libraries: nimbrel $libs_ours, bare window $libs_bare" >>"$out/startup.txt"
 
+# ---- Peak memory of a whole scripted session, beside a bare main window ------------------
+DISPLAY="$display" bash "$here/scripts/session_memory.sh" "$build" >"$out/session-memory.txt"
+# ---- end of the session memory block ------------------------------------------------------
+
 echo "Build type: $(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt"), commit $(git -C "$here" rev-parse --short HEAD)"
 python3 "$here/scripts/bench_table.py" "$out"

@@ -31,6 +31,20 @@ def base_name(row):
     return row["name"].removesuffix("_median").removesuffix("/manual_time")
 
 
+# ---- Peak memory of a whole scripted session (scripts/session_memory.sh) ----------------
+def session_memory_goals(folder):
+    path = folder / "session-memory.txt"
+    text = path.read_text() if path.exists() else ""
+    m = re.search(r"nimbrel ([\d.]+) MB, bare window ([\d.]+) MB", text)
+    if not m:
+        return []
+    ours, bare = float(m.group(1)), float(m.group(2))
+    return [("peak memory of a whole session (scripted: 24 hours, products, score window, "
+             "replay, loops)", "<= 60 MB", f"{ours:.1f} MB vs {bare:.1f} MB bare",
+             f"{ours / bare:.2f}x bare", ours <= 60.0)]
+# ---- end of the session memory block ------------------------------------------------------
+
+
 def main():
     folder = Path(sys.argv[1])
     frames = load(folder, "frame_bench")
@@ -77,6 +91,7 @@ def main():
         if m and len(medians) == 2:
             yardsticks.append(f"| {what} | {medians[0]} ms vs {medians[1]} ms | {float(m.group(2)):.2f}x |")
 
+    goals += session_memory_goals(folder)  # session memory block
     print("| what | goal | figure | ratio | met |")
     print("|---|---|---|---|---|")
     for what, goal, figure, ratio, met in goals:
