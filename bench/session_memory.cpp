@@ -10,12 +10,17 @@
 // per-user folder of the environment's HOME, windows made when first needed); message
 // boxes are answered OK and modal windows closed as soon as they show.
 //
-// Usage: session_memory [--phases]
+// Usage: session_memory [--phases] [--size WIDTHxHEIGHT]
 // Prints "nimbrel session peak <MB> MB" (VmHWM of /proc/self/status); with --phases,
-// the peak and the resident size after each phase go to standard error too.
+// the peak and the resident size after each phase go to standard error too, and at the
+// end the resident size by mapping. --size sets the main window's size before it shows
+// (otherwise the program's own first size).
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+
+#include <malloc.h>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -23,6 +28,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
+#include <QMap>
 #include <QPushButton>
 #include <QTimer>
 
@@ -55,9 +61,41 @@ double StatusMegabytes(const char* field) {
 bool showPhases = false;
 
 void Phase(const char* name) {
-    if (showPhases)
-        std::fprintf(stderr, "%-34s peak %6.1f MB, resident %6.1f MB\n", name,
-                     StatusMegabytes("VmHWM"), StatusMegabytes("VmRSS"));
+    if (!showPhases) return;
+    // The allocator's view: what is in use, what it holds free, what it mapped apart.
+    const struct mallinfo2 heap = mallinfo2();
+    const double mb = 1024.0 * 1024.0;
+    std::fprintf(stderr,
+                 "%-30s peak %6.1f MB, resident %6.1f MB (malloc: in use %5.1f, free %5.1f, "
+                 "mapped %5.1f)\n",
+                 name, StatusMegabytes("VmHWM"), StatusMegabytes("VmRSS"),
+                 static_cast<double>(heap.uordblks) / mb, static_cast<double>(heap.fordblks) / mb,
+                 static_cast<double>(heap.hblkhd) / mb);
+}
+
+/// With --phases: the resident size of the process by what is mapped (each library and
+/// file, the heap, anonymous memory), largest first, to standard error.
+void ResidentByMapping() {
+    if (!showPhases) return;
+    QFile smaps(QStringLiteral("/proc/self/smaps"));
+    if (!smaps.open(QIODevice::ReadOnly)) return;
+    QMap<QByteArray, double> byName;
+    QByteArray current;
+    for (const QByteArray& line : smaps.readAll().split('\n')) {
+        const QList<QByteArray> f = line.simplified().split(' ');
+        if (f.size() >= 5 && f[0].contains('-') && !f[0].endsWith(':')) {
+            current = f.size() >= 6 ? f[5] : QByteArray("[anonymous]");
+        } else if (f.size() >= 2 && f[0] == "Rss:") {
+            byName[current] += f[1].toDouble() / 1024.0;
+        }
+    }
+    QList<QPair<double, QByteArray>> sorted;
+    for (auto i = byName.cbegin(); i != byName.cend(); ++i)
+        sorted.append({i.value(), i.key()});
+    std::sort(sorted.begin(), sorted.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (qsizetype i = 0; i < sorted.size() && sorted[i].first >= 0.05; ++i)
+        std::fprintf(stderr, "  %6.2f MB %s\n", sorted[i].first, sorted[i].second.constData());
 }
 
 /// Lets the windows paint what the last command changed, as an idle event loop would.
@@ -228,12 +266,19 @@ void PlayWholeSession(TfMainForm& m) {
 } // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
+    QSize windowSize;
+    for (int i = 1; i < argc; ++i) {
         showPhases |= std::strcmp(argv[i], "--phases") == 0;
+        if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
+            const QList<QByteArray> wh = QByteArray(argv[++i]).split('x');
+            if (wh.size() == 2) windowSize = QSize(wh[0].toInt(), wh[1].toInt());
+        }
+    }
     QApplication app(argc, argv);
     ConfigureApplication();
     auto* main = new TfMainForm(nullptr, std::make_unique<AnsweringPrompts>());
     main->MakeWindowsWhenNeeded();
+    if (!windowSize.isEmpty()) main->resize(windowSize);
     main->show();
     Settle(300);
     QTimer modals;
@@ -241,6 +286,7 @@ int main(int argc, char** argv) {
     modals.start(20);
     PlayWholeSession(*main);
     modals.stop();
+    ResidentByMapping();
     const double peak = StatusMegabytes("VmHWM");
     std::printf("nimbrel session peak %.1f MB\n", peak);
     delete main;
