@@ -514,10 +514,14 @@ void TfScore::PrintTo(QPrinter& printer) {
 }
 
 void TfScore::PrintButtonClick() {
-    if (!printer_) printer_ = std::make_shared<QPrinter>();
-    QPrintDialog dialog(printer_.get(), this);
+    std::shared_ptr<QPrinter> printer = printer_ ? printer_() : nullptr;
+    if (!printer) {
+        if (!ownPrinter_) ownPrinter_ = std::make_shared<QPrinter>();
+        printer = ownPrinter_;
+    }
+    QPrintDialog dialog(printer.get(), this);
     if (dialog.exec() != QDialog::Accepted) return;
-    PrintTo(*printer_);
+    PrintTo(*printer);
 }
 
 } // namespace nimbrel

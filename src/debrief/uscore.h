@@ -44,8 +44,12 @@ public:
     void SetReplaceQuestion(std::function<bool(const QString& png)> question) {
         replaceQuestion_ = std::move(question);
     }
-    /// The printer Print uses (the run's printer, so printer setup applies).
-    void SetPrinter(std::shared_ptr<QPrinter> printer) { printer_ = std::move(printer); }
+    /// Where Print gets its printer: the run's printer, so that printer setup applies.
+    /// Asked at the first print, not before: making a printer loads the printing
+    /// system's libraries, which a score never printed has no use for.
+    void SetPrinter(std::function<std::shared_ptr<QPrinter>()> printer) {
+        printer_ = std::move(printer);
+    }
 
     /// Writes the CSV to `csvPath` and the map as a PNG beside it (same name, ".png"),
     /// both whole before either replaces an earlier file. Throws FileError with the
@@ -124,7 +128,8 @@ private:
     ReplayDay replay_;
     QImage replayStep_;
     bool replayShown_ = false;
-    std::shared_ptr<QPrinter> printer_;
+    std::function<std::shared_ptr<QPrinter>()> printer_;
+    std::shared_ptr<QPrinter> ownPrinter_; ///< when no printer was handed over
 };
 
 } // namespace nimbrel
