@@ -1,5 +1,9 @@
 #include "debrief/uscore.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <QBuffer>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -16,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShowEvent>
 #include <QSlider>
 #include <QStyle>
 #include <QTableWidget>
@@ -231,6 +236,7 @@ void TfScore::SetScore(const ExerciseScore& score, DateTime caseStart, const Cha
     mapInputs_ = map;
     mapInputs_.Highlight = -1;
     map_ = RenderScoreMap(mapInputs_, devicePixelRatioF());
+    released_ = false;
     highlighted_ = QImage();
     highlight_ = -1;
     tally_ = tally;
@@ -453,6 +459,41 @@ void TfScore::ReplayExportClick() {
 void TfScore::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     ShowMap();
+}
+
+void TfScore::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Shown again after a close: the map is drawn anew, the same as before.
+    if (released_) {
+        released_ = false;
+        map_ = RenderScoreMap(mapInputs_, devicePixelRatioF());
+        HighlightProduct(highlight_);
+    }
+}
+
+void TfScore::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    // A window minimised with its parent stays open: only a real close lets go.
+    if (event->spontaneous()) return;
+    ReplayTimer.stop();
+    // The score is set afresh at every showing; what was drawn for this one (the map,
+    // the highlighted map, the replay step, the scaled copy on show: a megabyte each at
+    // the usual size) goes now rather than stay for the rest of the run.
+    map_ = QImage();
+    highlighted_ = QImage();
+    replayStep_ = QImage();
+    replayShown_ = false;
+    released_ = true;
+    MapView->clear();
+    // The native window and its screen buffer (as large as the window) go too, once the
+    // hide is through; showing makes them again.
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible()) destroy();
+#ifdef __GLIBC__
+        // What was freed lies in the middle of the heap: hand its pages back.
+        malloc_trim(0);
+#endif
+    });
 }
 
 namespace {

@@ -109,6 +109,10 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    /// Closing lets go of the pictures and of the window's native resources (its
+    /// screen buffer); showing again draws the map afresh from what it was set with.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void ShowMap();
@@ -128,6 +132,7 @@ private:
     ReplayDay replay_;
     QImage replayStep_;
     bool replayShown_ = false;
+    bool released_ = false; ///< the pictures were let go at a close
     std::function<std::shared_ptr<QPrinter>()> printer_;
     std::shared_ptr<QPrinter> ownPrinter_; ///< when no printer was handed over
 };
