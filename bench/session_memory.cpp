@@ -12,7 +12,7 @@
 //
 // Usage: session_memory [--phases] [--size WIDTHxHEIGHT]
 // Prints "nimbrel session peak <MB> MB" (VmHWM of /proc/self/status); with --phases,
-// the peak and the resident size after each phase go to standard error too, and at the
+// each phase's own peak and the resident size after it go to standard error too, and at the
 // end the resident size by mapping. --size sets the main window's size before it shows
 // (otherwise the program's own first size).
 #include <algorithm>
@@ -59,18 +59,24 @@ double StatusMegabytes(const char* field) {
 }
 
 bool showPhases = false;
+double sessionPeak = 0.0; ///< with --phases, the largest of the phases' peaks
 
+/// With --phases: the peak within the phase just ended (the kernel's peak is set back to
+/// the present size after each), the resident size at its end and the allocator's view.
 void Phase(const char* name) {
     if (!showPhases) return;
+    const double peak = StatusMegabytes("VmHWM");
+    sessionPeak = std::max(sessionPeak, peak);
     // The allocator's view: what is in use, what it holds free, what it mapped apart.
     const struct mallinfo2 heap = mallinfo2();
     const double mb = 1024.0 * 1024.0;
     std::fprintf(stderr,
-                 "%-30s peak %6.1f MB, resident %6.1f MB (malloc: in use %5.1f, free %5.1f, "
-                 "mapped %5.1f)\n",
-                 name, StatusMegabytes("VmHWM"), StatusMegabytes("VmRSS"),
-                 static_cast<double>(heap.uordblks) / mb, static_cast<double>(heap.fordblks) / mb,
-                 static_cast<double>(heap.hblkhd) / mb);
+                 "%-30s phase peak %6.1f MB, resident %6.1f MB (malloc: in use %5.1f, free "
+                 "%5.1f, mapped %5.1f)\n",
+                 name, peak, StatusMegabytes("VmRSS"), static_cast<double>(heap.uordblks) / mb,
+                 static_cast<double>(heap.fordblks) / mb, static_cast<double>(heap.hblkhd) / mb);
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    if (reset.open(QIODevice::WriteOnly)) reset.write("5");
 }
 
 /// With --phases: the resident size of the process by what is mapped (each library and
@@ -287,7 +293,8 @@ int main(int argc, char** argv) {
     PlayWholeSession(*main);
     modals.stop();
     ResidentByMapping();
-    const double peak = StatusMegabytes("VmHWM");
+    Phase("end");
+    const double peak = showPhases ? sessionPeak : StatusMegabytes("VmHWM");
     std::printf("nimbrel session peak %.1f MB\n", peak);
     delete main;
     return peak > 0 ? 0 : 1;

@@ -338,16 +338,16 @@ const QImage& TfScore::ShownPicture() const {
 }
 
 void TfScore::ShowMap() {
+    // The scaled copy on show is replaced by the next: the old one goes first (the label
+    // paints only once control returns to the event loop).
+    MapView->clear();
     if (replayShown_) {
         MapView->setPixmap(QPixmap::fromImage(
             SharpFit(replayStep_, MapView->size(), MapView->devicePixelRatioF())));
         return;
     }
     const QImage& shown = ShownPicture();
-    if (shown.isNull()) {
-        MapView->clear();
-        return;
-    }
+    if (shown.isNull()) return;
     MapView->setPixmap(
         QPixmap::fromImage(SharpFit(shown, MapView->size(), MapView->devicePixelRatioF())));
 }
@@ -377,6 +377,9 @@ void TfScore::ShowReplayStep(int index) {
         ReplaySlider->setValue(index);
     }
     ReplayHour->setText(ReplayHourText(replay_, static_cast<std::size_t>(index)));
+    // The last step goes before the next is drawn, so that the two never stand side by
+    // side in memory and the next takes the last one's place.
+    replayStep_ = QImage();
     replayStep_ = RenderReplayStep(replay_, static_cast<std::size_t>(index));
     replayShown_ = true;
     ShowSideText(static_cast<std::size_t>(index));
