@@ -16,6 +16,7 @@
 // end the resident size by mapping. --size sets the main window's size before it shows
 // (otherwise the program's own first size).
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -158,7 +159,7 @@ void DrawForecastArea(TfMainForm& m) {
     const QPoint a = Pixel(m, 33.6067, -98.8613), b = Pixel(m, 35.4660, -98.1303);
     const ProjectionDescriptor& view = m.State().TheViewport;
     const double nmPerPixel = 180.0 / 3.14159265358979 / (view.Scale * view.Width) * 60.0;
-    const int r = static_cast<int>(34.8 / nmPerPixel + 0.5);
+    const int r = static_cast<int>(std::lround(34.8 / nmPerPixel));
     m.Image1MouseDown(Qt::LeftButton, {}, a.x(), a.y());
     for (int i = 1; i <= 10; ++i) {
         const QPoint p = a + (b - a) * i / 10;
@@ -295,6 +296,20 @@ int main(int argc, char** argv) {
     ResidentByMapping();
     Phase("end");
     const double peak = showPhases ? sessionPeak : StatusMegabytes("VmHWM");
+    // A session that went astray (no case, no products, no score) would give a figure
+    // for less than a session: none is printed then.
+    const Session& s = main->State();
+    const bool whole = s.Folders.CaseDirectory.endsWith(QLatin1String("1979-04-10/")) &&
+                       s.Clock.ElapsedHours == 23 && s.Products.size() == 2 && main->ScoreWindow &&
+                       ReplayHours(main->ScoreWindow->Replay()) > 0;
+    if (!whole) {
+        std::fprintf(stderr,
+                     "the session did not run through (case %s, %d hours, %zu products, "
+                     "score window %s)\n",
+                     qPrintable(s.Folders.CaseDirectory), s.Clock.ElapsedHours, s.Products.size(),
+                     main->ScoreWindow ? "made" : "never made");
+        return 1;
+    }
     std::printf("nimbrel session peak %.1f MB\n", peak);
     delete main;
     return peak > 0 ? 0 : 1;
