@@ -114,8 +114,10 @@ echo "shared libraries: nimbrel $libs_ours, bare window $libs_bare" >>"$out/star
 phase "start-up"
 # ---- end of START-UP ---------------------------------------------------------------------
 
-# ---- SESSION MEMORY: $out/session-memory.txt ("session peak memory: nimbrel X MB, bare
-# window Y MB"), from scripts/session_memory.sh when it is there ---------------------------
+# ---- Peak memory of a whole scripted session, beside a bare main window ------------------
+DISPLAY="$display" bash "$here/scripts/session_memory.sh" "$build" >"$out/session-memory.txt" || failed=1
+phase "session memory"
+# ---- end of the session memory block ------------------------------------------------------
 
 # ---- The table -----------------------------------------------------------------------------
 echo "Build type: $(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt"), commit $(git -C "$here" rev-parse --short HEAD), load $(cut -d' ' -f1-3 /proc/loadavg), $((SECONDS - started)) s in all"
