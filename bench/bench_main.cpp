@@ -13,6 +13,11 @@ std::vector<std::function<void()>>& LateRegistrations() {
     return all;
 }
 
+int& FailedChecks() {
+    static int failed = 0;
+    return failed;
+}
+
 } // namespace nimbrel::bench
 
 int main(int argc, char** argv) {
@@ -23,5 +28,5 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    return 0;
+    return nimbrel::bench::FailedChecks() == 0 ? 0 : 1;
 }

@@ -8,4 +8,8 @@ namespace nimbrel::bench {
 
 std::vector<std::function<void()>>& LateRegistrations();
 
+/// Checks a benchmark made besides its timing (pictures compared, results verified)
+/// that failed; the program exits with a failure when any did.
+int& FailedChecks();
+
 } // namespace nimbrel::bench

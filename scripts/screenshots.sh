@@ -67,14 +67,10 @@ sleep 0.5
 advance 3                                  # 2100 UTC
 shot target-map-reports 2
 # The score of the two products: File > Exercise score... (the date is shown on the
-# default case; "s" first marks Show summary, a second "s" the score item).
+# default case).
 xdotool mousemove $((vx + 19)) $((vy + 9)) click 1
 sleep 0.5
-xdotool key s
-sleep 0.2
-xdotool key s
-sleep 0.2
-xdotool key Return
+xdotool key x
 shot score 3
 # Selecting the first product's row: the slight risk and the reports that verify it stand
 # out on the map.
@@ -82,3 +78,8 @@ score=$(xdotool search --name "^Exercise score$" | head -n 1)
 read -r sx sy < <(xdotool getwindowgeometry --shell "$score" | awk -F= '/^X=/{x=$2} /^Y=/{y=$2} END{print x, y}')
 xdotool mousemove $((sx + 150)) $((sy + 68)) click 1
 shot score-row-highlight 2
+# The replay three hours into the day: the slider takes the keyboard once clicked, and
+# each step to the right is an hour.
+xdotool mousemove $((sx + 92)) $((sy + 808)) click 1
+xdotool key Right Right Right
+shot replay-1500 2

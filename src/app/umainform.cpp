@@ -220,7 +220,7 @@ void TfMainForm::BuildMenus() {
     N250mb1 = AddItem(ViewMenu, "N250mb1", QStringLiteral("&250 mb"), Qt::Key_F10);
     Sounding1 = AddItem(ViewMenu, "Sounding1", QStringLiteral("Sou&nding"), Qt::Key_F11);
     ViewMenu->addSeparator();
-    Forecastnotes1 = AddItem(ViewMenu, "Forecastnotes1", QStringLiteral("Forecast &notes..."));
+    Forecastnotes1 = AddItem(ViewMenu, "Forecastnotes1", QStringLiteral("Forecast n&otes..."));
     for (QAction* a : {Targeting1, Visiblesatellite1, SurfaceAnalysis1, N850mb1, N700mb1, N500mb1,
                        N250mb1, Sounding1})
         a->setCheckable(true);

@@ -17,7 +17,6 @@ struct ChaserMark {
     GeoPoint Position;
     ChaserMode Mode = ChaserMode::Undecided;
     ChaserOutcome Outcome = ChaserOutcome::Awaiting;
-    friend bool operator==(const ChaserMark&, const ChaserMark&) = default;
 };
 
 /// The map at one hour.

@@ -44,9 +44,12 @@ void TfMainForm::Exercisescore1Click() {
     const ScoreMapInputs map = ScoreMapFrom(score, viewport, geography);
 
     if (!ScoreWindow) ScoreWindow = new TfScore(this);
-    // The run's printer, so that printer setup applies to the score too.
-    if (!ThePrinter) ThePrinter = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    ScoreWindow->SetPrinter(ThePrinter);
+    // The run's printer, so that printer setup applies to the score too; made only when
+    // the score is printed.
+    ScoreWindow->SetPrinter([this] {
+        if (!ThePrinter) ThePrinter = std::make_shared<QPrinter>(QPrinter::HighResolution);
+        return ThePrinter;
+    });
     // This exercise's tally as the last advance left it: none before the first advance.
     ScoreWindow->SetScore(score, session_.Clock.CaseStart, TallyAtLastHour(session_.Replay), map);
     ScoreWindow->SetReplay(

@@ -27,14 +27,22 @@ ReplayDay MakeReplay(const ExerciseScore& score, const DayRecord& record, DateTi
         replay.Products.push_back(p.Record);
     if (!record.Empty()) {
         replay.Record = record;
-        return replay;
+    } else {
+        replay.Recorded = false;
+        const ChaserTable nobody{};
+        for (int hour = 0; hour <= 24; ++hour)
+            RecordHour(replay.Record, caseStart + hour / 24.0, hour, nobody, score.Reports.Reports);
+        for (HourState& h : replay.Record.Hours)
+            h.WithChasers = false;
     }
-    replay.Recorded = false;
-    const ChaserTable nobody{};
-    for (int hour = 0; hour <= 24; ++hour)
-        RecordHour(replay.Record, caseStart + hour / 24.0, hour, nobody, score.Reports.Reports);
-    for (HourState& h : replay.Record.Hours)
-        h.WithChasers = false;
+    // What no step changes, made once: the map's fixed part and symbols, each report's
+    // place against each product, and the picture's size.
+    replay.Base.Cache = MakeScoreMapCache(replay.Base);
+    replay.Inside.reserve(replay.Record.Reports.size() * replay.Products.size());
+    for (const StormReport& report : replay.Record.Reports)
+        for (const ProductRecord& r : replay.Products)
+            replay.Inside.push_back(ReportInside(report, r) ? 1 : 0);
+    replay.PictureSize = ReplayPictureSize(replay);
     return replay;
 }
 
@@ -98,10 +106,11 @@ ScoreMapInputs ReplayStepInputs(const ReplayDay& replay, std::size_t index) {
     ScoreMapInputs in = replay.Base;
     if (index >= replay.Record.Hours.size()) return in;
     const HourState& hour = replay.Record.Hours[index];
-    std::vector<const ProductRecord*> issued;
-    for (const ProductRecord& r : replay.Products) {
+    std::vector<std::size_t> issued;
+    for (std::size_t k = 0; k < replay.Products.size(); ++k) {
+        const ProductRecord& r = replay.Products[k];
         if (r.IssueTime > hour.Clock + Tolerance) continue;
-        issued.push_back(&r);
+        issued.push_back(k);
         in.Products.push_back(
             {r.Corners, r.Kind,
              QStringLiteral("%1, issued %2 UTC, valid until %3 UTC")
@@ -110,11 +119,15 @@ ScoreMapInputs ReplayStepInputs(const ReplayDay& replay, std::size_t index) {
              r.ValidUntil < hour.Clock - Tolerance});
     }
     const HourReports shown = ReportsAt(replay.Record, index);
+    const std::size_t products = replay.Products.size();
+    const bool known = replay.Inside.size() == replay.Record.Reports.size() * products;
+    in.Reports.reserve(shown.ReportsArrived);
     for (std::size_t i = 0; i < shown.ReportsArrived; ++i) {
         const StormReport& report = replay.Record.Reports[i];
         bool inside = false;
-        for (const ProductRecord* r : issued)
-            inside = inside || ReportInside(report, *r);
+        for (const std::size_t k : issued)
+            inside = inside || (known ? replay.Inside[i * products + k] != 0
+                                      : ReportInside(report, replay.Products[k]));
         in.Reports.push_back({report.Start, report.Kind, inside, 0});
     }
     in.Notes << ReplayNote(replay, index);
@@ -124,6 +137,7 @@ ScoreMapInputs ReplayStepInputs(const ReplayDay& replay, std::size_t index) {
 }
 
 QSize ReplayPictureSize(const ReplayDay& replay) {
+    if (replay.PictureSize.isValid()) return replay.PictureSize;
     const std::size_t hours = ReplayHours(replay);
     // Products and notes only accumulate: the last hour has the tallest legend.
     return ScoreMapPictureSize(ReplayStepInputs(replay, hours == 0 ? 0 : hours - 1));

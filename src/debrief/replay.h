@@ -3,8 +3,11 @@
 // recorded hour, with the reports that had arrived, the products issued by then and the
 // chasers where they were.
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include "debrief/day_record.h"
@@ -27,6 +30,14 @@ struct ReplayDay {
     /// False when no hour was advanced: the hours are the case window's, with the day's
     /// reports and the products alone.
     bool Recorded = true;
+
+    // Worked out once by MakeReplay for every step, from the fields above as it left
+    // them, beside Base.Cache (the map's fixed part and the report symbols). A replay put
+    // together otherwise has them empty, and each step works them out afresh.
+    /// Whether Record.Reports[i] lies inside Products[k]: Inside[i * Products.size() + k].
+    std::vector<std::uint8_t> Inside;
+    /// ReplayPictureSize, the same for every step.
+    QSize PictureSize;
 };
 
 /// The replay of `score` over `record`, on the map of `viewport` with `geography`. An

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -80,6 +81,60 @@ void DrawSymbol(QPainter& p, QPointF at, std::int32_t kind, bool filled) {
     SymbolShape(p, at, kind);
     p.setPen(QPen(colour, 2.0, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     SymbolShape(p, at, kind);
+}
+
+// A stamp holds a symbol centred on its pixel (StampPad, StampPad), with room for the
+// rim's width, its mitred corners and their antialiased edge.
+constexpr int StampPad = SymbolRadius + 7;
+
+struct StampLayer {
+    QPoint Offset; ///< of the picture's top left corner from the symbol's pixel
+    QImage Picture;
+};
+
+/// A symbol as the separate fills and strokes DrawSymbol's painter calls make of it,
+/// each rendered alone on a transparent picture. A fill or a wide stroke is one
+/// rasterised shape blended once at each pixel with its coverage, so laying the layers
+/// down in order (SourceOver, at a whole pixel) blends them into the map exactly as
+/// DrawSymbol does: the same pixels, not nearly the same. A filled symbol's thin outline
+/// is not among them: its strokes overlap at the corners, where two blends in a row
+/// round differently from one blend of a stamp (by one level of 255).
+std::vector<StampLayer> SymbolStamp(std::int32_t kind, bool filled) {
+    const QColor colour = ReportColour(kind);
+    std::vector<std::pair<QPen, QBrush>> layers;
+    if (filled) {
+        // The black outline is left to DrawScoreMap.
+        layers = {{Qt::NoPen, QBrush(colour)}};
+    } else {
+        // The second call of DrawSymbol fills white again, over the inner half of the rim.
+        layers = {{Qt::NoPen, QBrush(Qt::white)},
+                  {QPen(Rim, 4.5, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin), Qt::NoBrush},
+                  {Qt::NoPen, QBrush(Qt::white)},
+                  {QPen(colour, 2.0, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin), Qt::NoBrush}};
+    }
+    std::vector<StampLayer> stamp;
+    for (const auto& [pen, brush] : layers) {
+        QImage layer(2 * StampPad + 1, 2 * StampPad + 1, QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        QPainter p(&layer);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setPen(pen);
+        p.setBrush(brush);
+        SymbolShape(p, QPointF(StampPad, StampPad), kind);
+        p.end();
+        // Cut to the pixels it covers: a transparent pixel leaves the map as it is, and
+        // each one blended costs.
+        QRect covered;
+        for (int y = 0; y < layer.height(); ++y)
+            for (int x = 0; x < layer.width(); ++x)
+                if (qAlpha(layer.pixel(x, y)) != 0) covered |= QRect(x, y, 1, 1);
+        stamp.push_back({covered.topLeft() - QPoint(StampPad, StampPad), layer.copy(covered)});
+    }
+    return stamp;
+}
+
+constexpr std::size_t StampIndex(std::int32_t kind, bool filled) {
+    return static_cast<std::size_t>(kind - 1) * 2 + (filled ? 1 : 0);
 }
 
 QPainterPath AreaPath(const std::vector<GridIndex>& boxes, const ProjectionDescriptor& vp) {
@@ -235,7 +290,53 @@ QString ProductLabel(const ProductRecord& r) {
              FormatDateTime(QStringLiteral("hhnn"), r.ValidUntil));
 }
 
+/// The map's fixed part: the geography and the practically perfect areas.
+void DrawBackdrop(QPainter& p, const ScoreMapInputs& in) {
+    const ProjectionDescriptor& vp = in.Viewport;
+    if (in.Geography.isNull())
+        p.fillRect(0, 0, vp.Width, vp.Height, Qt::white);
+    else
+        p.drawImage(0, 0, in.Geography);
+
+    const QPainterPath perfect = AreaPath(in.PerfectArea, vp);
+    p.setPen(QPen(QColor(0x80, 0x78, 0x00), 1.5));
+    p.setBrush(QColor(Yellow.red(), Yellow.green(), Yellow.blue(), in.PerfectOpacity));
+    p.drawPath(perfect);
+    const QPainterPath tornado = AreaPath(in.PerfectTornadoArea, vp);
+    p.setPen(QPen(Qt::black, 1.5, Qt::DashLine));
+    p.setBrush(QBrush(QColor(0, 0, 0, 150), Qt::BDiagPattern));
+    p.drawPath(tornado);
+}
+
 } // namespace
+
+struct ScoreMapCache {
+    /// DrawBackdrop's picture at the viewport's size; null when not made.
+    QImage Backdrop;
+    /// SymbolStamp of each report kind, hollow and filled (StampIndex).
+    std::array<std::vector<StampLayer>, 6> Stamps;
+};
+
+std::shared_ptr<const ScoreMapCache> MakeScoreMapCache(const ScoreMapInputs& in, bool backdrop) {
+    auto cache = std::make_shared<ScoreMapCache>();
+    const ProjectionDescriptor& vp = in.Viewport;
+    if (backdrop) {
+        cache->Backdrop =
+            QImage(std::max(1, vp.Width), std::max(1, vp.Height), QImage::Format_RGB32);
+        cache->Backdrop.fill(Qt::white);
+        QPainter p(&cache->Backdrop);
+        // As DrawScoreMap paints it, clip and all.
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setClipRect(0, 0, vp.Width, vp.Height);
+        DrawBackdrop(p, in);
+    }
+    for (const auto kind : {ReportKind::Tornado, ReportKind::Hail, ReportKind::Wind})
+        for (const bool filled : {false, true}) {
+            const auto k = static_cast<std::int32_t>(kind);
+            cache->Stamps[StampIndex(k, filled)] = SymbolStamp(k, filled);
+        }
+    return cache;
+}
 
 ProductStyle ProductStyleOf(ProductKind kind) {
     switch (kind) {
@@ -382,22 +483,21 @@ QSize ScoreMapPictureSize(const ScoreMapInputs& in) {
 
 void DrawScoreMap(QPainter& p, const ScoreMapInputs& in) {
     const ProjectionDescriptor& vp = in.Viewport;
+    // The cache's pictures are laid down pixel for pixel: only on a painter that draws
+    // one to one and opaque, the backdrop only when it was made at this viewport's size.
+    const ScoreMapCache* cache = in.Cache && p.deviceTransform().isIdentity() &&
+                                         p.opacity() == 1.0 &&
+                                         p.compositionMode() == QPainter::CompositionMode_SourceOver
+                                     ? in.Cache.get()
+                                     : nullptr;
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setClipRect(0, 0, vp.Width, vp.Height);
-    if (in.Geography.isNull())
-        p.fillRect(0, 0, vp.Width, vp.Height, Qt::white);
+    if (cache && !cache->Backdrop.isNull() &&
+        cache->Backdrop.size() == QSize(std::max(1, vp.Width), std::max(1, vp.Height)))
+        p.drawImage(0, 0, cache->Backdrop);
     else
-        p.drawImage(0, 0, in.Geography);
-
-    const QPainterPath perfect = AreaPath(in.PerfectArea, vp);
-    p.setPen(QPen(QColor(0x80, 0x78, 0x00), 1.5));
-    p.setBrush(QColor(Yellow.red(), Yellow.green(), Yellow.blue(), in.PerfectOpacity));
-    p.drawPath(perfect);
-    const QPainterPath tornado = AreaPath(in.PerfectTornadoArea, vp);
-    p.setPen(QPen(Qt::black, 1.5, Qt::DashLine));
-    p.setBrush(QBrush(QColor(0, 0, 0, 150), Qt::BDiagPattern));
-    p.drawPath(tornado);
+        DrawBackdrop(p, in);
 
     p.setBrush(Qt::NoBrush);
     // Earlier products are drawn wider, so that outlines of the same area (an outlook and
@@ -434,11 +534,24 @@ void DrawScoreMap(QPainter& p, const ScoreMapInputs& in) {
                 const PixelPoint px = ProjectToScreen(vp, r.Where);
                 if (!Visible(px)) continue;
                 const QPointF at(px.X, px.Y);
-                p.setOpacity(bit != 0 && !verifying ? FadedOpacity : 1.0);
+                const bool faded = bit != 0 && !verifying;
+                p.setOpacity(faded ? FadedOpacity : 1.0);
                 if (verifying) {
                     p.setPen(QPen(Rim, 2));
                     p.setBrush(Qt::NoBrush);
                     p.drawEllipse(at, SymbolRadius + 4, SymbolRadius + 4);
+                }
+                if (cache && !faded && r.Kind >= 1 && r.Kind <= 3) {
+                    for (const StampLayer& layer : cache->Stamps[StampIndex(r.Kind, filled)])
+                        p.drawImage(QPoint(px.X, px.Y) + layer.Offset, layer.Picture);
+                    if (filled) {
+                        // The thin outline drawn as it is (see SymbolStamp): a fast
+                        // one-pixel line, unlike the wide strokes and the fills.
+                        p.setPen(QPen(Qt::black, 1));
+                        p.setBrush(Qt::NoBrush);
+                        SymbolShape(p, at, r.Kind);
+                    }
+                    continue;
                 }
                 DrawSymbol(p, at, r.Kind, filled);
             }

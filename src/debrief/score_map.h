@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include <QColor>
@@ -48,6 +49,11 @@ struct MapProduct {
     bool Faded = false; ///< expired by the hour shown (the replay)
 };
 
+/// What stays the same over many drawings of one map (the replay's hours): the geography
+/// with the practically perfect areas drawn on it, and every report symbol rendered once
+/// to be laid down wherever a report is. Made by MakeScoreMapCache.
+struct ScoreMapCache;
+
 struct ScoreMapInputs {
     ProjectionDescriptor Viewport;
     QImage Geography; ///< the basemap at Viewport; a white background when null
@@ -63,7 +69,19 @@ struct ScoreMapInputs {
     /// Called after the outlines and before the reports (the replay's chasers), so that
     /// reports stay above whatever it draws.
     std::function<void(QPainter&)> BeneathReports;
+    /// Pictures made once from these inputs' viewport, geography, areas and opacity, for
+    /// a map drawn many times over (MakeScoreMapCache); the picture is the same with it
+    /// or without it. Null: everything is drawn afresh.
+    std::shared_ptr<const ScoreMapCache> Cache;
 };
+
+/// The cache for drawing `in` again and again with other reports, products and notes:
+/// its viewport, geography, practically perfect areas and their opacity must stay as
+/// they are while the cache is used. Without `backdrop`, the cache holds the symbols
+/// alone (a few kilobytes instead of a picture of the map's size) and the fixed part is
+/// drawn afresh each time.
+std::shared_ptr<const ScoreMapCache> MakeScoreMapCache(const ScoreMapInputs& in,
+                                                       bool backdrop = true);
 
 /// The view that frames `points` (reports first, then products and areas) in an
 /// orthographic map of `width` x `height` centred on them, at a scale between

@@ -1,5 +1,9 @@
 #include "debrief/uscore.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <QBuffer>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -16,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShowEvent>
 #include <QSlider>
 #include <QStyle>
 #include <QTableWidget>
@@ -230,7 +235,11 @@ void TfScore::SetScore(const ExerciseScore& score, DateTime caseStart, const Cha
     caseStart_ = caseStart;
     mapInputs_ = map;
     mapInputs_.Highlight = -1;
+    // The symbols made once for the map and every row's highlight (a one-to-one picture
+    // only); not the background, which would hold another picture of the map's size.
+    mapInputs_.Cache = devicePixelRatioF() == 1.0 ? MakeScoreMapCache(mapInputs_, false) : nullptr;
     map_ = RenderScoreMap(mapInputs_, devicePixelRatioF());
+    released_ = false;
     highlighted_ = QImage();
     highlight_ = -1;
     tally_ = tally;
@@ -332,16 +341,16 @@ const QImage& TfScore::ShownPicture() const {
 }
 
 void TfScore::ShowMap() {
+    // The scaled copy on show is replaced by the next: the old one goes first (the label
+    // paints only once control returns to the event loop).
+    MapView->clear();
     if (replayShown_) {
         MapView->setPixmap(QPixmap::fromImage(
             SharpFit(replayStep_, MapView->size(), MapView->devicePixelRatioF())));
         return;
     }
     const QImage& shown = ShownPicture();
-    if (shown.isNull()) {
-        MapView->clear();
-        return;
-    }
+    if (shown.isNull()) return;
     MapView->setPixmap(
         QPixmap::fromImage(SharpFit(shown, MapView->size(), MapView->devicePixelRatioF())));
 }
@@ -371,6 +380,9 @@ void TfScore::ShowReplayStep(int index) {
         ReplaySlider->setValue(index);
     }
     ReplayHour->setText(ReplayHourText(replay_, static_cast<std::size_t>(index)));
+    // The last step goes before the next is drawn, so that the two never stand side by
+    // side in memory and the next takes the last one's place.
+    replayStep_ = QImage();
     replayStep_ = RenderReplayStep(replay_, static_cast<std::size_t>(index));
     replayShown_ = true;
     ShowSideText(static_cast<std::size_t>(index));
@@ -455,6 +467,41 @@ void TfScore::resizeEvent(QResizeEvent* event) {
     ShowMap();
 }
 
+void TfScore::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Shown again after a close: the map is drawn anew, the same as before.
+    if (released_) {
+        released_ = false;
+        map_ = RenderScoreMap(mapInputs_, devicePixelRatioF());
+        HighlightProduct(highlight_);
+    }
+}
+
+void TfScore::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    // A window minimised with its parent stays open: only a real close lets go.
+    if (event->spontaneous()) return;
+    ReplayTimer.stop();
+    // The score is set afresh at every showing; what was drawn for this one (the map,
+    // the highlighted map, the replay step, the scaled copy on show: a megabyte each at
+    // the usual size) goes now rather than stay for the rest of the run.
+    map_ = QImage();
+    highlighted_ = QImage();
+    replayStep_ = QImage();
+    replayShown_ = false;
+    released_ = true;
+    MapView->clear();
+    // The native window and its screen buffer (as large as the window) go too, once the
+    // hide is through; showing makes them again.
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible()) destroy();
+#ifdef __GLIBC__
+        // What was freed lies in the middle of the heap: hand its pages back.
+        malloc_trim(0);
+#endif
+    });
+}
+
 namespace {
 
 QString PngBeside(const QString& csvPath) {
@@ -514,10 +561,14 @@ void TfScore::PrintTo(QPrinter& printer) {
 }
 
 void TfScore::PrintButtonClick() {
-    if (!printer_) printer_ = std::make_shared<QPrinter>();
-    QPrintDialog dialog(printer_.get(), this);
+    std::shared_ptr<QPrinter> printer = printer_ ? printer_() : nullptr;
+    if (!printer) {
+        if (!ownPrinter_) ownPrinter_ = std::make_shared<QPrinter>();
+        printer = ownPrinter_;
+    }
+    QPrintDialog dialog(printer.get(), this);
     if (dialog.exec() != QDialog::Accepted) return;
-    PrintTo(*printer_);
+    PrintTo(*printer);
 }
 
 } // namespace nimbrel

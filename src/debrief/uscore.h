@@ -44,8 +44,12 @@ public:
     void SetReplaceQuestion(std::function<bool(const QString& png)> question) {
         replaceQuestion_ = std::move(question);
     }
-    /// The printer Print uses (the run's printer, so printer setup applies).
-    void SetPrinter(std::shared_ptr<QPrinter> printer) { printer_ = std::move(printer); }
+    /// Where Print gets its printer: the run's printer, so that printer setup applies.
+    /// Asked at the first print, not before: making a printer loads the printing
+    /// system's libraries, which a score never printed has no use for.
+    void SetPrinter(std::function<std::shared_ptr<QPrinter>()> printer) {
+        printer_ = std::move(printer);
+    }
 
     /// Writes the CSV to `csvPath` and the map as a PNG beside it (same name, ".png"),
     /// both whole before either replaces an earlier file. Throws FileError with the
@@ -105,6 +109,10 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    /// Closing lets go of the pictures and of the window's native resources (its
+    /// screen buffer); showing again draws the map afresh from what it was set with.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void ShowMap();
@@ -124,7 +132,9 @@ private:
     ReplayDay replay_;
     QImage replayStep_;
     bool replayShown_ = false;
-    std::shared_ptr<QPrinter> printer_;
+    bool released_ = false; ///< the pictures were let go at a close
+    std::function<std::shared_ptr<QPrinter>()> printer_;
+    std::shared_ptr<QPrinter> ownPrinter_; ///< when no printer was handed over
 };
 
 } // namespace nimbrel

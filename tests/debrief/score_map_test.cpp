@@ -124,6 +124,11 @@ TEST(ScoreMap, TheSelectedProductAndItsVerifyingReportsStandOut) {
     EXPECT_GT(qGray(plain.pixel(t.X + 10, t.Y)), 200);
     // The outside tornado's rim fades towards the white map.
     EXPECT_GT(qGray(lit.pixel(far.X, far.Y - 5)), qGray(plain.pixel(far.X, far.Y - 5)) + 40);
+    // The score window draws it with the symbols' cache: the same pixels, row or none.
+    in.Cache = MakeScoreMapCache(in, false);
+    EXPECT_EQ(RenderScoreMap(in), lit);
+    in.Highlight = -1;
+    EXPECT_EQ(RenderScoreMap(in), plain);
 }
 
 TEST(ScoreMap, EveryKindHasItsOwnColourAndLineStyle) {

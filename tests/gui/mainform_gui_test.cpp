@@ -54,9 +54,11 @@ TEST(MainForm, MenusHoldEveryItemWithItsShortcut) {
                            "Export loop as &GIF...", "-", "&Print graphic", "&Printer setup...",
                            "-", "&Change CD location...", "&Folders", "-", "&Exit"}));
     // The items added beside the original ones take letters no other item of the menu uses.
-    for (QAction* added : {m.Exercisescore1, m.Exportloopasgif1}) {
+    for (QAction* added :
+         {m.Exercisescore1, m.Exportloopasgif1, m.Forecastnotes1, m.Fitchartstowindow1}) {
         const QChar letter = added->text().at(added->text().indexOf('&') + 1).toUpper();
-        for (QAction* other : m.FileMenu->actions()) {
+        QMenu* menu = m.ViewMenu->actions().contains(added) ? m.ViewMenu : m.FileMenu;
+        for (QAction* other : menu->actions()) {
             const int amp = other->text().indexOf('&');
             if (other != added && amp >= 0)
                 EXPECT_NE(other->text().at(amp + 1).toUpper(), letter)
@@ -65,7 +67,7 @@ TEST(MainForm, MenusHoldEveryItemWithItsShortcut) {
     }
     EXPECT_EQ(Captions(m.ViewMenu),
               QStringList({"&Targeting", "-", "&Visible satellite", "&Surface analysis", "&850 mb",
-                           "&700 mb", "&500 mb", "&250 mb", "Sou&nding", "-", "Forecast &notes...",
+                           "&700 mb", "&500 mb", "&250 mb", "Sou&nding", "-", "Forecast n&otes...",
                            "-", "&Fit charts to window"}));
     EXPECT_EQ(Captions(m.MapMenu),
               QStringList({"&North", "South", "East", "West", "Zoom in", "Zoom out", "-",

@@ -387,6 +387,16 @@ TEST(ScoreWindow, SlightRiskAndTornadoWatchScoredAtTheReveal) {
     EXPECT_FALSE(score->ShownPicture() == map);
     score->ProductTable->clearSelection();
     EXPECT_TRUE(score->ShownPicture() == map);
+    // Closed, the window lets go of its pictures and its native window; shown again, it
+    // draws the same map.
+    const QImage drawn = map.copy();
+    score->close();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(score->MapPicture().isNull());
+    EXPECT_EQ(score->windowHandle(), nullptr);
+    score->show();
+    EXPECT_TRUE(score->MapPicture() == drawn);
+    EXPECT_TRUE(score->ShownPicture() == drawn);
 
     score->SetSavePicker([&] { return w.f.Temp.filePath(QStringLiteral("class/ann.csv")); });
     QDir().mkpath(w.f.Temp.filePath(QStringLiteral("class")));
