@@ -215,7 +215,7 @@ void RegisterFile(const QString& label, const QString& path) {
 void RegisterFrames() {
     // One frame of every kind from the built sample disc, at a time of day with clouds.
     const QString day = QStringLiteral(NIMBREL_BUILT_DATA "/disc/1979-04-10/");
-    QString chartGif;
+    QString chartGif, chartJpeg;
     for (const char* prefix : {"satv", "hsfc", "h850", "h700", "h500", "h250", "skew"}) {
         const QStringList files =
             QDir(day).entryList({QLatin1String(prefix) + "*"}, QDir::Files, QDir::Name);
@@ -223,6 +223,23 @@ void RegisterFrames() {
         const QString file = files.at(files.size() / 2);
         RegisterFile(QStringLiteral("disc/") + file, day + file);
         if (QLatin1String(prefix) == QLatin1String("hsfc")) chartGif = day + file;
+        if (file.endsWith(QLatin1String(".jpg")) && chartJpeg.isEmpty()) chartJpeg = day + file;
+    }
+    // A JPEG chart at every size the view may meet, written by Qt's writer at its usual
+    // quality from the disc's own frame.
+    if (!chartJpeg.isEmpty()) {
+        const QImage original = DecodeJpegFile(chartJpeg);
+        for (const QSize size :
+             {QSize(400, 300), QSize(800, 600), QSize(1600, 1200), QSize(3200, 2400)}) {
+            const QString scaled =
+                ScratchFolder().path() +
+                QStringLiteral("/chart-%1x%2.jpg").arg(size.width()).arg(size.height());
+            if (original.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .save(scaled, "JPG", 85))
+                RegisterFile(
+                    QStringLiteral("chart-jpeg/%1x%2").arg(size.width()).arg(size.height()),
+                    scaled);
+        }
     }
     if (!chartGif.isEmpty()) {
         for (const QSize size :

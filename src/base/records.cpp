@@ -1,12 +1,15 @@
 #include "base/records.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QTemporaryFile>
 
@@ -210,6 +213,31 @@ bool IsOwnTemporaryName(const QString& name) {
     return own.match(name).hasMatch();
 }
 
+// A writer clears its target's stale temporaries before it writes. A file written again
+// and again (the working copy of the reports, at every hourly advance) need not list its
+// folder every time: a temporary turns stale only StaleAfterSeconds after its last write,
+// so sweeping at most once in that span leaves a leftover for at most twice as long.
+// Leftovers harm nothing meanwhile: every temporary has a name of its own.
+void SweepStaleTemporariesNowAndThen(const QString& folder, const QString& target) {
+    using Clock = std::chrono::steady_clock;
+    static std::mutex lock;
+    static QHash<QString, Clock::time_point> swept; // folder '/' target -> last sweep
+    const Clock::time_point now = Clock::now();
+    const QString key = folder + QLatin1Char('/') + target;
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        const auto found = swept.constFind(key);
+        if (found != swept.cend() && now - *found < std::chrono::seconds(StaleAfterSeconds)) return;
+        // The kit writes many files once each; their entries are forgotten once due again.
+        if (swept.size() > 256)
+            swept.removeIf([&](auto entry) {
+                return now - entry.value() >= std::chrono::seconds(StaleAfterSeconds);
+            });
+        swept.insert(key, now);
+    }
+    RemoveStaleTemporaries(folder, target);
+}
+
 bool ReplaceFile(const QString& from, const QString& to, QString& reason) {
 #ifdef Q_OS_WIN
     if (MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
@@ -239,7 +267,7 @@ bool SyncToDisk(QFile& file) {
 FileWriter::FileWriter(const QString& path, Sync sync) : path_(path), sync_(sync) {
     const QFileInfo target(path);
     const QString folder = target.absolutePath();
-    RemoveStaleTemporaries(folder, target.fileName());
+    SweepStaleTemporariesNowAndThen(folder, target.fileName());
     if (target.exists() && !target.isSymLink() && !target.isFile())
         throw FileError(
             QStringLiteral("Cannot write \"%1\": it is not an ordinary file").arg(path));

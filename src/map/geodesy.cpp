@@ -49,12 +49,14 @@ double GreatCircleDistance(const GeoPoint& a, const GeoPoint& b) {
 
 TrigPoint WithLatitudeTrig(const GeoPoint& p) {
     const double phi = Rad(p.Latitude);
-    return {p, std::sin(phi), std::cos(phi)};
+    return {p, std::sin(phi), std::cos(phi),
+            std::abs(p.Latitude) <= 90.0 && std::abs(p.Longitude) <= 1e6};
 }
 
 double PreparedDistance(const TrigPoint& a, const TrigPoint& b) {
     if (a.Point.Latitude == b.Point.Latitude && a.Point.Longitude == b.Point.Longitude) return 0.0;
-    const double dl = Rad(b.Point.Longitude - a.Point.Longitude);
+    // RadiansOf, as PreparedDistanceAtLeast takes it: its reasoning holds for this dl.
+    const double dl = RadiansOf(b.Point.Longitude - a.Point.Longitude);
     const double c = a.SinLatitude * b.SinLatitude + a.CosLatitude * b.CosLatitude * std::cos(dl);
     return Deg(ArcCosRadHere(c)) * 60.0;
 }

@@ -60,8 +60,11 @@ void ReportList::ThrowIfCutShort() const {
 }
 
 ReportList ReadReportList(const QString& path) {
-    const QByteArray bytes =
-        ReadWholeFile(path, MaxRecordsPerFile * qint64(StormReport::RecordSize));
+    return ParseReportList(ReadWholeFile(path, MaxRecordsPerFile * qint64(StormReport::RecordSize)),
+                           path);
+}
+
+ReportList ParseReportList(const QByteArray& bytes, const QString& path) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
     const std::size_t size = static_cast<std::size_t>(bytes.size());
     ReportList list;
@@ -85,7 +88,8 @@ const ReportList& ReportStore::Read(const QString& path) {
     }
     if (path != path_ || info.size() != size_ || info.lastModified() != modified_) {
         Forget();
-        list_ = ReadReportList(path);
+        bytes_ = ReadWholeFile(path, MaxRecordsPerFile * qint64(StormReport::RecordSize));
+        list_ = ParseReportList(bytes_, path);
         ++generation_;
         path_ = path;
         size_ = info.size();
@@ -94,10 +98,27 @@ const ReportList& ReportStore::Read(const QString& path) {
     return list_;
 }
 
+void ReportStore::Written(const QString& path, const QByteArray& bytes) {
+    const QFileInfo info(path);
+    if (!info.exists() || info.size() != bytes.size()) {
+        Forget();
+        return;
+    }
+    if (path != path_ || bytes != bytes_) {
+        list_ = ParseReportList(bytes, path);
+        bytes_ = bytes;
+        ++generation_;
+        path_ = path;
+    }
+    size_ = info.size();
+    modified_ = info.lastModified();
+}
+
 void ReportStore::Forget() {
     path_.clear();
     size_ = -1;
     modified_ = QDateTime();
+    bytes_.clear();
     list_ = ReportList();
 }
 

@@ -53,6 +53,9 @@ struct ReportList {
 
 /// Reads a report file in one piece. FileNotFound when missing, FileError when unreadable.
 ReportList ReadReportList(const QString& path);
+/// The records of a report file's bytes, as ReadReportList gives them; `path` names the
+/// file in the message of a record cut short.
+ReportList ParseReportList(const QByteArray& bytes, const QString& path);
 
 /// The records of one report file kept in memory between uses: read again only when
 /// the path, the file's size or its modification time differ from the last reading.
@@ -61,6 +64,11 @@ class ReportStore {
 public:
     /// The file's records; a missing file is FileNotFound, as on every reading.
     const ReportList& Read(const QString& path);
+    /// The program has just written `bytes` to `path` itself: they are taken as the
+    /// file's records without reading the file back, and when they are the very bytes
+    /// held already, the records and the generation stay as they are. A file on the disk
+    /// that is not (or no longer) of their size is read again at the next Read.
+    void Written(const QString& path, const QByteArray& bytes);
     void Forget();
     /// Goes up by one at every reading of the file, so users of the records can tell.
     std::uint64_t Generation() const { return generation_; }
@@ -70,6 +78,7 @@ private:
     QString path_;
     qint64 size_ = -1;
     QDateTime modified_;
+    QByteArray bytes_; ///< what list_ was decoded from
     ReportList list_;
 };
 

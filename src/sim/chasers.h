@@ -1,14 +1,16 @@
 #pragma once
 // The 49 simulated storm chasers. The table is 0-based: index i is chaser i + 1.
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <limits>
 
 #include "map/geodesy.h"
+#include "reports/report_file.h"
 
 namespace nimbrel {
 class RandomGenerator;
 struct ForecastPolygon;
-struct StormReport;
 } // namespace nimbrel
 
 namespace nimbrel {
@@ -98,6 +100,17 @@ void ChaserHourStep(ChaserTable& chasers, const HourContext& context,
 /// position to the report's start: tornadoes retarget and update both nearest
 /// distances, hail updates the nearest report, other kinds change nothing.
 void FoldReport(Chaser& chaser, const StormReport& report, double distance);
+
+/// The distance (nm) from which on folding a report of `kind` changes nothing for the
+/// chaser: every comparison FoldReport makes is "distance below a field or a radius".
+/// Minus infinity for the kinds that change nothing at all.
+inline double FoldReach(const Chaser& chaser, std::int32_t kind) {
+    if (kind == static_cast<std::int32_t>(ReportKind::Tornado))
+        return std::max({std::min(chaser.HourNearestTornado, TornadoPullRadius),
+                         chaser.NearestTornado, chaser.NearestReport});
+    if (kind == static_cast<std::int32_t>(ReportKind::Hail)) return chaser.NearestReport;
+    return -std::numeric_limits<double>::infinity();
+}
 
 /// Sets every chaser's outcome and counts them. Chasers still waiting or undecided keep
 /// the outcome Awaiting but are in no counter.

@@ -12,7 +12,10 @@
 
 namespace nimbrel {
 
-void RefreshWorkingReports(DataFolders& folders) {
+namespace {
+
+// The bytes now in the working copy, or nothing when the per-user folder refused them.
+std::optional<QByteArray> CopyCaseReports(DataFolders& folders) {
     const QString source = folders.CaseDirectory + QStringLiteral("rpt.dat");
     const QString target = folders.AppDataDirectory + QStringLiteral("rpt.dat");
     const bool present = QFileInfo::exists(source);
@@ -24,11 +27,27 @@ void RefreshWorkingReports(DataFolders& folders) {
         // waiting for the disk each hour.
         WriteRemadeFile(target, bytes);
         folders.ReportsFile = target;
+        return bytes;
     } catch (const FileError&) {
         // The folder was said to refuse writes at start; the copy only mirrors the
         // case's file, so that file serves as well.
         folders.ReportsFile = present ? source : QString();
+        return std::nullopt;
     }
+}
+
+} // namespace
+
+void RefreshWorkingReports(DataFolders& folders) {
+    CopyCaseReports(folders);
+}
+
+void RefreshWorkingReports(DataFolders& folders, ReportStore& store) {
+    const std::optional<QByteArray> written = CopyCaseReports(folders);
+    if (written)
+        store.Written(folders.ReportsFile, *written);
+    else
+        store.Forget();
 }
 
 std::optional<AdvanceResult> HourlyAdvance(Session& session, Prompts& prompts,
@@ -56,8 +75,9 @@ std::optional<AdvanceResult> HourlyAdvance(Session& session, Prompts& prompts,
     context.TimeOfDay = TimeOfDay(clock);
     ChaserHourStep(session.Chasers, context, session.Polygon, session.Rng);
 
-    RefreshWorkingReports(session.Folders);
-    session.WorkingReports.Forget(); // rewritten just now, whatever its time stamp says
+    // Rewritten at every advance, so that it always equals the case's file; the records
+    // are taken from the bytes written instead of reading the file straight back.
+    RefreshWorkingReports(session.Folders, session.WorkingReports);
 
     AdvanceResult result;
     const DateTime now = clock.SimulationTime;
@@ -79,8 +99,15 @@ std::optional<AdvanceResult> HourlyAdvance(Session& session, Prompts& prompts,
         const auto kind = static_cast<ReportKind>(report.Kind);
         if (kind != ReportKind::Tornado && kind != ReportKind::Hail) continue;
         const TrigPoint start = WithLatitudeTrig(report.Start);
-        for (std::size_t i = 0; i < chaserPoints.size(); ++i)
-            FoldReport(session.Chasers[i], report, PreparedDistance(chaserPoints[i], start));
+        for (std::size_t i = 0; i < chaserPoints.size(); ++i) {
+            Chaser& chaser = session.Chasers[i];
+            // Once a chaser has reports near it, most others are too far off to change
+            // anything; a floor of the distance tells them without the arccosine. The
+            // pairs that could matter get the distance exactly as before.
+            if (PreparedDistanceAtLeast(chaserPoints[i], start, FoldReach(chaser, report.Kind)))
+                continue;
+            FoldReport(chaser, report, PreparedDistance(chaserPoints[i], start));
+        }
     }
     auto recordHours = [&] {
         if (recordStart)

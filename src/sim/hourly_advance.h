@@ -12,6 +12,7 @@ namespace nimbrel {
 struct Session;
 struct DataFolders;
 class Prompts;
+class ReportStore;
 
 inline const QString DayOverText = QStringLiteral(
     "No further weather data or chase moves are available.  Use \"Reveal Case Date\" button "
@@ -37,6 +38,9 @@ struct AdvanceResult {
 /// the case's own file (the bytes are the same) or is "" when the case has none; a
 /// case file that cannot be read still throws.
 void RefreshWorkingReports(DataFolders& folders);
+/// The same, and `store` keeps the records of the bytes just written, so that the
+/// working copy is not read straight back (or forgets them when the copy was refused).
+void RefreshWorkingReports(DataFolders& folders, ReportStore& store);
 
 /// One hourly advance on the session: the day-over test (with its two messages), the
 /// clock step (then `clockStepped`, so the time display follows at once), the chaser

@@ -49,8 +49,7 @@ void TfMainForm::Advancetonexthour1Click() {
 }
 
 void TfMainForm::RefreshWorkingReports() {
-    nimbrel::RefreshWorkingReports(session_.Folders);
-    session_.WorkingReports.Forget(); // rewritten just now, whatever its time stamp says
+    nimbrel::RefreshWorkingReports(session_.Folders, session_.WorkingReports);
 }
 
 } // namespace nimbrel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -409,6 +410,7 @@ struct JpegJob {
     jpeg_progress_mgr Progress{};
     const unsigned char* Data = nullptr;
     unsigned long Size = 0;
+    std::FILE* File = nullptr; ///< read from here instead of Data when set
     bool Created = false;
     QImage* Picture = nullptr;
     std::vector<JSAMPLE>* Row = nullptr;
@@ -441,7 +443,10 @@ JpegOutcome RunJpeg(JpegJob* job) {
     job->Created = true;
     jpeg_create_decompress(info);
     info->progress = &job->Progress;
-    jpeg_mem_src(info, job->Data, job->Size);
+    if (job->File)
+        jpeg_stdio_src(info, job->File);
+    else
+        jpeg_mem_src(info, job->Data, job->Size);
     jpeg_read_header(info, TRUE);
 
     const J_COLOR_SPACE source = info->jpeg_color_space;
@@ -466,7 +471,8 @@ JpegOutcome RunJpeg(JpegJob* job) {
     *job->Picture = QImage(static_cast<int>(info->output_width),
                            static_cast<int>(info->output_height), QImage::Format_RGB32);
     if (job->Picture->isNull()) return JpegOutcome::TooLarge;
-    job->Picture->fill(0xffffffffu);
+    // Not filled beforehand: every row is written by the decoding, and rows it could not
+    // deliver are whitened below, so the picture is gone over once instead of twice.
     const bool direct = HaveDirectSpace && !cmyk;
     if (!direct) job->Row->resize(static_cast<std::size_t>(info->output_width) * (cmyk ? 4 : 3));
 
@@ -488,16 +494,22 @@ JpegOutcome RunJpeg(JpegJob* job) {
     }
     // Finishing checks that every row was taken; rows the library could not deliver
     // are white, and the decoding is abandoned quietly instead.
-    if (info->output_scanline < info->output_height)
+    if (info->output_scanline < info->output_height) {
+        for (int y = static_cast<int>(info->output_scanline); y < job->Picture->height(); ++y)
+            std::memset(job->Picture->scanLine(y), 0xff,
+                        static_cast<std::size_t>(job->Picture->bytesPerLine()));
         jpeg_abort_decompress(info);
-    else
+    } else {
         jpeg_finish_decompress(info);
+    }
     return JpegOutcome::Done;
 }
 
 } // namespace
 
-QImage DecodeJpeg(const QByteArray& bytes, Decoding mode) {
+namespace {
+
+QImage DecodeJpegFrom(const QByteArray& bytes, std::FILE* file, Decoding mode) {
     QImage picture;
     std::vector<JSAMPLE> row;
     auto job = std::make_unique<JpegJob>();
@@ -511,6 +523,7 @@ QImage DecodeJpeg(const QByteArray& bytes, Decoding mode) {
     job->Progress.progress_monitor = OnJpegProgress;
     job->Data = reinterpret_cast<const unsigned char*>(bytes.constData());
     job->Size = static_cast<unsigned long>(bytes.size());
+    job->File = file;
     job->Picture = &picture;
     job->Row = &row;
 
@@ -540,6 +553,12 @@ QImage DecodeJpeg(const QByteArray& bytes, Decoding mode) {
     return picture;
 }
 
+} // namespace
+
+QImage DecodeJpeg(const QByteArray& bytes, Decoding mode) {
+    return DecodeJpegFrom(bytes, nullptr, mode);
+}
+
 // ---- files -----------------------------------------------------------------------
 
 namespace {
@@ -559,7 +578,22 @@ QImage DecodeGifFile(const QString& path, Decoding mode) {
     return DecodeFile(path, [mode](const QByteArray& bytes) { return DecodeGif(bytes, mode); });
 }
 QImage DecodeJpegFile(const QString& path, Decoding mode) {
-    return DecodeFile(path, [mode](const QByteArray& bytes) { return DecodeJpeg(bytes, mode); });
+    // Checked as every outside file is, then handed to the library, which reads it in
+    // small pieces as it decodes, as Qt's reader does: no copy of the whole file is
+    // held beside a picture of tens of megabytes (which also left the memory allocator
+    // handing every new picture fresh pages from the system).
+    QFile checked;
+    OpenForReading(checked, path, MaxImageFileBytes);
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen(QFile::encodeName(checked.fileName()).constData(), "rb"), &std::fclose);
+    if (!file)
+        throw FileError(QStringLiteral("Cannot open file \"%1\". %2")
+                            .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    try {
+        return DecodeJpegFrom(QByteArray(), file.get(), mode);
+    } catch (const DataError& e) {
+        throw DataError(path + QStringLiteral(": ") + e.Message());
+    }
 }
 
 } // namespace nimbrel

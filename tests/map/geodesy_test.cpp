@@ -1,8 +1,11 @@
 #include "map/geodesy.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -116,6 +119,48 @@ TEST(Geodesy, CompassOctantRangesIncludeTheirLowerBound) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(std::string(CompassOctant(c.Bearing)), c.Word) << "bearing " << c.Bearing;
+}
+
+// The floor may only rule a pair out when the distance worked out in full is at least the
+// limit, to the last bit; tried on pairs of every kind, with limits just above, at and
+// just below each distance.
+TEST(Geodesy, TheDistanceFloorNeverRulesOutAPairThatCouldMatter) {
+    std::vector<GeoPoint> points = {
+        {35.0, -97.0},       {35.0, -97.0 + 1e-9}, {35.0 + 1e-12, -97.0}, {90.0, 0.0},
+        {-90.0, 10.0},       {89.999999, 45.0},    {0.0, 179.9999},       {0.0, -179.9999},
+        {-35.0, 83.0},       {35.0, 83.0},         {36.0, -97.0},         {34.9, -96.9},
+        {40.0, -500.0},      {40.0, 220.0},        {95.0, -97.0},         {-120.0, 40.0},
+        {std::nan(""), 0.0}, {30.0, std::nan("")}, {1e300, 1.0},          {33.3, -1e17},
+    };
+    std::uint64_t state = 88172645463325252ULL; // xorshift: the same pairs every run
+    auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return static_cast<double>(state >> 11) / 9007199254740992.0;
+    };
+    for (int i = 0; i < 400; ++i) // the Plains, and the whole globe
+        points.push_back(i % 2 ? GeoPoint{28.0 + 20.0 * next(), -108.0 + 25.0 * next()}
+                               : GeoPoint{180.0 * next() - 90.0, 360.0 * next() - 180.0});
+    int ruledOut = 0;
+    for (const GeoPoint& p : points) {
+        const TrigPoint a = WithLatitudeTrig(p);
+        for (const GeoPoint& q : points) {
+            const TrigPoint b = WithLatitudeTrig(q);
+            const double d = PreparedDistance(a, b);
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(d),
+                      std::bit_cast<std::uint64_t>(GreatCircleDistance(p, q)));
+            for (const double limit : {std::nextafter(d, 1e9), d + 1e-6, d + 0.005, d * 0.5,
+                                       d - 1.0, 0.0, 30.0, 120.0, 999999.0}) {
+                if (!PreparedDistanceAtLeast(a, b, limit)) continue;
+                ++ruledOut;
+                ASSERT_GE(d, limit) << p.Latitude << "," << p.Longitude << " to " << q.Latitude
+                                    << "," << q.Longitude;
+            }
+        }
+    }
+    // Not a floor that never says anything: most far pairs are ruled out.
+    EXPECT_GT(ruledOut, 400 * 400);
 }
 
 } // namespace

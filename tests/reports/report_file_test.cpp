@@ -104,3 +104,33 @@ TEST(ReportFile, StoreReadsAgainOnlyAChangedFile) {
     QFile::remove(path);
     EXPECT_THROW(store.Read(path), FileNotFound);
 }
+
+// What the program writes itself is taken from its bytes: the same bytes keep the
+// records and their generation; other bytes are decoded at once (a record cut short
+// included); a file that is not what was said to be written is read at the next Read.
+TEST(ReportFile, StoreTakesWhatTheProgramWroteWithoutReadingItBack) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/rpt.dat");
+    StormReport r;
+    r.Kind = 1;
+    WriteReports(path, {r});
+    ReportStore store;
+    store.Read(path);
+    const std::uint64_t first = store.Generation();
+    const QByteArray one = EncodeReport(r);
+    WriteRemadeFile(path, one);
+    store.Written(path, one);
+    EXPECT_EQ(store.Generation(), first);
+    r.Kind = 2;
+    const QByteArray two = one + EncodeReport(r) + QByteArray(3, '\0');
+    WriteRemadeFile(path, two);
+    store.Written(path, two);
+    EXPECT_GT(store.Generation(), first);
+    const ReportList& list = store.Read(path);
+    ASSERT_EQ(list.Records.size(), 2u);
+    EXPECT_EQ(list.Records[1].Kind, 2);
+    EXPECT_THROW(list.ThrowIfCutShort(), DataError);
+
+    store.Written(path, one); // not what the file holds
+    EXPECT_EQ(store.Read(path).Records.size(), 2u);
+}

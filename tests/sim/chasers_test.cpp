@@ -298,6 +298,39 @@ TEST(Chasers, TornadoReportsPullWithinOneHundredTwentyMiles) {
     EXPECT_EQ(c.Target.Latitude, before.Target.Latitude);
 }
 
+// The advance skips a pair whose distance is at least the reach: that must be exactly the
+// distances at which folding changes nothing, for every state a chaser can be in.
+TEST(Chasers, FoldingChangesAChaserExactlyBelowItsReach) {
+    const double fields[] = {5.0, 20.0, 119.0, 120.0, 150.0, 999999.0};
+    const double distances[] = {0.0,   4.9,   5.0,   19.99, 20.0,  20.01,
+                                119.5, 120.0, 130.0, 150.0, 200.0, 1e6};
+    int changed = 0, kept = 0;
+    for (const ReportKind kind : {ReportKind::Tornado, ReportKind::Hail, ReportKind::Wind})
+        for (const double hour : fields)
+            for (const double tornado : fields)
+                for (const double report : fields)
+                    for (const double d : distances) {
+                        Chaser c;
+                        c.HourNearestTornado = hour;
+                        c.NearestTornado = tornado;
+                        c.NearestReport = report;
+                        c.Target = {30.0, -90.0};
+                        const Chaser before = c;
+                        const StormReport r = Report(kind, {36.0, -98.0});
+                        FoldReport(c, r, d);
+                        const bool same = c.HourNearestTornado == before.HourNearestTornado &&
+                                          c.NearestTornado == before.NearestTornado &&
+                                          c.NearestReport == before.NearestReport &&
+                                          c.Target.Latitude == before.Target.Latitude;
+                        EXPECT_EQ(same, d >= FoldReach(before, r.Kind))
+                            << static_cast<int>(kind) << " " << hour << " " << tornado << " "
+                            << report << " at " << d;
+                        ++(same ? kept : changed);
+                    }
+    EXPECT_GT(changed, 100);
+    EXPECT_GT(kept, 100);
+}
+
 TEST(Chasers, ClassificationFollowsTheTableRowsInOrder) {
     struct Row {
         ChaserMode Mode;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -327,6 +328,51 @@ TEST_F(AdvanceFixture, RecordsEachHourForTheReplayUntilTheSessionIsReset) {
     EXPECT_EQ(ReportsAt(record, 1).ReportsArrived, 4u);
 }
 
+namespace {
+
+/// One hour as the advance takes it, with every report-chaser distance worked out from
+/// the two points afresh: the computation the advance is held to, bit for bit.
+/// Returns the reports taken in and counts the chasers a tornado pulled.
+int PlainHour(Session& plain, const std::vector<StormReport>& reports, int& pulled) {
+    AdvanceOneHour(plain.Clock);
+    const HourContext context{plain.LastProductKind, plain.ProductThisHour, TimeOfDay(plain.Clock)};
+    ChaserHourStep(plain.Chasers, context, plain.Polygon, plain.Rng);
+    int folded = 0;
+    for (const StormReport& report : reports) {
+        if (AgeOf(report, plain.Clock.SimulationTime) != ReportAge::Recent) continue;
+        ++folded;
+        for (Chaser& c : plain.Chasers) {
+            const GeoPoint before = c.Target;
+            FoldReport(c, report, GreatCircleDistance(c.Position, report.Start));
+            pulled += std::bit_cast<std::uint64_t>(before.Latitude) !=
+                      std::bit_cast<std::uint64_t>(c.Target.Latitude);
+        }
+    }
+    for (Chaser& c : plain.Chasers)
+        c.HourNearestTornado = NoDistance;
+    plain.ProductThisHour = 0;
+    return folded;
+}
+
+void ExpectSameChasers(const ChaserTable& a, const ChaserTable& b) {
+    auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const Chaser &x = a[i], &y = b[i];
+        for (auto [u, v] : {std::pair{x.Position.Latitude, y.Position.Latitude},
+                            {x.Position.Longitude, y.Position.Longitude},
+                            {x.Target.Latitude, y.Target.Latitude},
+                            {x.Target.Longitude, y.Target.Longitude},
+                            {x.NearestTornado, y.NearestTornado},
+                            {x.NearestReport, y.NearestReport},
+                            {x.Heading, y.Heading}})
+            ASSERT_EQ(bits(u), bits(v)) << "chaser " << i + 1;
+        ASSERT_EQ(x.Mode, y.Mode) << "chaser " << i + 1;
+        ASSERT_EQ(x.Outcome, y.Outcome) << "chaser " << i + 1;
+    }
+}
+
+} // namespace
+
 // The shipped case day advanced through the whole day twice: by the advance, and hour by
 // hour with every report-chaser distance worked out from the two points afresh. Every
 // position, target, distance, mode and outcome agrees to the last bit.
@@ -339,48 +385,57 @@ TEST_F(AdvanceFixture, RealDayAgreesBitForBitWithDistancesTakenPairByPair) {
     s.ProductThisHour = 1;
     Session plain = s;
     const std::vector<StormReport> reports = ReadReports(CaseReports());
-    auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
     int folded = 0, pulled = 0;
     for (int hour = 1; hour <= 23; ++hour) {
         SCOPED_TRACE(hour);
         const auto r = HourlyAdvance(s, prompts);
         ASSERT_TRUE(r.has_value());
-
-        AdvanceOneHour(plain.Clock);
-        const HourContext context{plain.LastProductKind, plain.ProductThisHour,
-                                  TimeOfDay(plain.Clock)};
-        ChaserHourStep(plain.Chasers, context, plain.Polygon, plain.Rng);
-        for (const StormReport& report : reports) {
-            if (AgeOf(report, plain.Clock.SimulationTime) != ReportAge::Recent) continue;
-            ++folded;
-            for (Chaser& c : plain.Chasers) {
-                const GeoPoint before = c.Target;
-                FoldReport(c, report, GreatCircleDistance(c.Position, report.Start));
-                pulled += bits(before.Latitude) != bits(c.Target.Latitude);
-            }
-        }
-        for (Chaser& c : plain.Chasers)
-            c.HourNearestTornado = NoDistance;
+        folded += PlainHour(plain, reports, pulled);
         EXPECT_EQ(r->Counts, ClassifyChasers(plain.Chasers));
-        plain.ProductThisHour = 0;
-
-        for (std::size_t i = 0; i < s.Chasers.size(); ++i) {
-            const Chaser &a = s.Chasers[i], &b = plain.Chasers[i];
-            for (auto [x, y] : {std::pair{a.Position.Latitude, b.Position.Latitude},
-                                {a.Position.Longitude, b.Position.Longitude},
-                                {a.Target.Latitude, b.Target.Latitude},
-                                {a.Target.Longitude, b.Target.Longitude},
-                                {a.NearestTornado, b.NearestTornado},
-                                {a.NearestReport, b.NearestReport},
-                                {a.Heading, b.Heading}})
-                ASSERT_EQ(bits(x), bits(y)) << "chaser " << i + 1;
-            ASSERT_EQ(a.Mode, b.Mode) << "chaser " << i + 1;
-            ASSERT_EQ(a.Outcome, b.Outcome) << "chaser " << i + 1;
-        }
+        ExpectSameChasers(s.Chasers, plain.Chasers);
     }
     // The day put the comparison to work: reports were folded and tornadoes pulled chasers.
     EXPECT_GT(folded, 20);
     EXPECT_GT(pulled, 0);
+}
+
+// A crowded day, 800 reports an hour over the Plains (where most pairs are too far
+// apart to matter and are ruled out by a floor of the distance), with reports on a
+// chaser's very position and damaged coordinates: still the same to the last bit. The
+// case's file changes between advances, and each advance takes in what it now holds.
+TEST_F(AdvanceFixture, CrowdedDayAgreesBitForBitWithDistancesTakenPairByPair) {
+    s.Polygon.GeoVertices = {GeoPoint{35, -100}, GeoPoint{36, -100}, GeoPoint{37, -100},
+                             GeoPoint{35, -95},  GeoPoint{36, -95},  GeoPoint{37, -95}};
+    s.LastProductKind = 5;
+    s.ProductThisHour = 1;
+    Session plain = s;
+    std::vector<StormReport> reports;
+    int pulled = 0;
+    for (int hour = 1; hour <= 12; ++hour) {
+        SCOPED_TRACE(hour);
+        for (int i = 0; i < 800; ++i) {
+            const auto kind = static_cast<ReportKind>(1 + (i * 7 + hour) % 3);
+            reports.push_back(Report(kind, At(0, 11 + hour, i % 60),
+                                     {30.0 + ((i * 31 + hour * 17) % 97) * 0.12,
+                                      -104.0 + ((i * 13 + hour * 5) % 89) * 0.15}));
+        }
+        // On a chaser where it stands now, and coordinates no real report has.
+        reports.push_back(Report(ReportKind::Tornado, At(0, 11 + hour, 59),
+                                 s.Chasers[static_cast<std::size_t>(hour)].Position));
+        reports.push_back(Report(ReportKind::Hail, At(0, 11 + hour, 30), {std::nan(""), -97.0}));
+        reports.push_back(Report(ReportKind::Tornado, At(0, 11 + hour, 30), {95.0, -97.0}));
+        WriteReports(CaseReports(), reports);
+
+        const auto r = HourlyAdvance(s, prompts);
+        ASSERT_TRUE(r.has_value());
+        // This hour's 803 and the previous hour's reports stamped on the hour.
+        EXPECT_EQ(r->ReportsTakenIn, PlainHour(plain, reports, pulled));
+        EXPECT_GE(r->ReportsTakenIn, 803);
+        EXPECT_EQ(r->Counts, ClassifyChasers(plain.Chasers));
+        ExpectSameChasers(s.Chasers, plain.Chasers);
+        EXPECT_EQ(s.WorkingReports.Read(WorkingReports()).Records.size(), reports.size());
+    }
+    EXPECT_GT(pulled, 49);
 }
 
 namespace {

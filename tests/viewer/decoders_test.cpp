@@ -553,5 +553,19 @@ TEST_F(SharedImages, FourComponentJpegEndingEarlyDecodesLikeAWitness) {
     EXPECT_LE(diff, 8);
 }
 
+// The view shows the same pixels as Qt's own reader (a witness here; both sit on the
+// same library), to the last bit, for colour, progressive and grey files.
+TEST(JpegDecoder, SameEveryPixelAsQtsReader) {
+    for (const char* file :
+         {"video-001.jpeg", "video-001.progressive.jpeg", "video-005.gray.jpeg"}) {
+        SCOPED_TRACE(file);
+        const QString path = Images() + QString::fromLatin1(file);
+        QImageReader reader(path, "jpeg");
+        const QImage theirs = reader.read().convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(theirs.isNull());
+        EXPECT_EQ(DecodeJpegFile(path), theirs);
+    }
+}
+
 } // namespace
 } // namespace nimbrel
