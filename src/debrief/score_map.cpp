@@ -433,14 +433,7 @@ QImage ScoreMapBackground(const QString& appData, const ProjectionDescriptor& vi
     QImage canvas(std::max(1, view.Width), std::max(1, view.Height), QImage::Format_RGB32);
     canvas.fill(Qt::white);
     QPainter p(&canvas);
-    PixelPoint previous{MissingPixel, MissingPixel};
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(204, 204, 204), 1, Qt::SolidLine));
-    DrawLineLayer(p, appData + FineLinesFile, view, previous);
-    p.setPen(QPen(QColor(221, 204, 170), 2, Qt::SolidLine));
-    DrawLineLayer(p, appData + BoldLinesFile, view, previous);
-    p.setPen(QPen(QColor(119, 119, 119), 2, Qt::SolidLine));
-    DrawOutlineLayer(p, appData + OutlinesFile, view, {});
+    DrawGeography(p, appData, view);
     return canvas;
 }
 

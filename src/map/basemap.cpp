@@ -146,6 +146,18 @@ void DrawLineLayer(QPainter& painter, const QString& path, const ProjectionDescr
     flush();
 }
 
+void DrawGeography(QPainter& painter, const QString& appData, const ProjectionDescriptor& viewport,
+                   const std::function<void()>& processEvents) {
+    PixelPoint previous{MissingPixel, MissingPixel};
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(204, 204, 204), 1, Qt::SolidLine));
+    DrawLineLayer(painter, appData + FineLinesFile, viewport, previous);
+    painter.setPen(QPen(QColor(221, 204, 170), 2, Qt::SolidLine));
+    DrawLineLayer(painter, appData + BoldLinesFile, viewport, previous);
+    painter.setPen(QPen(QColor(119, 119, 119), 2, Qt::SolidLine));
+    DrawOutlineLayer(painter, appData + OutlinesFile, viewport, processEvents);
+}
+
 void DrawOutlineLayer(QPainter& painter, const QString& path, const ProjectionDescriptor& viewport,
                       const std::function<void()>& processEvents) {
     // One outline at a time; the store is reused and grows in steps.
@@ -275,14 +287,7 @@ bool DrawBasemap(const QString& appData, ProjectionDescriptor& viewport, QSize c
         p.setRenderHint(QPainter::Antialiasing, false);
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
         p.fillRect(canvas.rect(), Qt::white);
-        PixelPoint previous{MissingPixel, MissingPixel};
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(QColor(204, 204, 204), 1, Qt::SolidLine));
-        DrawLineLayer(p, appData + FineLinesFile, view, previous);
-        p.setPen(QPen(QColor(221, 204, 170), 2, Qt::SolidLine));
-        DrawLineLayer(p, appData + BoldLinesFile, view, previous);
-        p.setPen(QPen(QColor(119, 119, 119), 2, Qt::SolidLine));
-        DrawOutlineLayer(p, appData + OutlinesFile, view, hooks.ProcessEvents);
+        DrawGeography(p, appData, view, hooks.ProcessEvents);
         if (extras.Draw) extras.Draw(p, view);
     } catch (...) {
         bitmap = canvas; // what was drawn so far stays on show

@@ -91,6 +91,11 @@ void DrawLineLayer(QPainter& painter, const QString& path, const ProjectionDescr
 void DrawOutlineLayer(QPainter& painter, const QString& path, const ProjectionDescriptor& viewport,
                       const std::function<void()>& processEvents = {});
 
+/// The geography of the basemap in its order and colours: the fine and bold line layers,
+/// then the outlines, from the files in `appData`, with no brush.
+void DrawGeography(QPainter& painter, const QString& appData, const ProjectionDescriptor& viewport,
+                   const std::function<void()>& processEvents = {});
+
 /// Writes an RGB32 image as an uncompressed 32-bit-per-pixel bottom-up BMP file.
 void SaveBitmap32(const QString& path, const QImage& image);
 /// Reads a file written by SaveBitmap32; a null image for anything else (missing file,
