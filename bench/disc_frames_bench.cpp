@@ -46,6 +46,7 @@ using bench::Median;
 using bench::Ours;
 using bench::Qts;
 using bench::RawJpeg;
+using bench::ScaledGif;
 
 namespace {
 
@@ -240,49 +241,6 @@ void RegisterFile(const QString& label, const QString& path, int names) {
         ->UseManualTime()
         ->Iterations(rounds)
         ->Unit(benchmark::kMillisecond);
-}
-
-// The disc's surface chart at another size: the same colour table, every pixel taken from
-// the nearest pixel of the original; interlaced when asked (rows stored pass by pass).
-QString ScaledGif(const QString& original, QSize size, bool interlaced, const QString& path) {
-    int error = 0;
-    GifFileType* in = DGifOpenFileName(QFile::encodeName(original).constData(), &error);
-    if (!in) return {};
-    QString written;
-    if (DGifSlurp(in) == GIF_OK && in->ImageCount > 0) {
-        const SavedImage& image = in->SavedImages[0];
-        const int w0 = image.ImageDesc.Width, h0 = image.ImageDesc.Height;
-        const ColorMapObject* map =
-            image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : in->SColorMap;
-        const int width = size.width(), height = size.height();
-        GifFileType* out = EGifOpenFileName(QFile::encodeName(path).constData(), false, &error);
-        if (out && map && !image.ImageDesc.Interlace) {
-            EGifPutScreenDesc(out, width, height, map->BitsPerPixel, 0, map);
-            EGifPutImageDesc(out, 0, 0, width, height, interlaced, nullptr);
-            std::vector<int> rows;
-            if (interlaced) {
-                for (const auto& [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
-                    for (int y = start; y < height; y += step)
-                        rows.push_back(y);
-            } else {
-                for (int y = 0; y < height; ++y)
-                    rows.push_back(y);
-            }
-            std::vector<GifPixelType> row(static_cast<std::size_t>(width));
-            for (const int y : rows) {
-                const GifByteType* src =
-                    image.RasterBits + static_cast<std::ptrdiff_t>(y * h0 / height) * w0;
-                for (int x = 0; x < width; ++x)
-                    row[static_cast<std::size_t>(x)] = src[x * w0 / width];
-                EGifPutLine(out, row.data(), width);
-            }
-            if (EGifCloseFile(out, &error) == GIF_OK) written = path;
-        } else if (out) {
-            EGifCloseFile(out, &error);
-        }
-    }
-    DGifCloseFile(in, &error);
-    return written;
 }
 
 QTemporaryDir& ScratchFolder() {

@@ -106,39 +106,11 @@ void Race(benchmark::State& state, const QString& path) {
 // pass after pass, as such a file holds them).
 QString ScaledChart(const QString& original, int width, int height, const QString& folder,
                     bool interlaced = false) {
-    int error = 0;
-    GifFileType* in = DGifOpenFileName(QFile::encodeName(original).constData(), &error);
-    if (!in || DGifSlurp(in) != GIF_OK || in->ImageCount < 1) return {};
-    const SavedImage& image = in->SavedImages[0];
-    const int w0 = image.ImageDesc.Width, h0 = image.ImageDesc.Height;
-    const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : in->SColorMap;
-    const QString path = folder + QStringLiteral("/hsfc-%1x%2%3.gif")
-                                      .arg(width)
-                                      .arg(height)
-                                      .arg(interlaced ? QStringLiteral("i") : QString());
-    GifFileType* out = EGifOpenFileName(QFile::encodeName(path).constData(), false, &error);
-    EGifPutScreenDesc(out, width, height, map->BitsPerPixel, 0, map);
-    EGifPutImageDesc(out, 0, 0, width, height, interlaced, nullptr);
-    std::vector<int> rows;
-    if (interlaced) {
-        for (const auto& [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
-            for (int y = start; y < height; y += step)
-                rows.push_back(y);
-    } else {
-        for (int y = 0; y < height; ++y)
-            rows.push_back(y);
-    }
-    std::vector<GifPixelType> row(static_cast<std::size_t>(width));
-    for (const int y : rows) {
-        const GifByteType* src =
-            image.RasterBits + static_cast<std::ptrdiff_t>(y * h0 / height) * w0;
-        for (int x = 0; x < width; ++x)
-            row[static_cast<std::size_t>(x)] = src[x * w0 / width];
-        EGifPutLine(out, row.data(), width);
-    }
-    EGifCloseFile(out, &error);
-    DGifCloseFile(in, &error);
-    return path;
+    return bench::ScaledGif(original, QSize(width, height), interlaced,
+                            folder + QStringLiteral("/hsfc-%1x%2%3.gif")
+                                         .arg(width)
+                                         .arg(height)
+                                         .arg(interlaced ? QStringLiteral("i") : QString()));
 }
 
 QTemporaryDir& ScratchFolder() {
