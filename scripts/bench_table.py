@@ -102,10 +102,10 @@ def frame_goals(table, frames):
                       worst[key] <= goal)
 
 
-def startup_runs(folder):
+def startup_runs(folder, name="startup.txt"):
     """The start-up race of startup_timer: per program (median ms, libraries at map, CPU ms)
     and per pair of programs the median of the per-round ratios."""
-    path = folder / "startup.txt"
+    path = folder / name
     text = path.read_text() if path.exists() else ""
     runs = {m.group(1): (float(m.group(2)), int(m.group(3)), m.group(4)) for m in re.finditer(
         r"program (\S+): median ([\d.]+) ms \(quartiles [\d.]+-[\d.]+\), libraries at map (\d+)"
@@ -221,6 +221,12 @@ def main():
     if ratio is not None and "menu_window" in runs and "bare_window" in runs:
         print(f"| start-up: the one-menu window against the bare one | {runs['menu_window'][0]:g} ms vs "
               f"{runs['bare_window'][0]:g} ms, {ratio:.2f}x |")
+    bus_runs, bus_races = startup_runs(folder, "startup-bus.txt")
+    if "nimbrel" in bus_runs:
+        print("| start-up where every program has a session bus address (none starts a bus) | " +
+              ", ".join(f"{name} {run[0]:g} ms" for name, run in bus_runs.items()) + "; " +
+              ", ".join(f"{a}/{b} {r:.2f}x" for (a, b), r in bus_races.items() if a == "nimbrel") +
+              " |")
     if runs:
         print("| shared libraries loaded when the window maps (/proc/PID/maps) | " +
               ", ".join(f"{name} {run[1]}" for name, run in runs.items()) + " |")
@@ -273,7 +279,7 @@ def main():
         for r in old_frames:
             print(f"| {base_name(r).removeprefix('FrameStep/')} | {fmt_ms(ms(r))} | {r['vs_qt']:.2f} | "
                   f"{r['vs_raw']:.2f} |")
-    for name in ("startup.txt", "startup-menu.txt", "startup-floor.txt"):
+    for name in ("startup.txt", "startup-bus.txt", "startup-menu.txt", "startup-floor.txt"):
         if (folder / name).exists():
             print(f"\n{name}:\n" + (folder / name).read_text().strip())
 

@@ -18,6 +18,8 @@ int main(int argc, char** argv) {
                      argv[0]);
         return 2;
     }
+    // While the program still has a single thread, its environment may be changed.
+    nimbrel::SkipHopelessBusLaunch();
     // Before anything else: the font configuration is read beside the rest of start-up.
     nimbrel::BeginFontLoading();
     QApplication app(argc, argv);
@@ -32,6 +34,6 @@ int main(int argc, char** argv) {
     main->setAttribute(Qt::WA_DeleteOnClose);
     main->show();
     const int code = QApplication::exec();
-    FinishFontLoading();
+    FinishStartupWork();
     return code;
 }

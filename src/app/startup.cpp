@@ -1,7 +1,8 @@
 #include "app/startup.h"
 
 #include <condition_variable>
-#include <exception>
+#include <cstring>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -9,9 +10,13 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QStringList>
 
 #if NIMBREL_HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
+#endif
+#if NIMBREL_HAVE_QTDBUS
+#include <QDBusConnection>
 #endif
 
 #include "viewer/decoders.h"
@@ -36,6 +41,7 @@ struct FontLoading {
     bool Abandoned = false;
     bool Begun = false;
     std::thread Thread;
+    std::thread Bus; ///< connects the session bus
 
     FontLoading() = default;
     FontLoading(const FontLoading&) = delete;
@@ -49,6 +55,7 @@ struct FontLoading {
         }
         Changed.notify_all();
         if (Thread.joinable()) Thread.join();
+        if (Bus.joinable()) Bus.join();
     }
 };
 
@@ -73,14 +80,13 @@ void LoadFonts(FontLoading& fonts) {
     QFontDatabase::families();
 }
 
-/// The picture decoded ahead, with what identifies the file it came from.
+/// The picture being decoded ahead, with what identified the file when it was asked for.
 struct FirstPicture {
     bool Offered = false;
     QString Path;
     qint64 Size = -1;
     QDateTime Modified;
-    QImage Picture;
-    std::exception_ptr Failure;
+    std::future<QImage> Picture; ///< holds a decoding failure as well
 };
 
 FirstPicture& Ahead() {
@@ -89,6 +95,42 @@ FirstPicture& Ahead() {
 }
 
 } // namespace
+
+QByteArray HopelessBusLaunchAddress(const QProcessEnvironment& environment,
+                                    const std::function<bool(const QString&)>& exists) {
+    if (!environment.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")).isEmpty()) return {};
+    // libdbus starts a bus of its own only for an X display, and finds the per-user
+    // socket by itself where there is one.
+    if (environment.value(QStringLiteral("DISPLAY")).isEmpty()) return {};
+    const QString runtime = environment.value(QStringLiteral("XDG_RUNTIME_DIR"));
+    if (runtime.isEmpty() || !runtime.startsWith(QLatin1Char('/'))) return {};
+    const QString socket = runtime + QStringLiteral("/bus");
+    if (exists(socket)) return {};
+    // Where libdbus looks for dbus-launch: its own folder, then the search path.
+    QStringList places{QStringLiteral("/usr/bin")};
+    places += environment.value(QStringLiteral("PATH")).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString& place : places)
+        if (exists(place + QStringLiteral("/dbus-launch"))) return {};
+    // A bus address escapes every byte but a few.
+    QByteArray address("unix:path=");
+    for (const char c : socket.toLocal8Bit()) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || (c != '\0' && std::strchr("-_/.\\*", c));
+        if (plain)
+            address += c;
+        else
+            address +=
+                '%' + QByteArray::number(static_cast<unsigned char>(c), 16).rightJustified(2, '0');
+    }
+    return address;
+}
+
+void SkipHopelessBusLaunch() {
+    const QByteArray address =
+        HopelessBusLaunchAddress(QProcessEnvironment::systemEnvironment(),
+                                 [](const QString& path) { return QFileInfo::exists(path); });
+    if (!address.isEmpty()) qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+}
 
 void BeginFontLoading() {
     FontLoading& fonts = Fonts();
@@ -105,6 +147,15 @@ void FontLoadingMayUseQt() {
         fonts.QtUsable = true;
     }
     fonts.Changed.notify_all();
+#if NIMBREL_HAVE_QTDBUS
+    // The first text set on a widget starts Qt's accessibility bridge, and the menu bar
+    // asks whether the desktop shows menus itself: both go to the session bus. Connecting
+    // to it would happen in the middle of the window's building; here it happens beside
+    // it, and the window finds the connection made. Qt's bus connections may be used
+    // from any thread.
+    if (fonts.Begun && !fonts.Bus.joinable())
+        fonts.Bus = std::thread([] { QDBusConnection::sessionBus(); });
+#endif
 }
 
 void AwaitFontLoading() {
@@ -114,8 +165,9 @@ void AwaitFontLoading() {
     fonts.Changed.wait(lock, [&fonts] { return fonts.ConfigurationRead; });
 }
 
-void FinishFontLoading() {
+void FinishStartupWork() {
     Fonts().Finish();
+    Ahead() = FirstPicture(); // waits for a decoding nobody took
 }
 
 bool ProgramStarting() {
@@ -129,11 +181,9 @@ void DecodeFirstPictureAhead(const QString& path) {
     const QFileInfo info(path);
     ahead.Size = info.size();
     ahead.Modified = info.lastModified();
-    try {
-        ahead.Picture = DecodeJpegFile(path);
-    } catch (...) {
-        ahead.Failure = std::current_exception();
-    }
+    // What identifies the file is taken before the decoding starts, so that a file
+    // replaced meanwhile can never pass for the one decoded.
+    ahead.Picture = std::async(std::launch::async, [path] { return DecodeJpegFile(path); });
     Ahead() = std::move(ahead);
 }
 
@@ -143,8 +193,7 @@ bool TakeFirstPicture(const QString& path, QImage& picture) {
     if (!ahead.Offered || ahead.Path != path) return false;
     const QFileInfo info(path);
     if (info.size() != ahead.Size || info.lastModified() != ahead.Modified) return false;
-    if (ahead.Failure) std::rethrow_exception(ahead.Failure);
-    picture = std::move(ahead.Picture);
+    picture = ahead.Picture.get(); // throws the decoding's failure
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -80,6 +81,9 @@ TfMainForm::TfMainForm(QWidget* parent, std::unique_ptr<Prompts> prompts,
 }
 
 TfMainForm::~TfMainForm() {
+    // The folder thread tells this window when it is done: it must be done before the
+    // window goes.
+    if (folderNotice_.valid()) folderNotice_.wait();
     // The event hooks reach into this window; its widgets, which go after its members,
     // may still get events (a leave as they are hidden) on the way out.
     qDeleteAll(findChildren<QObject*>(QStringLiteral("EventHook")));
@@ -547,34 +551,29 @@ void TfMainForm::BuildStatusBar() {
 }
 
 void TfMainForm::FormCreate() {
-    // The folders come first, before any widget: the per-user folder is filled on a
-    // thread of its own (waiting on the disk) while the first picture is decoded and the
-    // widgets are built. What could not be copied is read where it was installed, so
-    // nothing read before the copies are done misses a file.
+    // The folders come first, before any widget.
     SettleFolders(session_.Folders, SystemFolderEnvironment(), *prompts_,
                   [this](DataFolders&) { LocateDataDisc(); });
     // Temporaries a kill left behind in the folder the program writes most.
     RemoveStaleTemporaries(session_.Folders.AppDataDirectory);
-    std::future<QStringList> seeding;
+    // The per-user folder is filled with the shipped files it lacks once the window is
+    // up (StartFolderSettling). Until a copy is made, and where one cannot be made, the
+    // file is read where it was installed: a copy takes its name only when whole, so
+    // nothing read meanwhile misses a file or finds half of one.
+    perUserFolder_ = session_.Folders.AppDataDirectory;
+    QDir().mkpath(perUserFolder_); // the working copy is written there from the first show
     if (!session_.Folders.DevelopmentMode) {
         const QString installed = InstalledDataFolder(QCoreApplication::applicationDirPath());
         if (!installed.isEmpty()) {
-            const QString shipped = installed + QStringLiteral("appdata/");
-            const QString appData = session_.Folders.AppDataDirectory;
-            SetShippedCopies(appData, shipped);
-            // What an installer does: fill the per-user folder with the shipped files it
-            // lacks, never overwriting one.
-            seeding = std::async(std::launch::async, [shipped, appData] {
-                QStringList notCopied;
-                SeedFolder(shipped, appData, &notCopied);
-                return notCopied;
-            });
+            shippedFolder_ = installed + QStringLiteral("appdata/");
+            SetShippedCopies(perUserFolder_, shippedFolder_);
         }
     }
     if (ProgramStarting()) {
         // The picture the first show puts up: the newest visible satellite frame at the
-        // default case day's noon, decoded now, beside the font loading, rather than
-        // after the window's layout. The show takes it only if it asks for this file.
+        // default case day's noon, decoded from now on, beside the window's building,
+        // rather than after the window's layout. The show takes it only if it asks for
+        // this file.
         SimClock clock;
         SetInitialClock(clock);
         const QStringList frames =
@@ -583,31 +582,52 @@ void TfMainForm::FormCreate() {
         if (!frames.isEmpty() && frames.back().contains(QStringLiteral("jpg")))
             DecodeFirstPictureAhead(WithSeparator(session_.Folders.CaseDirectory) + frames.back());
     }
-    // The menus and the view measure no text; the left panel's group boxes and the
-    // status bar do, and wait for the font configuration (Qt then waits on its own lock
-    // while the font thread fills its database).
-    BuildMenus();
+    // The view measures no text; the left panel's group boxes and the status bar do, and
+    // wait for the font configuration (Qt then waits on its own lock while the font
+    // thread fills its database). The first text set on a widget, and the menu bar, wait
+    // for the session bus, which is being connected meanwhile.
     BuildView();
     AwaitFontLoading();
     BuildLeftPanel();
     BuildStatusBar();
-
-    const QStringList notCopied = seeding.valid() ? seeding.get() : QStringList();
-    // A folder that refuses writes is said once, here; the program then runs without
-    // what it would have kept there.
-    const QString appData = session_.Folders.AppDataDirectory;
-    const QString preferences = QFileInfo(PreferenceStore().fileName()).absolutePath();
-    QStringList notices{
-        RefusedFolderText(appData, !FolderTakesWrites(appData),
-                          QStringLiteral("the map cache and the working copy of the storm reports"),
-                          notCopied),
-        RefusedFolderText(preferences, !FolderTakesWrites(preferences),
-                          QStringLiteral("your preferences (window place, warning sounds, disc "
-                                         "folder)"),
-                          {})};
-    notices.removeAll(QString());
-    if (!notices.isEmpty()) prompts_->Warning(notices.join(QStringLiteral("\n\n")));
+    BuildMenus();
     ResetSession();
+}
+
+void TfMainForm::StartFolderSettling() {
+    if (folderNotice_.valid()) return; // once per run
+    const QString shipped = shippedFolder_;
+    const QString appData = perUserFolder_;
+    const QString preferences = QFileInfo(PreferenceStore().fileName()).absolutePath();
+    folderNotice_ = std::async(std::launch::async, [this, shipped, appData, preferences] {
+        // What an installer does: fill the per-user folder with the shipped files it
+        // lacks, never overwriting one.
+        QStringList notCopied;
+        if (!shipped.isEmpty()) SeedFolder(shipped, appData, &notCopied);
+        // A folder that refuses writes is said once; the program then runs without what
+        // it would have kept there.
+        QStringList notices{
+            RefusedFolderText(
+                appData, !FolderTakesWrites(appData),
+                QStringLiteral("the map cache and the working copy of the storm reports"),
+                notCopied),
+            RefusedFolderText(preferences, !FolderTakesWrites(preferences),
+                              QStringLiteral("your preferences (window place, warning sounds, "
+                                             "disc folder)"),
+                              {})};
+        notices.removeAll(QString());
+        // Said from the window's own thread, at its next turn of the event loop (the
+        // window waits for this thread before it goes, so it is still there).
+        QMetaObject::invokeMethod(
+            this, [this] { Guard([this] { SayFolderNotice(); }); }, Qt::QueuedConnection);
+        return notices.join(QStringLiteral("\n\n"));
+    });
+}
+
+void TfMainForm::SayFolderNotice() {
+    if (!folderNotice_.valid()) return;
+    const QString notice = folderNotice_.get();
+    if (!notice.isEmpty()) prompts_->Warning(notice);
 }
 
 void TfMainForm::showEvent(QShowEvent* event) {
@@ -615,6 +635,10 @@ void TfMainForm::showEvent(QShowEvent* event) {
     if (shown_) return;
     shown_ = true;
     Guard([this] { FormShow(); });
+    // The per-user folder is filled after the window is up: its copies, each made safe
+    // on the disk, are nothing the first sight of the window needs.
+    QMetaObject::invokeMethod(
+        this, [this] { Guard([this] { StartFolderSettling(); }); }, Qt::QueuedConnection);
 }
 
 void TfMainForm::FormShow() {

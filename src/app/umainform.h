@@ -10,6 +10,7 @@
 //   products/mainform_products.cpp  issuing products
 #include <array>
 #include <functional>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -298,6 +299,12 @@ private:
     void BuildStatusBar();
     void FormCreate();
     void FormShow();
+    /// Settles the per-user folder on a thread of its own: fills it with the shipped
+    /// files it lacks and checks that it and the preferences' folder take writes.
+    void StartFolderSettling();
+    /// Says what settling the per-user folder found (a folder that refuses writes, files
+    /// not copied); called from the settling thread when it is done.
+    void SayFolderNotice();
     /// The frame around the window as the window system has it (null until known).
     QMargins FrameMargins() const;
     /// Gives the normal window the outer geometry `normalOuter_`, and looks again until
@@ -340,6 +347,11 @@ private:
     std::unique_ptr<Prompts> prompts_;
     std::function<QString()> pickFile_;
     bool shown_ = false;
+    QString perUserFolder_; ///< the per-user folder as settled at start
+    QString shippedFolder_; ///< the installed copies of the per-user files ("" for none)
+    /// The per-user folder's settling, started once the window is up: the warning to
+    /// give, "" for none.
+    std::future<QString> folderNotice_;
     QShortcut* endMeasuring_ = nullptr;
     QRect normalOuter_;             ///< the normal outer geometry, kept while maximized
     bool placementPending_ = false; ///< the frame does not have normalOuter_ yet

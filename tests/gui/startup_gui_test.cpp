@@ -82,5 +82,38 @@ TEST(StartUp, TheFirstPictureIsTheNoonFrameDecodedAheadAndAChangedFileIsDecodedA
     });
     EXPECT_EQ(replaced, DecodeJpegFile(later));
     EXPECT_NE(replaced, expected);
-    FinishFontLoading();
+    FinishStartupWork();
+}
+
+TEST(StartUp, ABusLaunchThatCannotSucceedIsSkippedAndNothingElseIs) {
+    QProcessEnvironment bare;
+    bare.insert(QStringLiteral("DISPLAY"), QStringLiteral(":1"));
+    bare.insert(QStringLiteral("XDG_RUNTIME_DIR"), QStringLiteral("/run/user/1000"));
+    bare.insert(QStringLiteral("PATH"), QStringLiteral("/opt/tools/bin:/usr/local/bin"));
+    QStringList present;
+    const auto exists = [&present](const QString& path) { return present.contains(path); };
+    EXPECT_EQ(HopelessBusLaunchAddress(bare, exists), QByteArray("unix:path=/run/user/1000/bus"));
+
+    // A bus that can be reached or started is left to libdbus.
+    for (const QString& path :
+         {QStringLiteral("/run/user/1000/bus"), QStringLiteral("/usr/bin/dbus-launch"),
+          QStringLiteral("/opt/tools/bin/dbus-launch")}) {
+        present = {path};
+        EXPECT_TRUE(HopelessBusLaunchAddress(bare, exists).isEmpty()) << path.toStdString();
+    }
+    present.clear();
+    for (const char* name : {"DISPLAY", "XDG_RUNTIME_DIR"}) {
+        QProcessEnvironment without = bare;
+        without.remove(QString::fromLatin1(name));
+        EXPECT_TRUE(HopelessBusLaunchAddress(without, exists).isEmpty()) << name;
+    }
+    QProcessEnvironment withBus = bare;
+    withBus.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/x"));
+    EXPECT_TRUE(HopelessBusLaunchAddress(withBus, exists).isEmpty());
+
+    // Bytes outside the few a bus address takes as they are are escaped.
+    QProcessEnvironment odd = bare;
+    odd.insert(QStringLiteral("XDG_RUNTIME_DIR"), QStringLiteral("/tmp/a b%;=,c"));
+    EXPECT_EQ(HopelessBusLaunchAddress(odd, exists),
+              QByteArray("unix:path=/tmp/a%20b%25%3b%3d%2cc/bus"));
 }
