@@ -117,3 +117,29 @@ TEST(StartUp, ABusLaunchThatCannotSucceedIsSkippedAndNothingElseIs) {
     EXPECT_EQ(HopelessBusLaunchAddress(odd, exists),
               QByteArray("unix:path=/tmp/a%20b%25%3b%3d%2cc/bus"));
 }
+
+TEST(StartUp, AFolderThatRefusesWritesIsSaidOnceAfterTheWindowIsUp) {
+    // /proc takes no new files, not even from root.
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", "/proc/nimbrel-test");
+    {
+        GuiFixture f;
+        const QString perUser = f.Form->State().Folders.AppDataDirectory;
+        ASSERT_TRUE(perUser.startsWith(QStringLiteral("/proc/nimbrel-test/")));
+        QApplication::processEvents();
+        EXPECT_TRUE(f.Prompts->Shown.isEmpty()) << "said before the window was shown";
+        f.Form->show();
+        for (int i = 0; i < 500 && f.Prompts->Shown.isEmpty(); ++i) {
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        for (int i = 0; i < 20; ++i)
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        ASSERT_EQ(f.Prompts->Shown.size(), 1) << f.Prompts->Shown.join('|').toStdString();
+        const QString said = f.Prompts->Shown.front();
+        EXPECT_TRUE(said.startsWith(QStringLiteral("W:The folder ") + perUser))
+            << said.toStdString();
+        EXPECT_TRUE(said.contains(QStringLiteral("does not accept new files")))
+            << said.toStdString();
+    }
+    qputenv("XDG_DATA_HOME", dataHome);
+}
