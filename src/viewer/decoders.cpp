@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include <unistd.h>
+
 #include <QFileInfo>
 
 #include <gif_lib.h>
@@ -584,8 +586,13 @@ QImage DecodeJpegFile(const QString& path, Decoding mode) {
     // handing every new picture fresh pages from the system).
     QFile checked;
     OpenForReading(checked, path, MaxImageFileBytes);
+    // The very file that was checked is read (a second open by name could find another,
+    // put in its place meanwhile), through a descriptor of its own for the library's
+    // stream, which closes it; no second look-up of the path either.
+    const int descriptor = ::dup(checked.handle());
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-        std::fopen(QFile::encodeName(checked.fileName()).constData(), "rb"), &std::fclose);
+        descriptor < 0 ? nullptr : ::fdopen(descriptor, "rb"), &std::fclose);
+    if (!file && descriptor >= 0) ::close(descriptor);
     if (!file)
         throw FileError(QStringLiteral("Cannot open file \"%1\". %2")
                             .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
