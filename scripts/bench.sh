@@ -91,11 +91,9 @@ cleanup() {
 }
 trap cleanup EXIT
 if [ -z "$display" ]; then
-  exec 3<> <(:)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  read -r -t 10 number <&3 || { echo "Xvfb did not start" >&2; exit 1; }
-  display=":$number"
+  source "$here/scripts/xvfb.sh"
+  start_private_xvfb || exit 1
+  display="$xvfb_display"
 fi
 DISPLAY="$display" "$build/bench/startup_timer" --rounds "$rounds" "$build/src/nimbrel" \
   "$build/bench/menu_window" "$build/bench/bare_window" >"$out/startup.txt"

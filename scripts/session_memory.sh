@@ -22,11 +22,9 @@ cleanup() {
 }
 trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ]; then
-  exec 3<> <(:)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  read -r -t 10 number <&3 || { echo "Xvfb did not start" >&2; exit 1; }
-  export DISPLAY=":$number"
+  source "$(dirname "$0")/xvfb.sh"
+  start_private_xvfb || exit 1
+  export DISPLAY="$xvfb_display"
 fi
 # Each program gets a per-user folder of its own, empty, as on a first start.
 run() {
